@@ -1,0 +1,12 @@
+// The work behind each entry mode. Each returns the process exit status.
+#pragma once
+
+#include <string>
+
+int RunUiShotMode(const std::string& screen, const std::string& output, int width, int height);
+int RunLauncherWindow();
+int RunEnhanceMode();
+int RunJudgeMode(const std::string& path);
+int RunSetupMode(const std::string& path, bool rebuild);
+int RunLaunchGameMode(int seconds);
+int RunDeveloperTools(int argc, char** argv);

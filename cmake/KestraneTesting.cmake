@@ -1,0 +1,27 @@
+# Test executables run under Wine through CMAKE_CROSSCOMPILING_EMULATOR, all in one
+# project-owned prefix whose server the "wine" fixture starts first and stops last.
+set(KESTRANE_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE PATH "Wine prefix used by the tests")
+set(KESTRANE_TEST_ENVIRONMENT
+  "WINEPREFIX=${KESTRANE_WINEPREFIX}"
+  "WINEDEBUG=-all"
+  "WINEDLLOVERRIDES=mscoree,mshtml="
+)
+
+add_test(NAME wine.start COMMAND sh ${PROJECT_SOURCE_DIR}/cmake/wine-session.sh start)
+add_test(NAME wine.stop COMMAND sh ${PROJECT_SOURCE_DIR}/cmake/wine-session.sh stop)
+set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine ENVIRONMENT "${KESTRANE_TEST_ENVIRONMENT}")
+set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine ENVIRONMENT "${KESTRANE_TEST_ENVIRONMENT}")
+
+# kestrane_test_suite(NAME SOURCES ... LIBS ... [TIMEOUT s])
+# One GoogleTest program per product folder, run by ctest as one test.
+function(kestrane_test_suite name)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/assets/manifest_only.rc)
+  target_link_libraries(${name} PRIVATE kestrane_test_support ${ARG_LIBS} kestrane_warnings)
+  add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 600)
+  endif()
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT ${ARG_TIMEOUT}
+                       ENVIRONMENT "${KESTRANE_TEST_ENVIRONMENT}")
+endfunction()

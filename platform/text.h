@@ -1,0 +1,23 @@
+// UTF-8 <-> UTF-16 conversion. Narrow strings everywhere in Kestrane hold UTF-8;
+// everything drawn, every command line and environment block is UTF-16.
+#pragma once
+
+#include <string>
+
+namespace text {
+
+std::wstring Utf8ToWide(const std::string& utf8);
+std::string WideToUtf8(const std::wstring& wide);
+
+// ASCII-only case folding, as the Windows CRT's _stricmp does in the C locale.
+int CompareNoCase(const std::string& a, const std::string& b);
+bool EqualsNoCase(const std::string& a, const std::string& b);
+bool StartsWithNoCase(const std::string& text, const std::string& prefix);
+
+// Removes spaces, tabs, CR and LF from both ends.
+std::string Trim(const std::string& s);
+
+// Reads leading digits like atoi (optional blanks and sign first); saturates instead of overflowing.
+int ParseIntLikeAtoi(const char* s);
+
+}  // namespace text

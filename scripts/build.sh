@@ -1,0 +1,10 @@
+#!/bin/sh
+# Configures (first time) and builds Kestrane and its tests into build/.
+set -eu
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=${KESTRANE_BUILD_DIR:-$top/build}
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake -S "$top" -B "$build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
+cmake --build "$build" -- -j"$(nproc)"

@@ -1,0 +1,130 @@
+#include "settings/settings_document.h"
+
+#include <cstring>
+
+#include "platform/text.h"
+
+SettingsKey SplitSettingsKey(const char* key) {
+  SettingsKey k;
+  const char* dot = key ? strchr(key, '.') : nullptr;
+  if (!dot) {
+    k.name = key ? key : "";
+  } else {
+    k.section.assign(key, dot - key);
+    k.name = dot + 1;
+  }
+  return k;
+}
+
+static void AddLine(SettingsDocument* doc, std::string raw, std::string* section, bool first) {
+  if (first && raw.size() >= 3 && (unsigned char)raw[0] == 0xEF && (unsigned char)raw[1] == 0xBB &&
+      (unsigned char)raw[2] == 0xBF)
+    raw.erase(0, 3);
+  while (!raw.empty() && (raw.back() == '\r' || raw.back() == '\n')) raw.pop_back();
+
+  SettingsLine line;
+  line.raw = raw;
+  std::string t = text::Trim(raw);
+  if (t.empty() || t[0] == '#' || t[0] == ';') {
+    line.section = *section;
+  } else if (t.front() == '[' && t.back() == ']' && t.size() >= 2) {
+    *section = text::Trim(t.substr(1, t.size() - 2));
+    line.section = *section;
+    line.header = true;
+  } else if (t.find('=') != std::string::npos) {
+    size_t eq = t.find('=');
+    line.section = *section;
+    line.name = text::Trim(t.substr(0, eq));
+    line.value = text::Trim(t.substr(eq + 1));
+  } else {
+    line.section = *section;
+  }
+  doc->lines.push_back(line);
+}
+
+void ParseSettingsText(SettingsDocument* doc, const std::string& bytes) {
+  doc->lines.clear();
+  std::string section;
+  const size_t kPiece = 4095;  // what fgets with a 4096-byte buffer returns at most
+  size_t pos = 0;
+  bool first = true;
+  while (pos < bytes.size()) {
+    size_t nl = bytes.find('\n', pos);
+    size_t end = (nl == std::string::npos) ? bytes.size() : nl + 1;
+    if (end - pos > kPiece) end = pos + kPiece;
+    std::string piece = bytes.substr(pos, end - pos);
+    pos = end;
+    // The C string ends at a NUL byte, as it would for the fgets reader.
+    size_t nul = piece.find('\0');
+    if (nul != std::string::npos) piece.resize(nul);
+    AddLine(doc, piece, &section, first);
+    first = false;
+  }
+}
+
+int FindSettingsLine(const SettingsDocument& doc, const SettingsKey& key) {
+  for (size_t i = 0; i < doc.lines.size(); ++i) {
+    const SettingsLine& l = doc.lines[i];
+    if (l.header || l.name.empty()) continue;
+    if (l.section == key.section && text::EqualsNoCase(l.name, key.name)) return (int)i;
+  }
+  return -1;
+}
+
+static bool IsBlank(const SettingsLine& l) { return l.name.empty() && !l.header && text::Trim(l.raw).empty(); }
+
+void InsertSettingsLine(SettingsDocument* doc, const SettingsKey& key, const std::string& value) {
+  SettingsLine line;
+  line.section = key.section;
+  line.name = key.name;
+  line.value = value;
+
+  bool inside = false;
+  size_t at = 0;
+  for (size_t i = 0; i < doc->lines.size(); ++i) {
+    const SettingsLine& l = doc->lines[i];
+    if (!inside) {
+      if (!(l.header && l.section == key.section)) continue;
+      inside = true;
+    } else if (l.section != key.section) {
+      break;
+    }
+    // A blank line keeps its place below the new line, so sections stay separated.
+    at = IsBlank(l) ? i : i + 1;
+  }
+  if (inside) {
+    doc->lines.insert(doc->lines.begin() + (std::ptrdiff_t)at, line);
+    return;
+  }
+
+  if (!doc->lines.empty() && !text::Trim(doc->lines.back().raw).empty()) {
+    SettingsLine blank;
+    blank.section = doc->lines.back().section;
+    doc->lines.push_back(blank);
+  }
+  SettingsLine header;
+  header.section = key.section;
+  header.header = true;
+  doc->lines.push_back(header);
+  doc->lines.push_back(line);
+}
+
+bool RemoveSettingsLine(SettingsDocument* doc, const SettingsKey& key) {
+  int i = FindSettingsLine(*doc, key);
+  if (i < 0) return false;
+  doc->lines.erase(doc->lines.begin() + i);
+  return true;
+}
+
+std::string RenderSettingsText(const SettingsDocument& doc) {
+  std::string out;
+  for (const SettingsLine& l : doc.lines) {
+    if (l.header)
+      out += "[" + l.section + "]\n";
+    else if (l.name.empty())
+      out += l.raw + "\n";
+    else
+      out += l.name + " = " + l.value + "\n";
+  }
+  return out;
+}

@@ -1,0 +1,43 @@
+// The in-memory settings.ini: one record per line, in file order, so comments, blank
+// lines, unknown keys and the order of lines survive every save. No I/O and no locking
+// here; SettingsStore owns both.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct SettingsLine {
+  std::string section;  // current section when the line was read or created
+  std::string name;     // empty for lines that are not key lines
+  std::string value;
+  std::string raw;      // as read, without its line ending; empty for created lines
+  bool header = false;
+};
+
+struct SettingsDocument {
+  std::vector<SettingsLine> lines;
+};
+
+// A key split at its first dot; a key without a dot has the empty section.
+struct SettingsKey {
+  std::string section;
+  std::string name;
+};
+SettingsKey SplitSettingsKey(const char* key);
+
+// Replaces the document with the lines of a file's bytes, read the way fgets with a
+// 4096-byte buffer reads them (longer lines arrive as several pieces).
+void ParseSettingsText(SettingsDocument* doc, const std::string& bytes);
+
+// Index of the key's first line (exact section, name ignoring case), or -1.
+int FindSettingsLine(const SettingsDocument& doc, const SettingsKey& key);
+
+// Inserts a new key line after the section's last non-blank record, or appends the
+// section at the end (after a blank line when the last line read from the file isn't blank).
+void InsertSettingsLine(SettingsDocument* doc, const SettingsKey& key, const std::string& value);
+
+// Removes the key's first line; true when one was removed.
+bool RemoveSettingsLine(SettingsDocument* doc, const SettingsKey& key);
+
+// The text a save writes: headers and key lines in normal form, other lines as read.
+std::string RenderSettingsText(const SettingsDocument& doc);

@@ -1,0 +1,299 @@
+#include "settings/settings_store.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/env.h"
+#include "platform/files.h"
+#include "platform/scoped_lock.h"
+#include "platform/text.h"
+#include "settings/install_layout.h"
+#include "settings/settings_document.h"
+
+namespace {
+
+// [SECTION] State
+
+// g_lock guards everything in g_store, the observer and the saver's event handle.
+StaticLock g_lock;
+
+struct StoreState {
+  SettingsDocument doc;
+  std::string path;          // fixed at first load
+  bool loaded = false;
+  bool dirty = false;
+  DWORD change_tick = 0;     // GetTickCount of the last change
+  HANDLE saver_event = nullptr;
+  SettingsStoreTesting::SaveObserver observer = nullptr;
+  void* observer_context = nullptr;
+};
+StoreState g_store;
+
+const DWORD kSaveDelayMs = 300;
+const char kEmptyFileText[] =
+    "# Kestrane settings. Only values you changed are listed; delete a line to go back to its default.\n";
+
+// [SECTION] Loading and saving (callers hold g_lock)
+
+void LoadLocked() {
+  g_store.doc.lines.clear();
+  g_store.loaded = true;
+  if (g_store.path.empty()) {
+    std::string p;
+    if (env::Get("KESTRANE_SETTINGS_FILE", &p) && !p.empty())
+      g_store.path = p;
+    else
+      g_store.path = InstallLayout::LocalDir() + "\\settings.ini";
+  }
+  std::string bytes;
+  if (!files::ReadAll(g_store.path, &bytes)) return;  // a missing file is an empty store
+  ParseSettingsText(&g_store.doc, bytes);
+}
+
+void EnsureLoadedLocked() {
+  if (!g_store.loaded) LoadLocked();
+}
+
+bool WriteAllAndClose(FILE* f, const std::string& textToWrite) {
+  size_t n = textToWrite.empty() ? 0 : fwrite(textToWrite.data(), 1, textToWrite.size(), f);
+  bool ok = n == textToWrite.size();
+  if (fclose(f) != 0) ok = false;
+  return ok;
+}
+
+void SaveLocked() {
+  std::string body = RenderSettingsText(g_store.doc);
+  if (body.empty()) body = kEmptyFileText;
+  std::string tmp = g_store.path + ".tmp";
+  bool saved = false;
+  FILE* f = fopen(tmp.c_str(), "wb");
+  if (f) {
+    if (WriteAllAndClose(f, body) &&
+        MoveFileExA(tmp.c_str(), g_store.path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      g_store.dirty = false;
+      saved = true;
+    }
+  }
+  // settings.ini is only ever replaced by the move, so a failed save leaves it untouched
+  // and the change pending for the next attempt.
+  if (!saved) DeleteFileA(tmp.c_str());
+  if (g_store.observer) {
+    SettingsStoreTesting::SaveEvent e = {saved, (unsigned)g_store.change_tick, (unsigned)GetTickCount()};
+    g_store.observer(e, g_store.observer_context);
+  }
+}
+
+// [SECTION] Saver thread
+
+DWORD WINAPI SaverThread(LPVOID) {
+  for (;;) {
+    WaitForSingleObject(g_store.saver_event, INFINITE);
+    for (;;) {
+      DWORD wait = 0;
+      {
+        ScopedLock guard(&g_lock);
+        if (!g_store.dirty) break;
+        DWORD since = GetTickCount() - g_store.change_tick;  // unsigned: the tick wrap is harmless
+        if (since >= kSaveDelayMs) {
+          SaveLocked();
+          break;
+        }
+        wait = kSaveDelayMs - since;
+      }
+      Sleep(wait);
+    }
+  }
+}
+
+void MarkChangedLocked() {
+  g_store.dirty = true;
+  g_store.change_tick = GetTickCount();
+  if (!g_store.saver_event) {
+    g_store.saver_event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, SaverThread, nullptr, 0, nullptr);
+    if (thread) CloseHandle(thread);
+  }
+  if (g_store.saver_event) SetEvent(g_store.saver_event);
+}
+
+// [SECTION] Effective values
+
+std::string GenericVariableName(const char* key) {
+  std::string name = "KESTRANE_";
+  for (const char* p = key; *p; ++p) {
+    char c = *p;
+    if (c == '.') c = '_';
+    else if (c >= 'a' && c <= 'z') c = (char)(c - 'a' + 'A');
+    name += c;
+  }
+  return name;
+}
+
+// Each thread owns four result strings, used in turn.
+const char* KeepResult(const std::string& value) {
+  thread_local std::string ring[4];
+  thread_local unsigned next = 0;
+  std::string& slot = ring[next++ % 4];
+  slot = value;
+  return slot.c_str();
+}
+
+// The name of the variable that overrides the key, with its value; false when none does.
+bool FindOverride(const char* key, std::string* variable, std::string* value) {
+  std::string generic = GenericVariableName(key);
+  if (env::Get(generic.c_str(), value)) {
+    *variable = generic;
+    return true;
+  }
+  const SettingDef* def = FindSettingDef(key);
+  if (def && def->variable && env::Get(def->variable, value)) {
+    *variable = def->variable;
+    return true;
+  }
+  return false;
+}
+
+std::string EffectiveValue(const char* key) {
+  if (!key) key = "";
+  std::string variable, value;
+  if (FindOverride(key, &variable, &value)) return value;
+  {
+    ScopedLock guard(&g_lock);
+    EnsureLoadedLocked();
+    int i = FindSettingsLine(g_store.doc, SplitSettingsKey(key));
+    if (i >= 0) return g_store.doc.lines[(size_t)i].value;
+  }
+  const SettingDef* def = FindSettingDef(key);
+  return def ? def->def : "";
+}
+
+}  // namespace
+
+// [SECTION] Public operations
+
+namespace SettingsStore {
+
+const char* Get(const char* key) { return KeepResult(EffectiveValue(key)); }
+
+int GetInt(const char* key) { return text::ParseIntLikeAtoi(EffectiveValue(key).c_str()); }
+
+void Set(const char* key, const char* value) {
+  if (!key) return;
+  std::string v = text::Trim(value ? value : "");
+  SettingsKey k = SplitSettingsKey(key);
+  const SettingDef* def = FindSettingDef(key);
+  ScopedLock guard(&g_lock);
+  EnsureLoadedLocked();
+  bool changed = false;
+  int i = FindSettingsLine(g_store.doc, k);
+  if (def && v == def->def) {
+    changed = RemoveSettingsLine(&g_store.doc, k);
+  } else if (i >= 0) {
+    std::string& old = g_store.doc.lines[(size_t)i].value;
+    changed = old != v;
+    old = v;
+  } else {
+    InsertSettingsLine(&g_store.doc, k, v);
+    changed = true;
+  }
+  if (changed) MarkChangedLocked();
+}
+
+void SetInt(const char* key, int value) {
+  char buf[16];
+  snprintf(buf, sizeof buf, "%d", value);
+  Set(key, buf);
+}
+
+void Reset(const char* key) {
+  if (!key) return;
+  ScopedLock guard(&g_lock);
+  EnsureLoadedLocked();
+  if (RemoveSettingsLine(&g_store.doc, SplitSettingsKey(key))) MarkChangedLocked();
+}
+
+void ResetSection(const char* section) {
+  if (!section) return;
+  std::string prefix = std::string(section) + ".";
+  ScopedLock guard(&g_lock);
+  EnsureLoadedLocked();
+  bool changed = false;
+  for (int i = 0; i < SettingDefCount(); ++i) {
+    const char* key = SettingDefs()[i].key;
+    if (strncmp(key, prefix.c_str(), prefix.size()) != 0) continue;
+    if (strcmp(key, "launcher.dump_path") == 0) continue;  // the player's dump is not a preference
+    if (RemoveSettingsLine(&g_store.doc, SplitSettingsKey(key))) changed = true;
+  }
+  if (changed) MarkChangedLocked();
+}
+
+const char* DefaultOf(const char* key) {
+  const SettingDef* def = FindSettingDef(key);
+  return def ? def->def : "";
+}
+
+bool NextStart(const char* key) {
+  const SettingDef* def = FindSettingDef(key);
+  return def && def->next_start;
+}
+
+const char* OverrideVariable(const char* key) {
+  if (!key) return nullptr;
+  std::string variable, value;
+  if (!FindOverride(key, &variable, &value)) return nullptr;
+  const SettingDef* def = FindSettingDef(key);
+  if (def && def->variable && variable == def->variable) return def->variable;
+  return KeepResult(variable);
+}
+
+void Flush() {
+  ScopedLock guard(&g_lock);
+  EnsureLoadedLocked();
+  if (g_store.dirty) SaveLocked();
+}
+
+void Reload() {
+  ScopedLock guard(&g_lock);
+  EnsureLoadedLocked();
+  if (g_store.dirty) SaveLocked();
+  LoadLocked();
+}
+
+std::string FilePath() {
+  ScopedLock guard(&g_lock);
+  EnsureLoadedLocked();
+  return g_store.path;
+}
+
+std::string Text() {
+  ScopedLock guard(&g_lock);
+  EnsureLoadedLocked();
+  return RenderSettingsText(g_store.doc);
+}
+
+}  // namespace SettingsStore
+
+namespace SettingsStoreTesting {
+
+void SetSaveObserver(SaveObserver observer, void* context) {
+  ScopedLock guard(&g_lock);
+  g_store.observer = observer;
+  g_store.observer_context = context;
+}
+
+void UseFile(const std::string& path) {
+  ScopedLock guard(&g_lock);
+  g_store.doc.lines.clear();
+  g_store.path = path;
+  g_store.loaded = false;
+  g_store.dirty = false;
+}
+
+bool IsDirty() {
+  ScopedLock guard(&g_lock);
+  return g_store.dirty;
+}
+
+}  // namespace SettingsStoreTesting

@@ -1,0 +1,63 @@
+// Kestrane.exe run as a child, the way a script or a shell runs it.
+#include <gtest/gtest.h>
+
+#include "tests/support/child_run.h"
+#include "tests/support/temp_folder.h"
+
+using testsupport::ChildOptions;
+using testsupport::ChildResult;
+using testsupport::KestraneExe;
+using testsupport::RunChild;
+
+namespace {
+
+class EntryTest : public testsupport::TempFolderTest {
+ protected:
+  ChildResult Run(const std::vector<std::string>& args, ChildOptions options = ChildOptions()) {
+    options.env.push_back({"LOCALAPPDATA", Path("local")});
+    testsupport::MakeFolders(Path("local"));
+    ChildResult r = RunChild(KestraneExe(), args, options);
+    EXPECT_TRUE(r.started) << "Kestrane.exe did not start";
+    EXPECT_FALSE(r.timed_out);
+    return r;
+  }
+};
+
+TEST_F(EntryTest, AnUnknownOptionRunsTheDeveloperToolsOnTheConsole) {
+  ChildResult r = Run({"--help"});
+  EXPECT_EQ(1u, r.exit_code);
+  EXPECT_EQ("the developer viewer isn't in this build yet\n", r.err);
+}
+
+TEST_F(EntryTest, EachCommandModeIsReached) {
+  EXPECT_EQ("--judge isn't in this build yet\n", Run({"--judge", "D:\\dump", "extra"}).err);
+  EXPECT_EQ("--setup isn't in this build yet\n", Run({"--setup", "D:\\dump", "--rebuild"}).err);
+  EXPECT_EQ("--launch-game isn't in this build yet\n", Run({"--launch-game", "0"}).err);
+  EXPECT_EQ("--enhance isn't in this build yet\n", Run({"--enhance"}).err);
+  EXPECT_EQ("--ui-shot isn't in this build yet\n", Run({"--ui-shot", "home", Path("x.bmp")}).err);
+  EXPECT_EQ("the developer viewer isn't in this build yet\n", Run({"--judge"}).err);
+}
+
+TEST_F(EntryTest, NoArgumentsIsTheWindowMode) {
+  ChildResult r = Run({});
+  EXPECT_EQ(1u, r.exit_code);
+  EXPECT_EQ("the launcher window isn't in this build yet\n", r.err);
+}
+
+TEST_F(EntryTest, RedirectedOutputIsKeptAndTheConsoleIsNotAttached) {
+  ChildOptions options;
+  options.stdout_file = Path("out.txt");
+  ChildResult r = Run({"--judge", "D:\\dump"}, options);
+  // Had the console been attached, standard error would have been reopened on it.
+  EXPECT_EQ("--judge isn't in this build yet\n", r.err);
+  EXPECT_TRUE(testsupport::PathExists(Path("out.txt")));
+}
+
+TEST_F(EntryTest, NonAsciiArgumentsArriveAsUtf8) {
+  // Reaching the right row proves the argument vector was read; the word itself must
+  // compare byte for byte, so a look-alike with a non-ASCII letter is unknown.
+  EXPECT_EQ("the developer viewer isn't in this build yet\n", Run({"--judg\xC3\xA9", "x"}).err);
+  EXPECT_EQ("--judge isn't in this build yet\n", Run({"--judge", Path("Zo\xC3\xAB")}).err);
+}
+
+}  // namespace

@@ -1,0 +1,165 @@
+#include "tests/support/child_run.h"
+
+#include <windows.h>
+
+#include "platform/text.h"
+
+#include <algorithm>
+
+namespace testsupport {
+
+std::string Lf(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i)
+    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
+  return out;
+}
+
+std::wstring QuoteForArgv(const std::wstring& arg) {
+  if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos) return arg;
+  std::wstring out = L"\"";
+  for (size_t i = 0;; ++i) {
+    size_t backslashes = 0;
+    while (i < arg.size() && arg[i] == L'\\') {
+      ++i;
+      ++backslashes;
+    }
+    if (i == arg.size()) {
+      out.append(backslashes * 2, L'\\');
+      break;
+    }
+    if (arg[i] == L'"') {
+      out.append(backslashes * 2 + 1, L'\\');
+      out += L'"';
+    } else {
+      out.append(backslashes, L'\\');
+      out += arg[i];
+    }
+  }
+  out += L'"';
+  return out;
+}
+
+static std::wstring EnvironmentWith(const std::vector<std::pair<std::string, std::string>>& changes) {
+  std::vector<std::wstring> entries;
+  wchar_t* block = GetEnvironmentStringsW();
+  for (const wchar_t* p = block; p && *p; p += wcslen(p) + 1) entries.push_back(p);
+  if (block) FreeEnvironmentStringsW(block);
+  for (const auto& change : changes) {
+    std::wstring prefix = text::Utf8ToWide(change.first) + L"=";
+    entries.erase(std::remove_if(entries.begin(), entries.end(),
+                                 [&](const std::wstring& e) {
+                                   return _wcsnicmp(e.c_str(), prefix.c_str(), prefix.size()) == 0;
+                                 }),
+                  entries.end());
+    if (!change.second.empty()) entries.push_back(prefix + text::Utf8ToWide(change.second));
+  }
+  std::sort(entries.begin(), entries.end(),
+            [](const std::wstring& a, const std::wstring& b) { return _wcsicmp(a.c_str(), b.c_str()) < 0; });
+  std::wstring out;
+  for (const std::wstring& e : entries) {
+    out += e;
+    out += L'\0';
+  }
+  out += L'\0';
+  return out;
+}
+
+struct Drain {
+  HANDLE pipe = nullptr;
+  std::string* into = nullptr;
+  HANDLE thread = nullptr;
+};
+
+static DWORD WINAPI DrainThread(LPVOID param) {
+  Drain* d = static_cast<Drain*>(param);
+  char buf[4096];
+  DWORD n = 0;
+  while (ReadFile(d->pipe, buf, sizeof buf, &n, nullptr) && n > 0) d->into->append(buf, n);
+  return 0;
+}
+
+static void StartDrain(Drain* d, HANDLE pipe, std::string* into) {
+  d->pipe = pipe;
+  d->into = into;
+  d->thread = CreateThread(nullptr, 0, DrainThread, d, 0, nullptr);
+}
+
+// Grandchildren may still hold the pipe after the child ends; don't wait for them forever.
+static void FinishDrain(Drain* d) {
+  if (!d->thread) return;
+  if (WaitForSingleObject(d->thread, 10000) == WAIT_TIMEOUT) {
+    CancelIoEx(d->pipe, nullptr);
+    WaitForSingleObject(d->thread, INFINITE);
+  }
+  CloseHandle(d->thread);
+}
+
+ChildResult RunChild(const std::string& exe, const std::vector<std::string>& args, const ChildOptions& options) {
+  ChildResult result;
+  SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
+  HANDLE out_read = nullptr, out_write = nullptr, err_read = nullptr, err_write = nullptr;
+  HANDLE out_file = INVALID_HANDLE_VALUE;
+  if (!CreatePipe(&err_read, &err_write, &sa, 0)) return result;
+  SetHandleInformation(err_read, HANDLE_FLAG_INHERIT, 0);
+  HANDLE child_out = nullptr;
+  if (!options.stdout_file.empty()) {
+    out_file = CreateFileW(text::Utf8ToWide(options.stdout_file).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    child_out = out_file;
+  } else if (!options.no_stdout) {
+    CreatePipe(&out_read, &out_write, &sa, 0);
+    SetHandleInformation(out_read, HANDLE_FLAG_INHERIT, 0);
+    child_out = out_write;
+  }
+  HANDLE null_in = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0, nullptr);
+
+  std::wstring cmd = QuoteForArgv(text::Utf8ToWide(exe));
+  for (const std::string& a : args) cmd += L" " + QuoteForArgv(text::Utf8ToWide(a));
+  std::wstring env = EnvironmentWith(options.env);
+  std::wstring cwd = text::Utf8ToWide(options.working_dir);
+
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdInput = null_in;
+  si.hStdOutput = child_out;
+  si.hStdError = err_write;
+  PROCESS_INFORMATION pi = {};
+  BOOL ok = CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW,
+                           &env[0], cwd.empty() ? nullptr : cwd.c_str(), &si, &pi);
+  // Only the child may hold the write ends now, so the reads end when it does.
+  if (out_write) CloseHandle(out_write);
+  CloseHandle(err_write);
+  if (out_file != INVALID_HANDLE_VALUE) CloseHandle(out_file);
+  if (null_in != INVALID_HANDLE_VALUE) CloseHandle(null_in);
+  if (!ok) {
+    if (out_read) CloseHandle(out_read);
+    CloseHandle(err_read);
+    return result;
+  }
+  result.started = true;
+  Drain out_drain, err_drain;
+  if (out_read) StartDrain(&out_drain, out_read, &result.out);
+  StartDrain(&err_drain, err_read, &result.err);
+  if (WaitForSingleObject(pi.hProcess, options.timeout_ms) == WAIT_TIMEOUT) {
+    result.timed_out = true;
+    TerminateProcess(pi.hProcess, 0xDEAD);
+    WaitForSingleObject(pi.hProcess, INFINITE);
+  }
+  DWORD code = 0;
+  GetExitCodeProcess(pi.hProcess, &code);
+  result.exit_code = code;
+  FinishDrain(&out_drain);
+  FinishDrain(&err_drain);
+  result.out = Lf(result.out);
+  result.err = Lf(result.err);
+  if (out_read) CloseHandle(out_read);
+  CloseHandle(err_read);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return result;
+}
+
+}  // namespace testsupport

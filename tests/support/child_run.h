@@ -1,0 +1,38 @@
+// Runs a built program (Kestrane.exe or a stand-in tool) as a child process and captures
+// its standard output, standard error and exit code, for end-to-end tests.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace testsupport {
+
+struct ChildOptions {
+  // Environment changes on top of the test's own; an empty value removes the variable.
+  std::vector<std::pair<std::string, std::string>> env;
+  std::string working_dir;   // empty: the test's current folder
+  std::string stdout_file;   // when set, standard output goes to this file instead of a pipe
+  bool no_stdout = false;    // start with no standard output handle at all
+  unsigned timeout_ms = 120000;
+};
+
+struct ChildResult {
+  unsigned long exit_code = 0xFFFFFFFF;
+  // What the child wrote, with the CR LF line ends of text-mode streams turned into LF.
+  std::string out;
+  std::string err;
+  bool started = false;
+  bool timed_out = false;   // the child was killed after timeout_ms
+};
+
+ChildResult RunChild(const std::string& exe, const std::vector<std::string>& args,
+                     const ChildOptions& options = ChildOptions());
+
+// Turns every CR LF into LF.
+std::string Lf(const std::string& text);
+
+// Quotes one argument so that the child's argv gets it back unchanged.
+std::wstring QuoteForArgv(const std::wstring& arg);
+
+}  // namespace testsupport
