@@ -1,6 +1,6 @@
 // Throughput of the child process runner: a stand-in prints numbered lines of 80 bytes,
 // the runner delivers them, and this program checks that every line arrived, in order.
-// Prints the delivery time of each round and the median; scripts/bench-runner.sh sets it
+// Prints the delivery time of each round (after one warm-up) and the median; scripts/bench-runner.sh sets it
 // beside the same tool piped to wc -l.
 //   runner_bench [LINES] [ROUNDS]
 #include <windows.h>
@@ -44,8 +44,10 @@ int main(int argc, char** argv) {
   const std::wstring cmd = ToolCommand(args);
   const std::wstring start_only = ToolCommand("write \"\"");
 
+  // One uncounted round first: the first process start in a fresh process pays for
+  // loading what every later start reuses.
   std::vector<double> full, empty;
-  for (int round = 0; round < rounds; ++round) {
+  for (int round = -1; round < rounds; ++round) {
     long next = 0;
     bool in_order = true;
     LARGE_INTEGER t0, t1, t2;
@@ -62,6 +64,7 @@ int main(int argc, char** argv) {
              in_order ? "in order" : "out of order or altered");
       return 1;
     }
+    if (round < 0) continue;
     full.push_back(Ms(t0, t1));
     empty.push_back(Ms(t1, t2));
     printf("round %d: %ld lines of 80 bytes in %.1f ms (tool start alone %.1f ms)\n", round + 1, lines, full.back(),
