@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "jobs/build_folder_size.h"
 #include "jobs/jobs_lock.h"
+#include "settings/install_layout.h"
 #include "tests/settings/settings_test_fixture.h"
 
 namespace {
@@ -125,6 +127,31 @@ TEST_F(JobStatusTest, OnlyOneJobRunsAndANewOneStartsClean) {
   EXPECT_FALSE(next.finished);
   EXPECT_TRUE(next.log.empty());
   EXPECT_FALSE(CancelRequested());  // the old job's cancel doesn't reach the new one
+}
+
+}  // namespace
+
+namespace {
+
+int64_t SettledBuildFolderSize() {
+  int64_t size = BuildFolderSize();
+  for (int i = 0; size == -1 && i < 600; ++i) {
+    Sleep(50);
+    size = BuildFolderSize();
+  }
+  return size;
+}
+
+TEST(BuildFolderSize, IsMeasuredOnItsOwnThreadAndAgainAfterABuild) {
+  ForgetBuildFolderSize();
+  EXPECT_EQ(-1, BuildFolderSize());  // the first ask starts the measurement and doesn't wait
+  // The tests run from a build folder, not a source checkout: the launcher's folder counts.
+  const int64_t expected = FolderSize(InstallLayout::FullPath(InstallLayout::ExeDir()));
+  EXPECT_EQ(expected, SettledBuildFolderSize());
+  EXPECT_EQ(expected, BuildFolderSize());
+  ForgetBuildFolderSize();
+  EXPECT_EQ(-1, BuildFolderSize());
+  EXPECT_EQ(expected, SettledBuildFolderSize());
 }
 
 }  // namespace
