@@ -54,6 +54,8 @@ void ScanFolder(const std::string& folder, int depth, std::vector<std::string>* 
     found->push_back(folder);
     return;
   }
+  // Sub-folders would be one level too deep; listing them costs more than all the rest.
+  if (depth == 0) return;
   WIN32_FIND_DATAA fd;
   HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
   if (h == INVALID_HANDLE_VALUE) return;
