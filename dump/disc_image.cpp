@@ -178,7 +178,7 @@ bool ExtractDiscImage(DumpJudgement* image, std::string* folder, std::string* ga
     return false;
   }
 
-  // The stamp goes before DATA is touched: a stamp left naming the earlier image would
+  // The stamp is removed before DATA is touched: left naming the earlier image, it would
   // vouch for a half-replaced DATA if this extraction never finished.
   DeleteFileA(stamp_path.c_str());
   DeleteTree(data);

@@ -25,9 +25,9 @@ std::string Upper(std::string s) {
 }
 
 TEST_F(DumpRecordsTest, DumpIniNamesTheDumpAndSaysWhetherItWasImported) {
-  fixtures::DumpSpec spec;
-  spec.layout = fixtures::DumpLayout::kData;
-  fixtures::MadeDump d = MakeDump(Path("D\\dump"), spec);
+  fixtures::DumpContents contents;
+  contents.layout = fixtures::DumpLayout::kData;
+  fixtures::MadeDump d = MakeDump(Path("D\\dump"), contents);
 
   WriteDumpIni("# written by the dump importer\ndisc=" + d.files_dir + "\ndol=" + d.dol_path + "\nverified=1\n");
   DumpStatus s = ReadDumpStatus();

@@ -39,7 +39,7 @@ class DumpSearchTest : public SettingsTest {
     for (const DumpCandidate& c : DumpSearch::Results()) paths.push_back(c.path.substr(root().size() + 1));
     return paths;
   }
-  void Dump(const std::string& at, const fixtures::DumpSpec& spec = fixtures::DumpSpec()) { MakeDump(Path(at), spec); }
+  void Dump(const std::string& at, const fixtures::DumpContents& contents = fixtures::DumpContents()) { MakeDump(Path(at), contents); }
 
   std::unique_ptr<ScopedEnv> profile_;
 };
@@ -53,7 +53,7 @@ TEST_F(DumpSearchTest, LooksThreeLevelsBelowEachProfileFolder) {
   Dump("home\\Desktop\\one\\two\\three\\four\\five\\six");
   Dump("home\\OneDrive\\Documents\\disc");
   Dump("home\\Music\\disc");  // not a searched place
-  fixtures::DumpSpec data;
+  fixtures::DumpContents data;
   data.layout = fixtures::DumpLayout::kData;
   Dump("home\\Desktop\\whole disc", data);
   EXPECT_EQ((Paths{"home\\Downloads\\Games\\Skarvel", "home\\Desktop\\whole disc", "home\\Documents\\a\\b\\c",
@@ -88,7 +88,7 @@ TEST_F(DumpSearchTest, TheConfiguredDumpAndItsSiblingsAreFound) {
 }
 
 TEST_F(DumpSearchTest, OneDumpFoundTwiceIsListedOnce) {
-  fixtures::DumpSpec data;
+  fixtures::DumpContents data;
   data.layout = fixtures::DumpLayout::kData;
   Dump("home\\Downloads\\disc", data);
   // Found as DATA itself, as the folder above it, and again below Downloads.
@@ -97,7 +97,7 @@ TEST_F(DumpSearchTest, OneDumpFoundTwiceIsListedOnce) {
 }
 
 TEST_F(DumpSearchTest, ReadyDumpsComeFirstAndAtMost21AreListed) {
-  fixtures::DumpSpec europe, incomplete;
+  fixtures::DumpContents europe, incomplete;
   europe.boot_bin = fixtures::BootBin("RKVP01");
   europe.main_dol = fixtures::OtherMainDol();
   incomplete.main_dol = std::nullopt;

@@ -12,7 +12,7 @@
 #include "tests/support/temp_folder.h"
 
 using fixtures::DumpLayout;
-using fixtures::DumpSpec;
+using fixtures::DumpContents;
 using fixtures::MakeDump;
 using testsupport::ChildResult;
 using testsupport::PathExists;
@@ -83,9 +83,9 @@ class JudgeModeTest : public testsupport::TempFolderTest {
 
 TEST_F(JudgeModeTest, AFixtureDumpIsReadyInEachLayoutForTheTestBuildOnly) {
   for (DumpLayout layout : {DumpLayout::kData, DumpLayout::kFlat, DumpLayout::kFilesOnly}) {
-    DumpSpec spec;
-    spec.layout = layout;
-    fixtures::MadeDump d = MakeDump(Path("dump" + std::to_string((int)layout)), spec);
+    DumpContents contents;
+    contents.layout = layout;
+    fixtures::MadeDump d = MakeDump(Path("dump" + std::to_string((int)layout)), contents);
     ExpectVerdict(d.chosen, {0, "Wii disc, USA (RKVE01)", "", d.files_dir, d.dol_path, fixtures::kFixtureMainDolSha1,
                              "RKVE01", kFixtureDumpBytes});
   }
@@ -99,15 +99,15 @@ TEST_F(JudgeModeTest, AFixtureDumpIsReadyInEachLayoutForTheTestBuildOnly) {
 }
 
 TEST_F(JudgeModeTest, DiscsOfAnotherRegionOrGameAreNotSupported) {
-  DumpSpec spec;
-  spec.main_dol = fixtures::OtherMainDol();
-  spec.boot_bin = fixtures::BootBin("RKVP01");
-  fixtures::MadeDump europe = MakeDump(Path("europe"), spec);
+  DumpContents contents;
+  contents.main_dol = fixtures::OtherMainDol();
+  contents.boot_bin = fixtures::BootBin("RKVP01");
+  fixtures::MadeDump europe = MakeDump(Path("europe"), contents);
   ExpectVerdict(europe.root, {1, "Wii disc, Europe (RKVP01)",
                               "Kestrane is built from the USA version only. Other regions may come later.",
                               europe.files_dir, europe.dol_path, kOtherSha1, "RKVP01", kFixtureDumpBytes});
-  spec.boot_bin = fixtures::BootBin("RABC01");
-  fixtures::MadeDump other = MakeDump(Path("other"), spec);
+  contents.boot_bin = fixtures::BootBin("RABC01");
+  fixtures::MadeDump other = MakeDump(Path("other"), contents);
   ExpectVerdict(other.root, {1, "Wii disc (RABC01)", "This isn't the retail USA disc. Kestrane only runs RKVE01.",
                              other.files_dir, other.dol_path, kOtherSha1, "RABC01", kFixtureDumpBytes});
 }
@@ -124,9 +124,9 @@ TEST_F(JudgeModeTest, IncompleteDumpsSayWhatIsMissing) {
   ExpectVerdict(Path("notes.txt"),
                 {2, "Disc folder", "not a folder or a known disc image: " + Path("notes.txt"), "", "", "", "", -1});
 
-  DumpSpec spec;
-  spec.main_dol = std::nullopt;
-  fixtures::MadeDump d = MakeDump(Path("nodol"), spec);
+  DumpContents contents;
+  contents.main_dol = std::nullopt;
+  fixtures::MadeDump d = MakeDump(Path("nodol"), contents);
   ExpectVerdict(d.root, {2, "Wii disc, USA (RKVE01)",
                          "main.dol is missing (sys\\main.dol). Dump or extract your disc again.", d.files_dir,
                          d.dol_path, "", "RKVE01", -1});
@@ -173,12 +173,12 @@ TEST_F(JudgeModeTest, AnImageIsExtractedOnceUntilItChanges) {
 TEST_F(JudgeModeTest, ImagesOfOtherDiscsStopAfterTheHeaderAndKeepTheEarlierExtraction) {
   const std::string usa = Path("usa.rvz"), europe = Path("europe.wbfs"), blank = Path("blank.iso");
   ASSERT_TRUE(fixtures::MakeDiscImage(usa));
-  DumpSpec spec;
-  spec.boot_bin = fixtures::BootBin("RKVP01");
-  spec.main_dol = fixtures::OtherMainDol();
-  ASSERT_TRUE(fixtures::MakeDiscImage(europe, spec));
-  spec.boot_bin = std::string(0x440, '\0');
-  ASSERT_TRUE(fixtures::MakeDiscImage(blank, spec));
+  DumpContents contents;
+  contents.boot_bin = fixtures::BootBin("RKVP01");
+  contents.main_dol = fixtures::OtherMainDol();
+  ASSERT_TRUE(fixtures::MakeDiscImage(europe, contents));
+  contents.boot_bin = std::string(0x440, '\0');
+  ASSERT_TRUE(fixtures::MakeDiscImage(blank, contents));
 
   ExpectVerdict(usa, ReadyImage(usa));
   ExpectVerdict(europe, {1, "Wii disc, Europe (RKVP01)",
@@ -218,10 +218,10 @@ TEST_F(JudgeModeTest, ASourceCheckoutUsesItsSiblingBuildOfDtk) {
 }
 
 TEST_F(JudgeModeTest, EmptyExtractedFilesAreLoggedAndKept) {
-  DumpSpec spec;
-  spec.files = {{"Race/tiny.bin", "ab"}, {"readme.txt", "c"}, {"big.bin", std::string(5000, 'd')}};
+  DumpContents contents;
+  contents.files = {{"Race/tiny.bin", "ab"}, {"readme.txt", "c"}, {"big.bin", std::string(5000, 'd')}};
   const std::string image = Path("skarvel.iso");
-  ASSERT_TRUE(fixtures::MakeDiscImage(image, spec));
+  ASSERT_TRUE(fixtures::MakeDiscImage(image, contents));
   ChildResult r = Judge(image, {{"STANDIN_DTK_EMPTY", "tiny.bin,readme.txt"}});
   EXPECT_EQ(0u, r.exit_code) << r.out;
   EXPECT_EQ(0u, ReadFile(Data("files\\Race\\tiny.bin")).size());
@@ -250,9 +250,9 @@ TEST_F(JudgeModeTest, AFailedCopyLeavesNoHalfExtraction) {
 TEST_F(JudgeModeTest, AnExtractionCutShortIsNeverTakenForTheEarlierImage) {
   const std::string good = Path("good.iso"), other = Path("other.iso");
   ASSERT_TRUE(fixtures::MakeDiscImage(good));
-  DumpSpec spec;
-  spec.main_dol = fixtures::OtherMainDol();
-  ASSERT_TRUE(fixtures::MakeDiscImage(other, spec));
+  DumpContents contents;
+  contents.main_dol = fixtures::OtherMainDol();
+  ASSERT_TRUE(fixtures::MakeDiscImage(other, contents));
   ExpectVerdict(good, ReadyImage(good));
 
   // The launcher dies while the other image's files are copied: DATA holds its main.dol.

@@ -8,7 +8,7 @@
 #include "tests/support/temp_folder.h"
 
 using fixtures::DumpLayout;
-using fixtures::DumpSpec;
+using fixtures::DumpContents;
 using fixtures::MakeDump;
 
 namespace {
@@ -36,9 +36,9 @@ TEST_F(JudgementTest, EachLayoutIsRecordedByTheFolderAboveItsFiles) {
                // A chosen files folder inside a folder named data (any case) records the one above.
                {DumpLayout::kFilesOnly, "d\\data", "d"}};
   for (const Case& c : cases) {
-    DumpSpec spec;
-    spec.layout = c.layout;
-    fixtures::MadeDump d = MakeDump(Path(c.root), spec);
+    DumpContents contents;
+    contents.layout = c.layout;
+    fixtures::MadeDump d = MakeDump(Path(c.root), contents);
     DumpJudgement j = ClassifyDump(d.chosen);
     SCOPED_TRACE(c.root);
     EXPECT_EQ(kDumpReady, j.kind);
@@ -79,10 +79,10 @@ TEST_F(JudgementTest, ForeignDiscsAreNamedByTheirGameId) {
   };
   int n = 0;
   for (const Case& c : cases) {
-    DumpSpec spec;
-    spec.boot_bin = c.boot_bin;
-    spec.main_dol = fixtures::OtherMainDol();
-    DumpJudgement j = ClassifyDump(MakeDump(Path("dump" + std::to_string(n++)), spec).root);
+    DumpContents contents;
+    contents.boot_bin = c.boot_bin;
+    contents.main_dol = fixtures::OtherMainDol();
+    DumpJudgement j = ClassifyDump(MakeDump(Path("dump" + std::to_string(n++)), contents).root);
     SCOPED_TRACE(testing::PrintToString(c.label));
     EXPECT_EQ(kDumpNotSupported, j.kind);
     EXPECT_EQ(c.label, j.label);
@@ -101,9 +101,9 @@ TEST_F(JudgementTest, AGameIdIsSixLettersOrDigitsAndNeverDecidesReadiness) {
       {"RKVE0\x01", ""},     {std::string("RKV\0E01", 7), ""}, {"RKVE0", ""}};
   int n = 0;
   for (const auto& [header, id] : cases) {
-    DumpSpec spec;
-    spec.boot_bin = header.size() < 6 ? header : fixtures::BootBin(header);
-    DumpJudgement j = ClassifyDump(MakeDump(Path("dump" + std::to_string(n++)), spec).root);
+    DumpContents contents;
+    contents.boot_bin = header.size() < 6 ? header : fixtures::BootBin(header);
+    DumpJudgement j = ClassifyDump(MakeDump(Path("dump" + std::to_string(n++)), contents).root);
     EXPECT_EQ(id, j.game_id) << testing::PrintToString(header);
     EXPECT_EQ(kDumpReady, j.kind);
   }
