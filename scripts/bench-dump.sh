@@ -14,7 +14,7 @@ runs=${RUNS:-3}
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 sh "$top/cmake/wine-session.sh" start
 work=$(mktemp -d "${TMPDIR:-/tmp}/kestrane-bench.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+trap 'rm -rf "$work"; sh "$top/cmake/wine-session.sh" stop' EXIT
 
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
