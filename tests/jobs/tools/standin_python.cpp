@@ -9,6 +9,7 @@
 //   output=PATH       where the built game goes (default: KESTRANE_GAME_EXE)
 //   write_game=0      build nothing
 //   spin=1            after the lines, keep building with a grandchild until killed
+//   zig=PATH          the ZIG the launcher must pass ("unset": none)
 //   exit=N            exit code (default 0)
 // It first reports "cwd=", "KESTRANE_DOL=", "PYTHONUNBUFFERED=" and "ZIG=" (or "ZIG unset")
 // and fails with "error: ..." and exit code 2 when KESTRANE_DOL doesn't name a file or
@@ -66,6 +67,9 @@ int Build(const std::string& script) {
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
     return Fail("KESTRANE_DOL doesn't name a file");
   if (!have_unbuffered || unbuffered != "1") return Fail("PYTHONUNBUFFERED isn't 1");
+  const std::string expected_zig = standin::Value(steering, "zig", "");
+  if (expected_zig == "unset" ? standin::Env("ZIG", &zig) : !expected_zig.empty() && zig != expected_zig)
+    return Fail("ZIG isn't what the launcher found");
 
   auto lines = steering.find("line");
   if (lines != steering.end())

@@ -1,0 +1,37 @@
+// Runs the setup job from wherever it is copied to, the way the progress screen does,
+// and presses Cancel as soon as the job log has a line starting with the given text.
+// Prints the progress lines, then the whole job log.
+//   setup_probe DUMP CANCEL_AT [--rebuild]
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "jobs/job_progress.h"
+#include "jobs/job_status.h"
+#include "jobs/setup_job.h"
+
+namespace {
+
+bool LogHas(const JobStatus& job, const char* prefix) {
+  for (const std::string& line : job.log)
+    if (line.rfind(prefix, 0) == 0) return true;
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) return 2;
+  StartSetupJob(argv[1], argc > 3 && strcmp(argv[3], "--rebuild") == 0);
+  for (int waited = 0; waited < 60000; waited += 20) {
+    JobStatus job = SnapshotJob();
+    if (!job.running || LogHas(job, argv[2])) break;
+    Sleep(20);
+  }
+  CancelJob();
+  int failed = PrintJobProgress();
+  printf("---- log\n");
+  for (const std::string& line : SnapshotJob().log) printf("%s\n", line.c_str());
+  return failed;
+}
