@@ -142,6 +142,9 @@ TEST_F(SetupJobTest, FirstSetupBuildsTheGameASecondKeepsItAndRebuildBuildsAgain)
 
   MakeOld(Game());
   const FILETIME built = LastWrite(Game());
+  // Without a build the job ends right after storing the dump path; it must still reach
+  // the file before the process exits.
+  DeleteFileA(Path("profile\\local\\Kestrane\\settings.ini").c_str());
   ChildResult second = Setup();
   EXPECT_EQ(0u, second.exit_code) << second.out;
   states = FinalStates(second.out);
@@ -151,6 +154,7 @@ TEST_F(SetupJobTest, FirstSetupBuildsTheGameASecondKeepsItAndRebuildBuildsAgain)
   EXPECT_EQ("skipped Already built (" + InstallLayout::FileDate(Game()) + ")", states[kTitles[5]]);
   EXPECT_EQ("done Press PLAY to start.", states[kTitles[7]]);
   EXPECT_TRUE(SameTime(built, LastWrite(Game())));
+  EXPECT_NE(std::string::npos, ReadFile(Path("profile\\local\\Kestrane\\settings.ini")).find(dump_.root));
 
   ChildResult rebuild = Setup({"--rebuild"});
   EXPECT_EQ(0u, rebuild.exit_code) << rebuild.out;
@@ -310,6 +314,12 @@ TEST_F(SetupCancelTest, CancelDuringTheImportEndsTheImporterAndWhatItStarted) {
   ExpectCancelledAt(r, 4);
   ExpectGrandchildEnded(r, "import");
   EXPECT_EQ("old game", ReadFile(Game()));
+}
+
+TEST_F(SetupCancelTest, CancelWhilePythonIsProbedIsACancelNotAMissingPython) {
+  DeleteFileA((Install() + "\\tools\\zig\\zig.exe").c_str());  // so the bundled Python is probed
+  WriteFile(Install() + "\\tools\\python\\python.steer", "probe_spin=1\n");
+  ExpectCancelledAt(RunProbe("step 2", false), 2);
 }
 
 TEST_F(SetupCancelTest, CancelDuringTheBuildKeepsTheCurrentGame) {

@@ -1,6 +1,6 @@
 // Runs the setup job from wherever it is copied to, the way the progress screen does,
-// and presses Cancel as soon as the job log has a line starting with the given text.
-// Prints the progress lines, then the whole job log.
+// and presses Cancel as soon as the job log has a line starting with CANCEL_AT, or, for
+// "step N", as soon as step N is active. Prints the progress lines, then the job log.
 //   setup_probe DUMP CANCEL_AT [--rebuild]
 #include <windows.h>
 
@@ -13,9 +13,12 @@
 
 namespace {
 
-bool LogHas(const JobStatus& job, const char* prefix) {
+bool TimeToCancel(const JobStatus& job, const char* cancel_at) {
+  int step = -1;
+  if (sscanf(cancel_at, "step %d", &step) == 1)
+    return step >= 0 && step < (int)job.steps.size() && job.steps[step].state == StepState::kActive;
   for (const std::string& line : job.log)
-    if (line.rfind(prefix, 0) == 0) return true;
+    if (line.rfind(cancel_at, 0) == 0) return true;
   return false;
 }
 
@@ -26,7 +29,7 @@ int main(int argc, char** argv) {
   StartSetupJob(argv[1], argc > 3 && strcmp(argv[3], "--rebuild") == 0);
   for (int waited = 0; waited < 60000; waited += 20) {
     JobStatus job = SnapshotJob();
-    if (!job.running || LogHas(job, argv[2])) break;
+    if (!job.running || TimeToCancel(job, argv[2])) break;
     Sleep(20);
   }
   CancelJob();

@@ -1,7 +1,8 @@
 // Stands in for python.exe, in the two ways the launcher runs it.
 //
 // The version probe, "python.exe -I -c <program>": prints the line `version=` from
-// python.steer next to this program ("py 3 12" when absent) and exits with `probe_exit`.
+// python.steer next to this program ("py 3 12" when absent) and exits with `probe_exit`;
+// with `probe_spin=1` it never answers and runs on with a grandchild until killed.
 //
 // The build script, "python.exe -I <source>\tools\gametrial\link.py": the script file is
 // itself the steering, key=value lines:
@@ -26,6 +27,7 @@ namespace {
 
 int Probe() {
   standin::Steering steering = standin::ReadSteering(standin::OwnDir() + "python.steer");
+  if (standin::Value(steering, "probe_spin", "0") == "1") standin::SpinWithGrandchild("probe");
   standin::Line(standin::Value(steering, "version", "py 3 12"));
   return atoi(standin::Value(steering, "probe_exit", "0").c_str());
 }
