@@ -13,6 +13,7 @@ rounds=${2:-7}
 "$top/scripts/build.sh" >/dev/null
 export WINEPREFIX="${WINEPREFIX:-$build/wineprefix}" WINEDEBUG=-all WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 sh "$top/cmake/wine-session.sh" start
+trap 'sh "$top/cmake/wine-session.sh" stop' EXIT
 cd "$build/bin"
 
 count=$(wine standin_tool.exe lines "$lines" | wc -l)
