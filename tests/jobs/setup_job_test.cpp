@@ -266,6 +266,23 @@ TEST_F(SetupJobTest, ABuildThatLeavesNoNewerGameFails) {
   EXPECT_NE(std::string::npos, log.find(" [launcher] Build Kestrane: Build failed. Show details for the log.\r\n"));
 }
 
+TEST_F(SetupJobTest, ADiscImageIsIndexedFromTheFolderItWasExtractedTo) {
+  const std::string image = Path("Skarvel (USA).rvz");
+  ASSERT_TRUE(fixtures::MakeDiscImage(image));
+  ASSERT_TRUE(fixtures::AddDtk(Install()));
+  dump_.chosen = image;
+  WriteLinkPy("write_game=0\n");  // a failure at the build prints the job log
+  ChildResult r = Setup();
+  EXPECT_EQ("done " + image + " (disc image, " + text::WideToUtf8(InstallLayout::FormatSize(testsupport::ReadFile(image).size())) +
+                ")",
+            FinalStates(r.out)[kTitles[0]]);
+  EXPECT_EQ("done 3 resource sets, 1234 resources, every CRC checked", FinalStates(r.out)[kTitles[4]]);
+  size_t args = r.out.find("\n[import] [args] ");
+  ASSERT_NE(std::string::npos, args) << r.out;
+  std::string given = r.out.substr(args + 17, r.out.find('\n', args + 1) - args - 17);
+  EXPECT_EQ("\\files\\..", given.substr(given.size() - 9)) << given;
+}
+
 TEST_F(SetupJobTest, ZigFromWinGetIsLeftToTheBuildScript) {
   DeleteFileA((Install() + "\\tools\\zig\\zig.exe").c_str());
   testsupport::MakeFolders(Path("profile\\local\\Microsoft\\WinGet\\Packages"));
