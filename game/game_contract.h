@@ -1,17 +1,34 @@
-// What the launcher and the game executable rely on from each other. For now only where
-// the game executable is; its start, environment and streams join this header later.
+// What the launcher and the game executable rely on from each other: where the game is,
+// where it runs, what it finds in its environment, and what its exit codes mean. The
+// setup job, the game launch and the intro-video frame dump all start it from here.
 #pragma once
 
 #include <string>
 
-#include "platform/env.h"
-#include "platform/product.h"
-#include "settings/install_layout.h"
+#include "jobs/child_process.h"
 
-// KESTRANE_GAME_EXE when set (developers point it at their own build), else
-// KestraneGame.exe next to the launcher.
-inline std::string GameExePath() {
-  std::string exe;
-  if (env::Get("KESTRANE_GAME_EXE", &exe) && !exe.empty()) return exe;
-  return InstallLayout::ExeDir() + product::kGameExeName;
-}
+// KESTRANE_GAME_EXE when set, else KestraneGame.exe next to the launcher.
+std::string GameExePath();
+// The source checkout when there is one (the game finds its data relative to it), else
+// the launcher's folder.
+std::string GameWorkingDir();
+// The quoted path alone: the game takes no arguments.
+std::wstring GameCommandLine();
+
+// Environment changes for play. `aspect` is the display.aspect setting: exactly "4:3"
+// plays in 4:3, anything else in 16:9.
+EnvOverrides PlayEnvironment(const std::string& aspect, bool errorLog);
+// Environment changes for the hidden run that dumps the intro video's frames into
+// `framesDir` and then quits by itself.
+EnvOverrides FrameDumpEnvironment(const std::string& framesDir, const std::string& nandDir);
+
+// The game's own failure codes; anything else non-zero is a Windows exception code.
+enum GameExitCode : unsigned long {
+  kGameExitNormal = 0,
+  kGameExitNoMainDol = 94,      // couldn't read main.dol
+  kGameExitNoDisc = 95,         // no disc configured
+  kGameExitFatal = 96,          // fatal error reported
+  kGameExitPanic = 97,
+  kGameExitNoMemoryMap = 98,    // the Wii memory map couldn't be set up
+  kGameExitNotWritten = 99,     // a part of the port not written yet
+};

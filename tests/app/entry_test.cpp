@@ -33,7 +33,9 @@ TEST_F(EntryTest, EachCommandModeIsReached) {
   ChildResult judged = Run({"--judge", Path("no dump here"), "extra"});
   EXPECT_EQ(2u, judged.exit_code);
   EXPECT_EQ(0u, judged.out.find("kind 2 (incomplete) in ")) << judged.out;
-  EXPECT_EQ("--setup isn't in this build yet\n", Run({"--setup", "D:\\dump", "--rebuild"}).err);
+  ChildResult setup = Run({"--setup", Path("no dump here"), "--rebuild"});
+  EXPECT_EQ(1u, setup.exit_code);
+  EXPECT_EQ(0u, setup.out.find("Find your disc dump: FAILED The folder isn't there any more: ")) << setup.out;
   EXPECT_EQ("--launch-game isn't in this build yet\n", Run({"--launch-game", "0"}).err);
   EXPECT_EQ("--enhance isn't in this build yet\n", Run({"--enhance"}).err);
   EXPECT_EQ("--ui-shot isn't in this build yet\n", Run({"--ui-shot", "home", Path("x.bmp")}).err);

@@ -1,0 +1,41 @@
+#include "game/game_contract.h"
+
+#include "platform/env.h"
+#include "platform/product.h"
+#include "platform/text.h"
+#include "settings/install_layout.h"
+
+std::string GameExePath() {
+  std::string path;
+  // An empty value names no program; it counts as not set.
+  if (env::Get("KESTRANE_GAME_EXE", &path) && !path.empty()) return path;
+  return InstallLayout::ExeDir() + product::kGameExeName;
+}
+
+std::string GameWorkingDir() {
+  std::string root = InstallLayout::CheckoutRoot();
+  return root.empty() ? InstallLayout::ExeDir() : root;
+}
+
+std::wstring GameCommandLine() { return QuoteArgument(text::Utf8ToWide(GameExePath())); }
+
+EnvOverrides PlayEnvironment(const std::string& aspect, bool errorLog) {
+  return {
+      {"KESTRANE_ASPECT", aspect == "4:3" ? "4:3" : "16:9"},
+      {"KESTRANE_LAUNCHED", "1"},
+      {"KESTRANE_ERROR_LOG", errorLog ? "1" : "0"},
+  };
+}
+
+EnvOverrides FrameDumpEnvironment(const std::string& framesDir, const std::string& nandDir) {
+  return {
+      {"KESTRANE_LAUNCHED", ""},  // a frame dump is not a play: the game must not act launched
+      {"KESTRANE_VIDEODUMP", framesDir},
+      {"KESTRANE_VIDEODUMP_QUIT", "1"},
+      {"KESTRANE_NAND", nandDir},
+      {"KESTRANE_INPUT", "200:2,600:2"},
+      {"KESTRANE_MUTE", "1"},
+      {"KESTRANE_HIDEWINDOW", "1"},
+      {"KESTRANE_DISPLAY_WINDOW_MODE", "windowed"},
+  };
+}

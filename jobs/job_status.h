@@ -1,0 +1,79 @@
+// The record of the one background job (the setup job or the intro-video enhancement)
+// and the operations its thread publishes progress with. The record lives under the
+// JobsLock (jobs_lock.h); screens and the console printer read it only as a copy taken
+// by SnapshotJob, so they never hold the lock while drawing or printing.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum class StepState : int32_t {
+  kPending = 0,
+  kActive = 1,
+  kDone = 2,
+  kFailed = 3,
+  kSkipped = 4,
+};
+
+// "pending", "active", "done", "FAILED" or "skipped".
+const char* StepStateWord(StepState state);
+
+struct SetupStep {
+  std::wstring title;
+  std::wstring detail;
+  StepState state = StepState::kPending;
+  double startTime = 0;  // seconds on the GetTickCount64 clock; 0 while pending
+  double endTime = 0;
+  float progress = -1;   // 0..1, or -1 when the step has no measurable progress
+};
+
+struct JobStatus {
+  std::wstring title;
+  std::wstring subtitle;
+  std::vector<SetupStep> steps;  // fixed when the job starts
+  std::vector<std::string> log;  // at most 400 lines
+  bool running = false;
+  bool finished = false;
+  bool failed = false;
+  bool cancelled = false;
+  int32_t kind = 0;  // kJobSetup or kJobEnhance
+  bool paused = false;
+};
+
+constexpr int32_t kJobSetup = 0;
+constexpr int32_t kJobEnhance = 1;
+
+// Passed to SetStep to leave the step's detail or progress as it is.
+extern const wchar_t kKeepDetail[];  // the single character U+0001
+constexpr float kKeepProgress = -2.0f;
+
+// Seconds on the GetTickCount64 clock, the time base of startTime and endTime.
+double JobClockSeconds();
+
+// [SECTION] Used by the job threads
+
+// Updates one step; an index outside the step list is ignored.
+void SetStep(int index, StepState state, const std::wstring& detail, float progress);
+// Appends one line to the job log; past 400 lines the oldest 100 go.
+void AppendJobLog(const std::string& line);
+// The step fails with `message` (progress kept), the failure goes to the error log, and
+// the job is marked failed.
+void FailStep(int index, const std::wstring& message);
+// When a cancel was requested: the step fails with the cancel text, the job is marked
+// cancelled (not failed) and true is returned.
+bool CheckCancel(int index);
+bool CancelRequested();
+
+// Starts a job's record: when no job is running, replaces the record with `fresh`, marks
+// it running and clears the cancel request. False (nothing changed) while a job runs.
+bool BeginJob(const JobStatus& fresh);
+// The job thread's last word: the job stops running; `finished` is set when asked.
+void EndJob(bool finished);
+
+// [SECTION] Used by the screens and the console modes
+
+JobStatus SnapshotJob();
+// Requests the cancel and ends the running tool at once; the job thread then stops at
+// its next check.
+void CancelJob();

@@ -1,0 +1,38 @@
+// What the stand-ins for the outside tools share: their arguments as UTF-8, steering
+// files that script their behaviour, plain line output, and running on with a
+// grandchild until killed (for cancel and pause tests).
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace standin {
+
+// The command line split the way Windows programs split it (CommandLineToArgvW), UTF-8.
+std::vector<std::string> Args();
+
+// The folder of this program, with a trailing backslash.
+std::string OwnDir();
+
+// key=value lines; a key may repeat (its values keep their order). A missing file reads
+// as empty. Lines starting with '#' are comments.
+using Steering = std::map<std::string, std::vector<std::string>>;
+Steering ReadSteering(const std::string& path);
+// The last value of `key`, or `fallback`.
+std::string Value(const Steering& steering, const std::string& key, const std::string& fallback);
+
+// Writes the bytes and a line feed to standard output and flushes at once, as an
+// unbuffered tool would.
+void Line(const std::string& text);
+
+// The environment variable as UTF-8; false when it isn't set.
+bool Env(const char* name, std::string* value);
+
+// Starts a copy of this program that prints "<tag> child <n>" lines, prints
+// "grandchild <pid>", then prints "<tag> parent <n>" lines; both run until killed.
+[[noreturn]] void SpinWithGrandchild(const std::string& tag);
+// Call first in main: a copy started by SpinWithGrandchild never returns from here.
+void RunSpinChildIfAsked(int argc, char** argv);
+
+}  // namespace standin
