@@ -34,7 +34,6 @@ EmblemCache& Cache() {
   static EmblemCache cache;
   return cache;
 }
-void ReleaseCache() { Cache().layers.clear(); }
 
 GraphicsState Save(GpGraphics* g) {
   GraphicsState s = 0;
@@ -188,7 +187,7 @@ void Emblem(float x, float y, float size, float ring_angle) {
     layers.front = RenderLayer(transform, rx, ry, rw, rh, x, y, size, DrawFrontLayer);
     it = cache.layers.emplace(key, std::move(layers)).first;
     ++cache.builds;
-    AtGdiplusStop(ReleaseCache);
+    AtGdiplusStop(ForgetEmblemLayers);
   }
   gp::GdipDeleteMatrix(transform);
 
@@ -245,5 +244,6 @@ void TruckBadge(float x, float y, float w, float h) {
 
 int EmblemCacheSize() { return static_cast<int>(Cache().layers.size()); }
 int EmblemLayerBuilds() { return Cache().builds; }
+void ForgetEmblemLayers() { Cache().layers.clear(); }
 
 }  // namespace ui

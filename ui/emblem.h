@@ -11,8 +11,10 @@ void Emblem(float x, float y, float size, float ring_angle);
 // The truck drawing, tilted 10 degrees, in a 230 x 140 box at (x, y) scaled to (w, h).
 void TruckBadge(float x, float y, float w, float h);
 
-// Cached emblem layer pairs and how often one was rendered.
+// Cached emblem layer pairs, how often one was rendered, and freeing them all (GDI+
+// shutdown does it too).
 int EmblemCacheSize();
 int EmblemLayerBuilds();
+void ForgetEmblemLayers();
 
 }  // namespace ui
