@@ -187,6 +187,7 @@ void CopyStaticLayer() {
 }
 
 void DrawKerb(const Edges& e) {
+  if (!IsVisible(e.left, 706, e.span, 14)) return;
   PushClip(e.left, 706, e.span, 14);
   GpPath* kerb = nullptr;
   gp::GdipCreatePath(FillModeAlternate, &kerb);
@@ -237,12 +238,16 @@ void Backdrop(const std::function<void(float, float)>& truck) {
 
   if (truck) truck(e.left, e.span / 1280.0f);
 
-  const GraphicsState band = EnterBand(g, e.left, e.span);
-  GpSolidFill* ink = nullptr;
-  gp::GdipCreateSolidFill(Palette::ink, &ink);
-  detail::NoteStatus(gp::GdipFillPath(g, ink, Foreground()));
-  gp::GdipDeleteBrush(ink);
-  gp::GdipRestoreGraphics(g, band);
+  // Partial frames mostly repaint the sky: the big ground shapes are skipped unless the
+  // clip reaches them (the hill's outline never rises above band y 168).
+  if (IsVisible(e.left, kBandTop + 168, e.span, 270 - 168)) {
+    const GraphicsState band = EnterBand(g, e.left, e.span);
+    GpSolidFill* ink = nullptr;
+    gp::GdipCreateSolidFill(Palette::ink, &ink);
+    detail::NoteStatus(gp::GdipFillPath(g, ink, Foreground()));
+    gp::GdipDeleteBrush(ink);
+    gp::GdipRestoreGraphics(g, band);
+  }
   if (e.bottom > 720) FillRect(e.left, 719, e.span, e.bottom - 719, Palette::ink);
   DrawKerb(e);
 }
