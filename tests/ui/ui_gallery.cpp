@@ -3,6 +3,9 @@
 // moments of the truck run, at 1280 x 720 and 1920 x 1080.
 //
 //   ui_gallery.exe [output folder]      (default: ui_gallery in the current folder)
+//
+// Files are named <picture>_<width>x<height>.png: widgets, icons, fonts, and home_<moment>
+// for the moments drive, dust, air, gap, enter and parked of the truck run.
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -169,7 +172,7 @@ void WidgetSheet(uitest::RenderSurface& s) {
       cx += ui::ChipWidth(c.label, c.tick) + 10;
     }
     float bx = 64, bw = 0;
-    for (const wchar_t* b : {L"A", L"ENTER", L"LB", L"RB", L"\u2191", L"\u2193", L"0.1.0"}) {
+    for (const wchar_t* b : {L"A", L"ENTER", L"LB", L"RB", L"Q", L"E", L"0.1.0"}) {
       ui::Badge(b, bx, 456, &bw);
       bx += bw + 6;
     }
@@ -272,7 +275,7 @@ void IconSheet(uitest::RenderSurface& s) {
   BackdropPass(s, nullptr);
   Pass(s, -5000, -5000, Look::Idle, [] {
     ui::FillRect(ui::Ctx().view_left, 0, ui::Ctx().view_right - ui::Ctx().view_left, 720, ui::Fade(Palette::bg0, 0.55f));
-    Card(40, 36, 1200, 560, L"Icons at 48 and 16 units");
+    Card(40, 36, 1200, 524, L"Icons at 48 and 16 units");
     for (int i = 0; i < ui::kIconCount; ++i) {
       const float x = 64 + (i % 9) * 130.0f, y = 92 + (i / 9) * 240.0f;
       ui::FillRoundRect(x, y, 110, 200, 8, ui::Fade(Palette::ink, 0.45f));
@@ -308,7 +311,7 @@ void FontSheet(uitest::RenderSurface& s) {
     for (const RoleRow& r : rows) {
       ui::DrawText(r.name, FontRole::Label, 12, 72, y + 4, Palette::gold, ui::kAlignLeft, 0.24f);
       ui::DrawText(ui::FontName(r.role), FontRole::Mono, 12, 72, y + 26, Palette::text_dim);
-      ui::DrawText(r.sample, r.role, r.size, 300, y, Palette::text, ui::kAlignLeft, r.spacing);
+      ui::DrawText(r.sample, r.role, r.size, 300, y + 22 - 0.6f * r.size, Palette::text, ui::kAlignLeft, r.spacing);
       ui::DrawLine(72, y + 76, 1208, y + 76, Palette::gold_tint, 1);
       y += 88;
     }
@@ -366,6 +369,11 @@ int main(int argc, char** argv) {
     run.Park();
     HomeScene(surface, run, 0, "parked");
   }
+  // An ultrawide window: the landscape stretches, the art keeps its size.
+  uitest::RenderSurface wide(2560, 1080);
+  float t = 0;
+  ui::TruckRun run = RunUntil([](const ui::TruckRun& r) { return r.x > 330; }, 60, &t);
+  HomeScene(wide, run, t, "drive");
   ui::UnloadFonts();
   return g_failures == 0 ? 0 : 1;
 }

@@ -323,6 +323,24 @@ TEST_F(WidgetTest, TheSliderFillsUpToItsValue) {
   EXPECT_EQ(track, Pixel(320, 217));
 }
 
+TEST_F(WidgetTest, ASliderWithAnEmptyRangeOrNoStepStaysUsable) {
+  int value = 7;
+  int step = 0;
+  screen = [&] { ui::Slider(&value, 7, 7, step, 100, 200, 300, 0, L" fps"); };
+  Press(300, 215);
+  Release(300, 215);
+  EXPECT_EQ(7, value);
+  FocusOn(0);
+  Run(Nav(&ui::Input::nav_right));
+  EXPECT_EQ(7, value);
+  // A step of 0 moves by whole units.
+  screen = [&] { ui::Slider(&value, 0, 10, step, 100, 200, 300, 0, nullptr); };
+  Run(Nav(&ui::Input::nav_right));
+  EXPECT_EQ(8, value);
+  Press(100 + 0.5f * 244, 215);
+  EXPECT_EQ(5, value);
+}
+
 TEST_F(WidgetTest, TheSelectorWrapsBothWaysAndActivateSteps) {
   const std::vector<std::wstring> sizes = {L"1280 x 720", L"1920 x 1080", L"2560 x 1440"};
   int index = 0;
