@@ -114,6 +114,13 @@ void RenderStaticLayer(const Edges& e) {
   const Context& c = Ctx();
   BackdropCache& cache = Cache();
   cache.layer = std::make_unique<Bitmap>(c.width, c.height, PixelFormat32bppPARGB);
+  cache.layer_width = c.width;
+  cache.layer_height = c.height;
+  ++cache.builds;
+  if (cache.layer->GetLastStatus() != Ok) {
+    cache.layer.reset();  // out of memory: the frame's own background shows instead
+    return;
+  }
   Graphics layer_graphics(cache.layer.get());
   GpGraphics* g = detail::Native(&layer_graphics);
   gp::GdipSetSmoothingMode(g, SmoothingModeAntiAlias);
@@ -141,10 +148,6 @@ void RenderStaticLayer(const Edges& e) {
   gp::GdipFillPath(g, shade, Silhouettes());
   gp::GdipDeleteBrush(shade);
   gp::GdipRestoreGraphics(g, band);
-
-  cache.layer_width = c.width;
-  cache.layer_height = c.height;
-  ++cache.builds;
 }
 
 // Copies the static layer into the frame: only the clip's rectangles when there are a few
@@ -233,8 +236,8 @@ void Backdrop(const std::function<void(float, float)>& truck) {
   if (!g || c.width <= 0 || c.height <= 0) return;
   const Edges e = ViewEdges();
   BackdropCache& cache = Cache();
-  if (!cache.layer || cache.layer_width != c.width || cache.layer_height != c.height) RenderStaticLayer(e);
-  CopyStaticLayer();
+  if (cache.layer_width != c.width || cache.layer_height != c.height) RenderStaticLayer(e);
+  if (cache.layer) CopyStaticLayer();
 
   if (truck) truck(e.left, e.span / 1280.0f);
 

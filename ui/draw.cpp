@@ -12,7 +12,7 @@ namespace {
 
 constexpr float kPi = 3.14159265358979f;
 
-GpGraphics* Graphics() { return detail::FrameGraphics(); }
+GpGraphics* Target() { return detail::FrameGraphics(); }
 void Note(Status status) { detail::NoteStatus(status); }
 
 // Culling: true when nothing of (x, y, w, h) grown by 2 can show.
@@ -21,7 +21,7 @@ bool Culled(float x, float y, float w, float h) { return !IsVisible(x - 2, y - 2
 void FillPath(GpPath* path, const Color& color) {
   GpSolidFill* brush = nullptr;
   Note(gp::GdipCreateSolidFill(color, &brush));
-  Note(gp::GdipFillPath(Graphics(), brush, path));
+  Note(gp::GdipFillPath(Target(), brush, path));
   gp::GdipDeleteBrush(brush);
 }
 
@@ -52,7 +52,7 @@ void SetupFrameGraphics(Gdiplus::Graphics* g) {
 }
 
 bool IsVisible(float x, float y, float w, float h) {
-  GpGraphics* g = Graphics();
+  GpGraphics* g = Target();
   if (!g) return false;
   BOOL visible = FALSE;
   Note(gp::GdipIsVisibleRect(g, x, y, w, h, &visible));
@@ -60,7 +60,7 @@ bool IsVisible(float x, float y, float w, float h) {
 }
 
 void FillRect(float x, float y, float w, float h, const Color& color) {
-  GpGraphics* g = Graphics();
+  GpGraphics* g = Target();
   if (!g) return;
   GpSolidFill* brush = nullptr;
   Note(gp::GdipCreateSolidFill(color, &brush));
@@ -98,7 +98,7 @@ void StrokeRoundRect(float x, float y, float w, float h, float radius, const Col
   Note(gp::GdipCreatePath(FillModeAlternate, &path));
   AddRoundRect(path, x + width / 2, y + width / 2, w - width, h - width, radius);
   GpPen* pen = NewPen(color, width);
-  Note(gp::GdipDrawPath(Graphics(), pen, path));
+  Note(gp::GdipDrawPath(Target(), pen, path));
   gp::GdipDeletePen(pen);
   gp::GdipDeletePath(path);
 }
@@ -112,13 +112,13 @@ void FillRoundRectGradient(float x, float y, float w, float h, float radius, con
   const RectF area(x - 1, y - 1, w + 2, h + 2);
   GpLineGradient* brush = nullptr;
   Note(gp::GdipCreateLineBrushFromRectWithAngle(&area, from, to, angle, FALSE, WrapModeTile, &brush));
-  Note(gp::GdipFillPath(Graphics(), brush, path));
+  Note(gp::GdipFillPath(Target(), brush, path));
   gp::GdipDeleteBrush(brush);
   gp::GdipDeletePath(path);
 }
 
 void DrawLine(float x1, float y1, float x2, float y2, const Color& color, float width) {
-  GpGraphics* g = Graphics();
+  GpGraphics* g = Target();
   if (!g) return;
   GpPen* pen = NewPen(color, width);
   Note(gp::GdipDrawLine(g, pen, x1, y1, x2, y2));
@@ -129,12 +129,12 @@ void FillCircle(float cx, float cy, float r, const Color& color) {
   if (!IsVisible(cx - r - 1, cy - r - 1, 2 * r + 2, 2 * r + 2)) return;
   GpSolidFill* brush = nullptr;
   Note(gp::GdipCreateSolidFill(color, &brush));
-  Note(gp::GdipFillEllipse(Graphics(), brush, cx - r, cy - r, 2 * r, 2 * r));
+  Note(gp::GdipFillEllipse(Target(), brush, cx - r, cy - r, 2 * r, 2 * r));
   gp::GdipDeleteBrush(brush);
 }
 
 void StrokeCircle(float cx, float cy, float r, const Color& color, float width) {
-  GpGraphics* g = Graphics();
+  GpGraphics* g = Target();
   if (!g) return;
   GpPen* pen = NewPen(color, width);
   Note(gp::GdipDrawEllipse(g, pen, cx - r, cy - r, 2 * r, 2 * r));
@@ -143,7 +143,7 @@ void StrokeCircle(float cx, float cy, float r, const Color& color, float width) 
 
 void StrokeArc(float cx, float cy, float r, float start, float sweep, const Color& color,
                float width) {
-  GpGraphics* g = Graphics();
+  GpGraphics* g = Target();
   if (!g) return;
   GpPen* pen = NewPen(color, width);
   gp::GdipSetPenStartCap(pen, LineCapRound);
@@ -153,7 +153,7 @@ void StrokeArc(float cx, float cy, float r, float start, float sweep, const Colo
 }
 
 void FillPolygon(const PointF* points, int count, const Color& color) {
-  GpGraphics* g = Graphics();
+  GpGraphics* g = Target();
   if (!g) return;
   GpSolidFill* brush = nullptr;
   Note(gp::GdipCreateSolidFill(color, &brush));
@@ -166,7 +166,7 @@ void FillStar(float cx, float cy, float r, const Color& color) {
       {0, -1},         {0.247f, -0.34f}, {0.951f, -0.309f}, {0.399f, 0.13f},  {0.588f, 0.809f},
       {0, 0.42f},      {-0.588f, 0.809f}, {-0.399f, 0.13f}, {-0.951f, -0.309f}, {-0.247f, -0.34f},
   };
-  if (!Graphics()) return;
+  if (!Target()) return;
   PointF points[10];
   for (int i = 0; i < 10; ++i) points[i] = PointF(cx + kStar[i][0] * r, cy + kStar[i][1] * r);
   GpPath* path = nullptr;
@@ -178,7 +178,7 @@ void FillStar(float cx, float cy, float r, const Color& color) {
 
 void PushSkew(float cx, float cy, float angle_degrees) {
   (void)cx;  // the shear is about a horizontal line; cx keeps call sites readable
-  GpGraphics* g = Graphics();
+  GpGraphics* g = Target();
   if (!g) return;
   GraphicsState token = 0;
   Note(gp::GdipSaveGraphics(g, &token));
@@ -191,7 +191,7 @@ void PushSkew(float cx, float cy, float angle_degrees) {
 }
 
 void PushClip(float x, float y, float w, float h) {
-  GpGraphics* g = Graphics();
+  GpGraphics* g = Target();
   if (!g) return;
   GraphicsState token = 0;
   Note(gp::GdipSaveGraphics(g, &token));
@@ -214,7 +214,7 @@ void PopState() {
   if (c.state_stack.empty()) return;
   const GraphicsState token = c.state_stack.back();
   c.state_stack.pop_back();
-  if (GpGraphics* g = Graphics()) Note(gp::GdipRestoreGraphics(g, token));
+  if (GpGraphics* g = Target()) Note(gp::GdipRestoreGraphics(g, token));
 }
 
 }  // namespace ui

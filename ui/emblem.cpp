@@ -126,7 +126,7 @@ void DrawFrontLayer(GpGraphics* g) {
 
 // Renders one layer into a bitmap of the pixel rectangle, with the frame's transform
 // shifted to the rectangle's origin.
-std::unique_ptr<Bitmap> RenderLayer(const GpMatrix* frame_transform, int rx, int ry, int rw, int rh,
+std::unique_ptr<Bitmap> RenderLayer(GpMatrix* frame_transform, int rx, int ry, int rw, int rh,
                                     float x, float y, float size, void (*draw)(GpGraphics*)) {
   auto bitmap = std::make_unique<Bitmap>(rw, rh, PixelFormat32bppPARGB);
   Graphics layer_graphics(bitmap.get());
@@ -134,7 +134,7 @@ std::unique_ptr<Bitmap> RenderLayer(const GpMatrix* frame_transform, int rx, int
   gp::GdipSetSmoothingMode(g, SmoothingModeAntiAlias);
   gp::GdipSetPixelOffsetMode(g, PixelOffsetModeHalf);
   gp::GdipSetCompositingQuality(g, CompositingQualityHighQuality);
-  gp::GdipSetWorldTransform(g, const_cast<GpMatrix*>(frame_transform));
+  gp::GdipSetWorldTransform(g, frame_transform);
   gp::GdipTranslateWorldTransform(g, static_cast<float>(-rx), static_cast<float>(-ry), MatrixOrderAppend);
   gp::GdipTranslateWorldTransform(g, x, y, MatrixOrderPrepend);
   gp::GdipScaleWorldTransform(g, size / 400, size / 400, MatrixOrderPrepend);
