@@ -1,5 +1,7 @@
 #include "ui/buttons.h"
 
+#include <cwctype>
+
 #include "ui/context.h"
 #include "ui/draw.h"
 #include "ui/icons.h"

@@ -1,5 +1,6 @@
 #include "ui/emblem.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <memory>
