@@ -1,0 +1,255 @@
+// The truck run's simulation, the backdrop's static layer and the emblem's caches.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <functional>
+
+#include "tests/ui/ui_test_fixture.h"
+#include "ui/backdrop.h"
+#include "ui/emblem.h"
+#include "ui/palette.h"
+#include "ui/truck_run.h"
+
+namespace {
+
+constexpr float kDt = 1.0f / 30;
+
+// Steps until stop says so; fails the test after max_steps.
+int StepUntil(ui::TruckRun* run, const std::function<bool(const ui::TruckRun&)>& stop, int max_steps = 20000) {
+  for (int i = 0; i < max_steps; ++i) {
+    if (stop(*run)) return i;
+    run->Step(kDt);
+  }
+  ADD_FAILURE() << "the run never got there";
+  return max_steps;
+}
+
+bool Is(const ui::TruckRun& r, int state) { return r.state == state; }
+
+// [SECTION] Truck run
+
+TEST(TruckRunTest, SpeedRisesSteadilyToExactlyTheCapAtTheRamp) {
+  ui::TruckRun run;
+  EXPECT_STREQ("drive", run.StateName());
+  EXPECT_FLOAT_EQ(40, run.Speed());
+  float previous = run.Speed();
+  while (Is(run, ui::kTruckDrive)) {
+    run.Step(kDt);
+    ASSERT_GE(run.Speed(), previous);
+    previous = run.Speed();
+  }
+  EXPECT_STREQ("air", run.StateName());
+  EXPECT_EQ(230.0f, run.Speed());
+  EXPECT_NEAR(1080, run.x, 0.01);  // off the top of the ramp
+  EXPECT_NEAR(92, run.y, 0.01);
+  EXPECT_LT(run.vy, 0);            // thrown upwards
+  EXPECT_LT(run.spin, 0);
+}
+
+TEST(TruckRunTest, ItLeavesThePictureWaitsThirtySecondsAndFliesBackIn) {
+  ui::TruckRun run;
+  StepUntil(&run, [](const ui::TruckRun& r) { return Is(r, ui::kTruckAir); });
+  StepUntil(&run, [](const ui::TruckRun& r) { return !Is(r, ui::kTruckAir); });
+  EXPECT_STREQ("gap", run.StateName());
+  EXPECT_GT(run.x, 1360);
+  const int gap_steps = StepUntil(&run, [](const ui::TruckRun& r) { return !Is(r, ui::kTruckGap); });
+  EXPECT_NEAR(30 * 30, gap_steps, 1);
+  EXPECT_STREQ("enter", run.StateName());
+  EXPECT_FLOAT_EQ(-70, run.x);
+  EXPECT_FLOAT_EQ(18, run.y);
+  EXPECT_FLOAT_EQ(170, run.vx);
+  EXPECT_FLOAT_EQ(-40, run.vy);
+  EXPECT_FLOAT_EQ(8, run.angle);
+}
+
+TEST(TruckRunTest, ItBouncesUntilItTouchesDownAtNinetyOrSlower) {
+  ui::TruckRun run;
+  StepUntil(&run, [](const ui::TruckRun& r) { return Is(r, ui::kTruckEnter); });
+  int bounces = 0;
+  while (Is(run, ui::kTruckEnter)) {
+    const ui::TruckRun before = run;
+    run.Step(kDt);
+    const float falling = before.vy + 420 * kDt;  // the speed it hits the road with
+    float road_y = 0, road_s = 0;
+    run.RoadAtX(run.x, &road_y, &road_s);
+    if (Is(run, ui::kTruckDrive)) {
+      EXPECT_LE(falling, 90);
+      EXPECT_FLOAT_EQ(40, run.Speed());
+      EXPECT_NEAR(road_s, run.distance, 0.01);
+      EXPECT_FLOAT_EQ(road_y, run.y);
+    } else if (before.vy > 0 && run.vy < 0) {
+      ++bounces;
+      EXPECT_GT(falling, 90);
+      EXPECT_NEAR(-0.28f * falling, run.vy, 1e-3);
+      EXPECT_FLOAT_EQ(road_y, run.y);
+    }
+    ASSERT_LT(run.x, 1300) << "it should have landed on the road";
+  }
+  EXPECT_GE(bounces, 1);
+  // It drives on from where it landed.
+  const float landed = run.distance;
+  run.Step(kDt);
+  EXPECT_GT(run.distance, landed);
+}
+
+TEST(TruckRunTest, DustStartsOnlyAboveOneHundredTen) {
+  ui::TruckRun run;
+  StepUntil(&run, [](const ui::TruckRun& r) { return !r.dust.empty(); });
+  EXPECT_GT(run.Speed(), 110);
+  EXPECT_TRUE(Is(run, ui::kTruckDrive));
+  ASSERT_EQ(1u, run.dust.size());
+  EXPECT_LE(run.dust[0].vx, -30);  // thrown back behind the truck
+}
+
+TEST(TruckRunTest, TheSameSeedGivesTheSameDust) {
+  ui::TruckRun a, b;
+  a.SpawnDust(100, 50, 7, 12, false);
+  b.SpawnDust(100, 50, 7, 12, false);
+  ASSERT_EQ(7u, a.dust.size());
+  for (size_t i = 0; i < a.dust.size(); ++i) {
+    const ui::DustParticle& p = a.dust[i];
+    EXPECT_EQ(0, std::memcmp(&p, &b.dust[i], sizeof p));
+    EXPECT_GE(p.x, 88);
+    EXPECT_LT(p.x, 112);
+    EXPECT_FLOAT_EQ(48, p.y);
+    EXPECT_GE(p.vx, -60);
+    EXPECT_LT(p.vx, 60);
+    EXPECT_LE(p.vy, -20);
+    EXPECT_GT(p.vy, -50);
+    EXPECT_GE(p.size, 2);
+    EXPECT_LT(p.size, 5);
+    EXPECT_FLOAT_EQ(0.7f, p.life);
+  }
+  EXPECT_NE(a.dust[0].x, a.dust[1].x);
+  EXPECT_EQ(a.rng, b.rng);
+  EXPECT_NE(12345u, a.rng);
+
+  ui::TruckRun c;
+  c.rng = 99;
+  c.SpawnDust(100, 50, 1, 12, false);
+  EXPECT_NE(a.dust[0].x, c.dust[0].x);
+}
+
+TEST(TruckRunTest, ParkedItStandsOnTheSlopeAtThreeHundredAndRestartsFromTheStart) {
+  ui::TruckRun run;
+  StepUntil(&run, [](const ui::TruckRun& r) { return r.dust.size() > 2; });
+  run.Park();
+  EXPECT_STREQ("parked", run.StateName());
+  EXPECT_NEAR(300, run.x, 0.01);
+  float road_y = 0, s = 0;
+  run.RoadAtX(300, &road_y, &s);
+  EXPECT_NEAR(road_y, run.y, 0.01);
+  float ax, ay, bx, by;
+  run.PointAt(s - 6, &ax, &ay);
+  run.PointAt(s + 6, &bx, &by);
+  EXPECT_NEAR(std::atan2(by - ay, bx - ax) * 180 / 3.14159265f, run.angle, 0.01);
+  EXPECT_TRUE(run.dust.empty());
+  EXPECT_FLOAT_EQ(40, run.Speed());
+
+  run.Step(kDt);
+  EXPECT_STREQ("drive", run.StateName());
+  EXPECT_LT(run.x, -80);  // back at the lead-in left of the picture
+}
+
+TEST(TruckRunTest, BoundsCoverTruckAndDustAndNothingInTheEmptyGap) {
+  ui::TruckRun run;
+  run.Park();
+  float box[4];
+  ASSERT_TRUE(run.Bounds(-2, 1, box));
+  const float a = run.angle * 3.14159265f / 180;
+  EXPECT_NEAR(-2 + run.x + 19 * std::sin(a) - 44, box[0], 1e-3);
+  EXPECT_NEAR(460 + run.y - 19 * std::cos(a) + 44, box[3], 1e-3);
+
+  StepUntil(&run, [](const ui::TruckRun& r) { return Is(r, ui::kTruckGap) && r.dust.empty(); });
+  EXPECT_FALSE(run.Bounds(-2, 1, box));
+  run.SpawnDust(640, 100, 1, 0, true);
+  ASSERT_TRUE(run.Bounds(-2, 1, box));
+  const ui::DustParticle& p = run.dust[0];
+  EXPECT_NEAR(-2 + 640 - (1.6f * p.size + 2), box[0], 1e-3);
+  EXPECT_NEAR(460 + 98 + 1.6f * p.size + 2, box[3], 1e-3);
+}
+
+// [SECTION] Backdrop
+
+class BackdropTest : public uitest::UiTest {
+ protected:
+  void Draw(const std::function<void(float, float)>& truck = nullptr) {
+    Frame(ui::Input(), [&] { ui::Backdrop(truck); });
+  }
+};
+
+TEST_F(BackdropTest, TheStaticLayerIsRenderedOncePerWindowSize) {
+  Draw();
+  const int builds = ui::BackdropLayerBuilds();
+  Draw();
+  Draw();
+  EXPECT_EQ(builds, ui::BackdropLayerBuilds());
+  Resize(1000, 720);
+  Draw();
+  Draw();
+  EXPECT_EQ(builds + 1, ui::BackdropLayerBuilds());
+}
+
+TEST_F(BackdropTest, APartialFrameCopiesOnlyItsDirtyRectangles) {
+  Draw();
+  const uint32_t sky = Pixel(100, 100), hills = Pixel(700, 650);
+  surface_->Clear(0xFFFF00FF);
+  const int dirty[2][4] = {{50, 50, 100, 100}, {650, 600, 100, 100}};
+  surface_->ClipTo(dirty, 2);
+  Draw();
+  surface_->ClipTo(nullptr, 0);
+  EXPECT_EQ(sky, Pixel(100, 100));
+  EXPECT_EQ(hills, Pixel(700, 650));
+  EXPECT_EQ(0xFF00FFu, Pixel(400, 300));
+  EXPECT_EQ(0xFF00FFu, Pixel(49, 100));
+  EXPECT_EQ(0xFF00FFu, Pixel(750, 650));
+}
+
+TEST_F(BackdropTest, AWideWindowStretchesTheLandscapeToBothEdges) {
+  Resize(2560, 720);
+  float left = 0, kx = 0;
+  Draw([&](float l, float k) {
+    left = l;
+    kx = k;
+  });
+  EXPECT_FLOAT_EQ(-642, left);
+  EXPECT_FLOAT_EQ((1920.0f + 640 + 4) / 1280, kx);
+  const uint32_t ink = ui::Palette::ink & 0xFFFFFF;
+  EXPECT_EQ(ink, Pixel(1, 690));     // foreground hill at the left edge
+  EXPECT_EQ(ink, Pixel(2558, 690));  // and at the right edge
+  EXPECT_NE(0u, Pixel(1, 5));        // sky in the side bars too
+  EXPECT_NE(Pixel(1, 5), Pixel(1, 450));  // the sky darkens upwards
+
+  Resize(1000, 720);  // bars above and below: sky above, ground below
+  Draw();
+  EXPECT_NE(0u, Pixel(500, 2));
+  EXPECT_EQ(ink, Pixel(500, 717));
+}
+
+TEST_F(BackdropTest, EmblemLayersAreCachedPerPixelRectangleAndScale) {
+  ui::ForgetEmblemLayers();
+  const int builds = ui::EmblemLayerBuilds();
+  Frame(ui::Input(), [] {
+    ui::Emblem(824, 58, 360, 0);
+    ui::Emblem(824, 58, 360, 120);  // only the ring turns
+  });
+  EXPECT_EQ(builds + 1, ui::EmblemLayerBuilds());
+  Frame(ui::Input(), [] {
+    for (int i = 0; i < 7; ++i) ui::Emblem(10.0f + 50 * i, 10, 40, 0);
+  });
+  EXPECT_EQ(builds + 8, ui::EmblemLayerBuilds());
+  EXPECT_EQ(8, ui::EmblemCacheSize());
+  // A ninth would make more than eight: the others go first.
+  Frame(ui::Input(), [] { ui::Emblem(600, 300, 100, 0); });
+  EXPECT_EQ(1, ui::EmblemCacheSize());
+  // Off screen: culled before any work.
+  Frame(ui::Input(), [] { ui::Emblem(2000, 300, 100, 0); });
+  EXPECT_EQ(builds + 9, ui::EmblemLayerBuilds());
+  // The same emblem in a bigger window is another pixel rectangle and scale.
+  Resize(1920, 1080);
+  Frame(ui::Input(), [] { ui::Emblem(600, 300, 100, 0); });
+  EXPECT_EQ(builds + 10, ui::EmblemLayerBuilds());
+}
+
+}  // namespace

@@ -1,0 +1,138 @@
+// The icon path language and the icon table.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/ui/ui_test_fixture.h"
+#include "ui/icons.h"
+
+namespace {
+
+using namespace Gdiplus;
+
+// A parsed path as its points and how many figures it has.
+struct Parsed {
+  std::vector<PointF> points;
+  std::vector<BYTE> types;
+  int figures = 0;
+};
+
+Parsed Parse(const char* text) {
+  Parsed out;
+  GpPath* path = ui::ParseIconPath(text);
+  INT count = 0;
+  DllExports::GdipGetPointCount(path, &count);
+  out.points.resize(static_cast<size_t>(count));
+  out.types.resize(static_cast<size_t>(count));
+  if (count > 0) {
+    DllExports::GdipGetPathPoints(path, out.points.data(), count);
+    DllExports::GdipGetPathTypes(path, out.types.data(), count);
+  }
+  for (BYTE t : out.types)
+    if ((t & PathPointTypePathTypeMask) == PathPointTypeStart) ++out.figures;
+  DllExports::GdipDeletePath(path);
+  return out;
+}
+
+void ExpectPoints(const Parsed& p, const std::vector<std::pair<float, float>>& expected) {
+  ASSERT_EQ(expected.size(), p.points.size());
+  for (size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_NEAR(expected[i].first, p.points[i].X, 1e-4) << "point " << i;
+    EXPECT_NEAR(expected[i].second, p.points[i].Y, 1e-4) << "point " << i;
+  }
+}
+
+TEST(IconPathTest, RelativeLinesAndSeparateFigures) {
+  const Parsed p = Parse("M4 4l8 8M12 4l-8 8");
+  ExpectPoints(p, {{4, 4}, {12, 12}, {12, 4}, {4, 12}});
+  EXPECT_EQ(2, p.figures);
+}
+
+TEST(IconPathTest, NumbersAfterAMoveRepeatAsLines) {
+  const Parsed with = Parse("M2 8 L8 11 L14 8");
+  const Parsed without = Parse("M2 8 8 11 14 8");
+  ExpectPoints(without, {{2, 8}, {8, 11}, {14, 8}});
+  ASSERT_EQ(with.points.size(), without.points.size());
+  EXPECT_EQ(with.types, without.types);
+  // After a relative move they repeat as relative lines.
+  ExpectPoints(Parse("m1 1 2 0 0 2"), {{1, 1}, {3, 1}, {3, 3}});
+}
+
+TEST(IconPathTest, SignsAndPointsEndNumbersWithoutSeparators) {
+  ExpectPoints(Parse("M8 2c-2 2-2 10 0 12"), {{8, 2}, {6, 4}, {6, 12}, {8, 14}});
+  ExpectPoints(Parse("M8 4.8v.1"), {{8, 4.8f}, {8, 4.9f}});
+  ExpectPoints(Parse("M1e1,0\tH-.5e1\nV2"), {{10, 0}, {-5, 0}, {-5, 2}});
+  ExpectPoints(Parse("M3 3h10 v-2 H1"), {{3, 3}, {13, 3}, {13, 1}, {1, 1}});
+}
+
+TEST(IconPathTest, SmoothCubicsReflectOnlyAfterACubic) {
+  // Reflection of (2, 1) about (3, 0).
+  ExpectPoints(Parse("M0 0 C1 1 2 1 3 0 S5 -1 6 0"), {{0, 0}, {1, 1}, {2, 1}, {3, 0}, {4, -1}, {5, -1}, {6, 0}});
+  // Relative s after s keeps reflecting the last control point.
+  ExpectPoints(Parse("M0 0 s1 1 2 0 s1 -1 2 0"), {{0, 0}, {0, 0}, {1, 1}, {2, 0}, {3, -1}, {3, -1}, {4, 0}});
+  // Not after a cubic: the first control is the current point.
+  ExpectPoints(Parse("M0 0 L1 0 S2 2 3 3"), {{0, 0}, {1, 0}, {1, 0}, {2, 2}, {3, 3}});
+}
+
+TEST(IconPathTest, CloseReturnsToTheFigureStart) {
+  ExpectPoints(Parse("M1 1h2v2zl1 0"), {{1, 1}, {3, 1}, {3, 3}, {1, 1}, {2, 1}});
+  const Parsed closed = Parse("M1 1h2v2z");
+  EXPECT_TRUE(closed.types.back() & PathPointTypeCloseSubpath);
+}
+
+TEST(IconPathTest, ParsingStopsQuietlyAndKeepsWhatWasBuilt) {
+  EXPECT_TRUE(Parse("M0 0 Q1 1 2 2").points.empty());             // a move alone adds no segment
+  ExpectPoints(Parse("M0 0 L1 1 A 1 1 0 0 0 5 5 L9 9"), {{0, 0}, {1, 1}});  // unknown command
+  ExpectPoints(Parse("M0 0 L1 1 Z 5 5 L9 9"), {{0, 0}, {1, 1}});  // a number straight after Z
+  ExpectPoints(Parse("M0 0 L1 1 L2"), {{0, 0}, {1, 1}});           // missing coordinate
+  ExpectPoints(Parse("M0 0 L1 inf"), {});                          // words are not numbers
+  EXPECT_TRUE(Parse("5 5 L1 1").points.empty());                   // numbers before any command
+  EXPECT_TRUE(Parse("").points.empty());
+}
+
+TEST(IconTableTest, EighteenUniqueNamesAndEveryPathIsReadToItsLastFigure) {
+  std::set<std::string> names;
+  for (const ui::IconEntry& e : ui::IconTable) {
+    names.insert(e.name);
+    int moves = 0;
+    for (const char* c = e.path; *c; ++c) moves += (*c == 'M' || *c == 'm');
+    EXPECT_EQ(moves, Parse(e.path).figures) << e.name;
+  }
+  EXPECT_EQ(18u, names.size());
+  EXPECT_EQ(nullptr, ui::FindIcon("Gear"));
+  EXPECT_NE(nullptr, ui::FindIcon("shield"));
+}
+
+class IconDrawTest : public uitest::UiTest {};
+
+TEST_F(IconDrawTest, DiscIsTwoCirclesAndUnknownNamesDrawNothing) {
+  // 160 units: one icon unit is 10 pixels.
+  Frame(ui::Input(), [] { ui::DrawIcon("disc", 100, 100, 160, 0xFFFFFFFF, 0.4f); });
+  EXPECT_NE(0u, Pixel(180 + 60, 180));   // outer circle, radius 6
+  EXPECT_NE(0u, Pixel(180, 180 - 16));   // inner circle, radius 1.6
+  EXPECT_EQ(0u, Pixel(180, 180));        // nothing at the centre
+  EXPECT_EQ(0u, Pixel(180 + 40, 180));   // nor between the circles
+  EXPECT_EQ(0u, Pixel(105, 105));        // nor in the corners of the box
+
+  surface_->Clear(0xFF000000);
+  Frame(ui::Input(), [] {
+    ui::DrawIcon("Disc", 100, 100, 160, 0xFFFFFFFF, 2);
+    ui::DrawIcon("nothing", 100, 100, 160, 0xFFFFFFFF, 2);
+  });
+  for (int y = 90; y < 270; y += 3)
+    for (int x = 90; x < 270; x += 3) ASSERT_EQ(0u, Pixel(x, y)) << x << "," << y;
+}
+
+TEST_F(IconDrawTest, StrokesScaleWithTheIconAndUseRoundCaps) {
+  // "min" is one line from (3, 8) to (13, 8); at 160 units a 1-unit stroke is 10 pixels.
+  Frame(ui::Input(), [] { ui::DrawIcon("min", 0, 0, 160, 0xFFFFFFFF, 1); });
+  EXPECT_NE(0u, Pixel(80, 76));
+  EXPECT_NE(0u, Pixel(80, 83));
+  EXPECT_EQ(0u, Pixel(80, 88));
+  EXPECT_NE(0u, Pixel(27, 80));  // the round cap reaches half a stroke past the end
+  EXPECT_EQ(0u, Pixel(22, 80));
+}
+
+}  // namespace

@@ -1,0 +1,250 @@
+#include "ui/emblem.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <memory>
+#include <tuple>
+
+#include "ui/context.h"
+#include "ui/draw.h"
+#include "ui/gdiplus_session.h"
+#include "ui/icons.h"
+#include "ui/truck_run.h"
+
+namespace ui {
+
+using namespace Gdiplus;
+
+namespace {
+
+constexpr size_t kMaxCachedEmblems = 8;
+
+
+// A pixel rectangle and the transform's scale factors in thousandths.
+using LayerKey = std::tuple<int, int, int, int, int, int>;
+struct Layers {
+  std::unique_ptr<Bitmap> back, front;
+};
+// GUI thread only; freed when GDI+ stops.
+struct EmblemCache {
+  std::map<LayerKey, Layers> layers;
+  int builds = 0;
+};
+EmblemCache& Cache() {
+  static EmblemCache cache;
+  return cache;
+}
+
+GraphicsState Save(GpGraphics* g) {
+  GraphicsState s = 0;
+  gp::GdipSaveGraphics(g, &s);
+  return s;
+}
+
+void RotateAbout(GpGraphics* g, float cx, float cy, float degrees) {
+  gp::GdipTranslateWorldTransform(g, cx, cy, MatrixOrderPrepend);
+  gp::GdipRotateWorldTransform(g, degrees, MatrixOrderPrepend);
+  gp::GdipTranslateWorldTransform(g, -cx, -cy, MatrixOrderPrepend);
+}
+
+void FillWith(GpGraphics* g, GpPath* path, const Color& color) {
+  GpSolidFill* brush = nullptr;
+  gp::GdipCreateSolidFill(color, &brush);
+  detail::NoteStatus(gp::GdipFillPath(g, brush, path));
+  gp::GdipDeleteBrush(brush);
+}
+
+// [SECTION] Layer contents, in the 400 x 400 emblem box
+
+void DrawBackLayer(GpGraphics* g) {
+  GpPath* ellipse = nullptr;
+  gp::GdipCreatePath(FillModeAlternate, &ellipse);
+  gp::GdipAddPathEllipse(ellipse, 10, 15, 380, 380);
+  GpPathGradient* glow = nullptr;
+  gp::GdipCreatePathGradientFromPath(ellipse, &glow);
+  const PointF centre(200, 205);
+  gp::GdipSetPathGradientCenterPoint(glow, &centre);
+  gp::GdipSetPathGradientCenterColor(glow, Fade(Palette::sun, 0.3f));
+  ARGB rim = Palette::sun & 0x00FFFFFFu;
+  INT one = 1;
+  gp::GdipSetPathGradientSurroundColorsWithCount(glow, &rim, &one);
+  detail::NoteStatus(gp::GdipFillPath(g, glow, ellipse));
+  gp::GdipDeleteBrush(glow);
+  gp::GdipDeletePath(ellipse);
+}
+
+void DrawRing(GpGraphics* g, float ring_angle) {
+  const GraphicsState saved = Save(g);
+  RotateAbout(g, 200, 205, ring_angle);
+  GpPen* dashes = nullptr;
+  gp::GdipCreatePen1(Fade(Palette::gold, 0.35f), 2, UnitWorld, &dashes);
+  const REAL pattern[2] = {1.0f, 4.5f};
+  gp::GdipSetPenDashArray(dashes, pattern, 2);
+  detail::NoteStatus(gp::GdipDrawEllipse(g, dashes, 32, 37, 336, 336));
+  gp::GdipDeletePen(dashes);
+  FillStar(200, 37, 8, Palette::gold);
+  FillStar(362, 204, 6, Fade(Palette::gold, 0.7f));
+  FillStar(40, 206, 6, Fade(Palette::gold, 0.7f));
+  gp::GdipRestoreGraphics(g, saved);
+}
+
+void DrawFrontLayer(GpGraphics* g) {
+  GraphicsState saved = Save(g);
+  RotateAbout(g, 200, 205, -12);
+  StrokeCircle(200, 205, 140, Fade(Palette::focus, 0.9f), 10);
+  DrawLine(60, 205, 340, 205, Fade(Palette::focus, 0.5f), 3);
+  gp::GdipRestoreGraphics(g, saved);
+
+  const PointF star[10] = {
+      PointF(200, 68),          PointF(217.784f, 115.52f), PointF(268.472f, 117.752f), PointF(228.728f, 149.36f),
+      PointF(242.336f, 198.248f), PointF(200, 170.24f),    PointF(157.664f, 198.248f), PointF(171.272f, 149.36f),
+      PointF(131.528f, 117.752f), PointF(182.216f, 115.52f)};
+  const PointF from(128, 68), to(272, 212);
+  GpLineGradient* shine = nullptr;
+  gp::GdipCreateLineBrush(&from, &to, Palette::gold, Palette::accent, WrapModeTile, &shine);
+  detail::NoteStatus(gp::GdipFillPolygon(g, shine, star, 10, FillModeAlternate));
+  gp::GdipDeleteBrush(shine);
+
+  struct Streak {
+    float x1, x2, y, width;
+  };
+  for (const Streak& s : {Streak{28, 92, 236, 5}, Streak{48, 108, 258, 4}, Streak{20, 86, 280, 3}}) {
+    GpPen* pen = nullptr;
+    gp::GdipCreatePen1(Fade(Palette::text, 0.55f), s.width, UnitWorld, &pen);
+    gp::GdipSetPenStartCap(pen, LineCapRound);
+    gp::GdipSetPenEndCap(pen, LineCapRound);
+    detail::NoteStatus(gp::GdipDrawLine(g, pen, s.x1, s.y, s.x2, s.y));
+    gp::GdipDeletePen(pen);
+  }
+  TruckBadge(95, 160, 230, 140);
+  const Color dust = Fade(Palette::gold, 0.8f);
+  FillCircle(96, 318, 5, dust);
+  FillCircle(80, 306, 3.5f, dust);
+  FillCircle(112, 332, 3, dust);
+  FillCircle(70, 326, 2.5f, dust);
+}
+
+// Renders one layer into a bitmap of the pixel rectangle, with the frame's transform
+// shifted to the rectangle's origin.
+std::unique_ptr<Bitmap> RenderLayer(GpMatrix* frame_transform, int rx, int ry, int rw, int rh,
+                                    float x, float y, float size, void (*draw)(GpGraphics*)) {
+  auto bitmap = std::make_unique<Bitmap>(rw, rh, PixelFormat32bppPARGB);
+  Graphics layer_graphics(bitmap.get());
+  GpGraphics* g = detail::Native(&layer_graphics);
+  gp::GdipSetSmoothingMode(g, SmoothingModeAntiAlias);
+  gp::GdipSetPixelOffsetMode(g, PixelOffsetModeHalf);
+  gp::GdipSetCompositingQuality(g, CompositingQualityHighQuality);
+  gp::GdipSetWorldTransform(g, frame_transform);
+  gp::GdipTranslateWorldTransform(g, static_cast<float>(-rx), static_cast<float>(-ry), MatrixOrderAppend);
+  gp::GdipTranslateWorldTransform(g, x, y, MatrixOrderPrepend);
+  gp::GdipScaleWorldTransform(g, size / 400, size / 400, MatrixOrderPrepend);
+  ScopedDrawTarget target(&layer_graphics);
+  draw(g);
+  return bitmap;
+}
+
+void Blit(Bitmap* layer, int rx, int ry, int rw, int rh) {
+  Graphics* frame = Ctx().graphics;
+  GpGraphics* g = detail::Native(frame);
+  const GraphicsState saved = Save(g);
+  gp::GdipResetWorldTransform(g);
+  gp::GdipSetInterpolationMode(g, InterpolationModeNearestNeighbor);
+  gp::GdipSetPixelOffsetMode(g, PixelOffsetModeNone);
+  gp::GdipSetCompositingQuality(g, CompositingQualityHighSpeed);
+  detail::NoteStatus(frame->DrawImage(layer, Rect(rx, ry, rw, rh), 0, 0, rw, rh, UnitPixel));
+  gp::GdipRestoreGraphics(g, saved);
+}
+
+}  // namespace
+
+void Emblem(float x, float y, float size, float ring_angle) {
+  GpGraphics* g = detail::FrameGraphics();
+  if (!g || !IsVisible(x, y, size, size)) return;
+
+  GpMatrix* transform = nullptr;
+  gp::GdipCreateMatrix(&transform);
+  gp::GdipGetWorldTransform(g, transform);
+  PointF corners[4] = {PointF(x, y), PointF(x + size, y), PointF(x, y + size), PointF(x + size, y + size)};
+  gp::GdipTransformMatrixPoints(transform, corners, 4);
+  float min_x = corners[0].X, min_y = corners[0].Y, max_x = min_x, max_y = min_y;
+  for (const PointF& p : corners) {
+    min_x = std::min(min_x, p.X), min_y = std::min(min_y, p.Y);
+    max_x = std::max(max_x, p.X), max_y = std::max(max_y, p.Y);
+  }
+  const int rx = static_cast<int>(std::floor(min_x)) - 2, ry = static_cast<int>(std::floor(min_y)) - 2;
+  const int rw = static_cast<int>(std::ceil(max_x)) + 2 - rx, rh = static_cast<int>(std::ceil(max_y)) + 2 - ry;
+  REAL m[6] = {};
+  gp::GdipGetMatrixElements(transform, m);
+  const LayerKey key(rx, ry, rw, rh, static_cast<int>(std::lround(m[0] * 1000)),
+                     static_cast<int>(std::lround(m[3] * 1000)));
+
+  EmblemCache& cache = Cache();
+  auto it = cache.layers.find(key);
+  if (it == cache.layers.end()) {
+    if (cache.layers.size() >= kMaxCachedEmblems) cache.layers.clear();
+    Layers layers;
+    layers.back = RenderLayer(transform, rx, ry, rw, rh, x, y, size, DrawBackLayer);
+    layers.front = RenderLayer(transform, rx, ry, rw, rh, x, y, size, DrawFrontLayer);
+    it = cache.layers.emplace(key, std::move(layers)).first;
+    ++cache.builds;
+    AtGdiplusStop(ForgetEmblemLayers);
+  }
+  gp::GdipDeleteMatrix(transform);
+
+  Blit(it->second.back.get(), rx, ry, rw, rh);
+  const GraphicsState saved = Save(g);
+  gp::GdipTranslateWorldTransform(g, x, y, MatrixOrderPrepend);
+  gp::GdipScaleWorldTransform(g, size / 400, size / 400, MatrixOrderPrepend);
+  DrawRing(g, ring_angle);
+  gp::GdipRestoreGraphics(g, saved);
+  Blit(it->second.front.get(), rx, ry, rw, rh);
+}
+
+void TruckBadge(float x, float y, float w, float h) {
+  GpGraphics* g = detail::FrameGraphics();
+  if (!g) return;
+  const GraphicsState saved = Save(g);
+  gp::GdipTranslateWorldTransform(g, x, y, MatrixOrderPrepend);
+  gp::GdipScaleWorldTransform(g, w / 230, h / 140, MatrixOrderPrepend);
+  gp::GdipTranslateWorldTransform(g, -90, -160, MatrixOrderPrepend);
+  RotateAbout(g, 205, 250, -10);
+
+  GpPen* outline = nullptr;
+  gp::GdipCreatePen1(Palette::text, 6, UnitWorld, &outline);
+  gp::GdipSetPenLineJoin(outline, LineJoinRound);
+  GpPath* body = ParseIconPath(kTruckBody);
+  FillWith(g, body, Palette::ink);
+  detail::NoteStatus(gp::GdipDrawPath(g, outline, body));
+  gp::GdipDeletePath(body);
+  GpPath* window = ParseIconPath(kTruckWindow);
+  FillWith(g, window, Palette::focus);
+  gp::GdipDeletePath(window);
+
+  GpPen* stripe = nullptr;
+  gp::GdipCreatePen1(Palette::accent, 7, UnitWorld, &stripe);
+  detail::NoteStatus(gp::GdipDrawLine(g, stripe, 118, 236, 300, 236));
+  gp::GdipDeletePen(stripe);
+
+  GpPen* hub = nullptr;
+  gp::GdipCreatePen1(Palette::gold, 7, UnitWorld, &hub);
+  const REAL pattern[2] = {0.857f, 1.0f};
+  gp::GdipSetPenDashArray(hub, pattern, 2);
+  GpSolidFill* ink = nullptr;
+  gp::GdipCreateSolidFill(Palette::ink, &ink);
+  for (float wx : {110.0f, 240.0f}) {
+    gp::GdipFillEllipse(g, ink, wx, 230, 64, 64);
+    gp::GdipDrawEllipse(g, outline, wx, 230, 64, 64);
+    gp::GdipDrawEllipse(g, hub, wx + 10, 240, 44, 44);
+  }
+  gp::GdipDeleteBrush(ink);
+  gp::GdipDeletePen(hub);
+  gp::GdipDeletePen(outline);
+  gp::GdipRestoreGraphics(g, saved);
+}
+
+int EmblemCacheSize() { return static_cast<int>(Cache().layers.size()); }
+int EmblemLayerBuilds() { return Cache().builds; }
+void ForgetEmblemLayers() { Cache().layers.clear(); }
+
+}  // namespace ui

@@ -1,0 +1,183 @@
+#include "ui/text.h"
+
+#include <cmath>
+#include <unordered_map>
+
+#include "platform/text.h"
+#include "ui/context.h"
+#include "ui/draw.h"
+
+namespace ui {
+
+using namespace Gdiplus;
+
+namespace {
+
+constexpr size_t kWidthCacheLimit = 20000;
+
+struct WidthKey {
+  uint64_t font;  // role << 32 | size in eighths
+  std::wstring text;
+  bool operator==(const WidthKey& o) const { return font == o.font && text == o.text; }
+};
+struct WidthKeyHash {
+  size_t operator()(const WidthKey& k) const {
+    return std::hash<std::wstring>()(k.text) ^ (std::hash<uint64_t>()(k.font) * 0x9E3779B97F4A7C15ull);
+  }
+};
+// GUI thread only.
+std::unordered_map<WidthKey, float, WidthKeyHash>& Widths() {
+  static std::unordered_map<WidthKey, float, WidthKeyHash> widths;
+  return widths;
+}
+
+uint64_t FontKey(FontRole role, float size) {
+  return (static_cast<uint64_t>(static_cast<int>(role)) << 32) |
+         static_cast<uint32_t>(std::lround(size * 8.0f));
+}
+
+// Length of the character at i: a surrogate pair is one character.
+size_t CharLength(const std::wstring& text, size_t i) {
+  if (i + 1 < text.size() && text[i] >= 0xD800 && text[i] <= 0xDBFF && text[i + 1] >= 0xDC00 &&
+      text[i + 1] <= 0xDFFF)
+    return 2;
+  return 1;
+}
+
+const wchar_t kEllipsis[] = L"\u2026";
+
+}  // namespace
+
+float MeasureText(const std::wstring& text, FontRole role, float size) {
+  if (text.empty()) return 0.0f;
+  auto& widths = Widths();
+  WidthKey key{FontKey(role, size), text};
+  auto it = widths.find(key);
+  if (it != widths.end()) return it->second;
+
+  GpGraphics* g = detail::Native(Ctx().graphics);
+  GpFont* font = GetFont(role, size);
+  if (!g || !font) return 0.0f;
+  const RectF layout(0, 0, 0, 0);
+  RectF bounds;
+  const Status status = gp::GdipMeasureString(g, text.c_str(), static_cast<INT>(text.size()), font,
+                                              &layout, TextFormat(), &bounds, nullptr, nullptr);
+  detail::Note(Ctx().graphics, status);
+  if (status != Ok) return 0.0f;
+  if (widths.size() >= kWidthCacheLimit) widths.clear();
+  widths.emplace(std::move(key), bounds.Width);
+  return bounds.Width;
+}
+
+float MeasureTextSpaced(const std::wstring& text, FontRole role, float size, float spacing) {
+  if (text.empty()) return 0.0f;
+  if (spacing == 0.0f) return MeasureText(text, role, size);
+  float total = 0.0f;
+  for (size_t i = 0; i < text.size();) {
+    const size_t n = CharLength(text, i);
+    total += MeasureText(text.substr(i, n), role, size) + spacing * size;
+    i += n;
+  }
+  return total - spacing * size;
+}
+
+float DrawText(const std::wstring& text, FontRole role, float size, float x, float y,
+               const Color& color, int align, float spacing) {
+  const float w = MeasureTextSpaced(text, role, size, spacing);
+  if (align == kAlignCentre) x -= w / 2;
+  if (align == kAlignRight) x -= w;
+  if (text.empty() || !IsVisible(x - 4, y - 4, w + 8, 1.6f * size + 8)) return w;
+
+  GpGraphics* g = detail::Native(Ctx().graphics);
+  GpFont* font = GetFont(role, size);
+  if (!font) return w;
+  GpSolidFill* brush = nullptr;
+  detail::Note(Ctx().graphics, gp::GdipCreateSolidFill(color, &brush));
+  const float top = y + size * GlyphTop(role);
+  if (spacing == 0.0f) {
+    const RectF layout(x, top, 0, 0);
+    detail::Note(Ctx().graphics, gp::GdipDrawString(g, text.c_str(), static_cast<INT>(text.size()),
+                                                    font, &layout, TextFormat(), brush));
+  } else {
+    for (size_t i = 0; i < text.size();) {
+      const size_t n = CharLength(text, i);
+      const RectF layout(x, top, 0, 0);
+      detail::Note(Ctx().graphics, gp::GdipDrawString(g, text.c_str() + i, static_cast<INT>(n), font,
+                                                      &layout, TextFormat(), brush));
+      x += MeasureText(text.substr(i, n), role, size) + spacing * size;
+      i += n;
+    }
+  }
+  gp::GdipDeleteBrush(brush);
+  return w;
+}
+
+std::vector<std::wstring> WrapLines(const std::wstring& text, float max_width,
+                                    const std::function<float(const std::wstring&)>& measure) {
+  std::vector<std::wstring> lines;
+  std::wstring current;
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find_first_of(L" \n", start);
+    if (end == std::wstring::npos) end = text.size();
+    const std::wstring word = text.substr(start, end - start);
+    if (current.empty()) {
+      current = word;
+    } else {
+      std::wstring candidate = current + L" " + word;
+      if (measure(candidate) > max_width) {
+        lines.push_back(current);
+        current = word;
+      } else {
+        current = std::move(candidate);
+      }
+    }
+    if (end < text.size() && text[end] == L'\n') {
+      lines.push_back(current);
+      current.clear();
+    }
+    start = end + 1;
+  }
+  if (!current.empty()) lines.push_back(current);
+  return lines;
+}
+
+float DrawWrapped(const std::wstring& text, FontRole role, float size, float x, float y,
+                  float max_width, const Color& color, float line_factor, bool draw) {
+  const std::vector<std::wstring> lines = WrapLines(
+      text, max_width, [&](const std::wstring& line) { return MeasureText(line, role, size); });
+  const float line_height = size * line_factor;
+  if (draw) {
+    for (size_t i = 0; i < lines.size(); ++i) {
+      DrawText(lines[i], role, size, x, y + static_cast<float>(i) * line_height + (line_height - 1.2f * size) / 2,
+               color, kAlignLeft, 0.0f);
+    }
+  }
+  return static_cast<float>(lines.size()) * line_height;
+}
+
+std::wstring ElideLeft(const std::wstring& text, FontRole role, float size, float max_width) {
+  if (MeasureText(text, role, size) <= max_width) return text;
+  size_t lo = 0, hi = text.size();
+  while (lo < hi) {
+    const size_t mid = (lo + hi) / 2;
+    if (MeasureText(kEllipsis + text.substr(mid), role, size) <= max_width)
+      hi = mid;
+    else
+      lo = mid + 1;
+  }
+  return kEllipsis + text.substr(lo);
+}
+
+float FitTextSize(const std::wstring& text, FontRole role, float size, float max_width, float spacing) {
+  const float w = MeasureTextSpaced(text, role, size, spacing);
+  if (w > max_width && w > 0.0f) return size * max_width / w;
+  return size;
+}
+
+std::wstring Utf8ToWide(const std::string& utf8) { return text::Utf8ToWide(utf8); }
+
+size_t TextWidthCacheSize() { return Widths().size(); }
+void ForgetTextWidths() { Widths().clear(); }
+
+}  // namespace ui

@@ -1,0 +1,10 @@
+// The product wordmark: a gold caption over "KESTRANE" in extruded, outlined letters with
+// speed lines and an underline bar with a star, in a 440 x 120 box.
+#pragma once
+
+namespace ui {
+
+// Draws the wordmark with its box's top-left at (x, y), scaled to width.
+void Wordmark(float x, float y, float width);
+
+}  // namespace ui
