@@ -94,7 +94,12 @@ const char* FormatName(int code) {
 }  // namespace
 
 bool drCreateTexture(const void* resource, size_t size, int format_version, DecodedTexture* out) {
+  // A caller decoding many textures into one result keeps its pixel buffer: allocating
+  // and faulting in a fresh image each time costs more than decoding it.
+  std::vector<uint8_t> pixels = std::move(out->pixels);
+  pixels.clear();
   *out = DecodedTexture();
+  out->pixels = std::move(pixels);
   const uint8_t* p = static_cast<const uint8_t*>(resource);
   const uint64_t n = size;
   if (n < uint64_t(kTexHeaderSize)) return Fail(out, "short header");

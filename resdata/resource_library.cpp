@@ -149,6 +149,7 @@ bool Extract(ResourceLibrary& lib, const ResourceSet& set, ResourceEntry& e) {
   int64_t start = int64_t(set.header.load_offset) + e.offset;
   bool read = start + e.size <= set.file_bytes;  // never size a buffer beyond the file
   if (read) {
+    if (lib.spare_buffer.capacity() >= size_t(e.size)) e.buffer.swap(lib.spare_buffer);
     e.buffer.resize(size_t(e.size));
     resfile::Reader file(set.path);
     read = file.ReadAt(start, e.buffer.data(), e.buffer.size());
@@ -193,6 +194,7 @@ ResourceSet* ResourceLibrary::FindSet(const std::string& name) const {
 void ResourceLibrary::UnloadSet(const std::string& name) {
   for (auto it = sets.begin(); it != sets.end(); ++it) {
     if (resfile::EqualsNoCase((*it)->name, name)) {
+      if ((*it)->resident.capacity() > spare_block.capacity()) spare_block.swap((*it)->resident);
       sets.erase(it);
       return;
     }
@@ -224,6 +226,7 @@ ResourceSet* ResourceLibrary::LoadSet(const std::string& name) {
       Add("res: short read on %s", name.c_str());
       return nullptr;
     }
+    if (spare_block.capacity() >= h.load_size) set->resident.swap(spare_block);
     set->resident.resize(h.load_size);
     if (!file.ReadAt(h.load_offset, set->resident.data(), set->resident.size())) {
       Add("res: short read on %s", name.c_str());
@@ -298,7 +301,8 @@ const uint8_t* ResourceGet(ResourceLibrary& library, const std::string& name, ui
   return entry->data;
 }
 
-void ReleaseExtracted(const ResourceSet& set, ResourceEntry& entry) {
+void ReleaseExtracted(ResourceLibrary& library, const ResourceSet& set, ResourceEntry& entry) {
+  if (entry.buffer.capacity() > library.spare_buffer.capacity()) library.spare_buffer.swap(entry.buffer);
   std::vector<uint8_t>().swap(entry.buffer);
   if (!set.Holds(entry)) {
     entry.flags &= ~(kResourceResident | kResourceExtracted);

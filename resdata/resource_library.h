@@ -72,6 +72,11 @@ struct ResourceLibrary {
   std::vector<std::string> messages;  // in order of occurrence
   std::string base_folder;            // holds the .res files
   std::vector<std::unique_ptr<ResourceSet>> sets;  // in load order
+  // The data block of the last unloaded set, reused by the next load: a scan loads and
+  // unloads every set in turn, and faulting in fresh pages for each block costs more than
+  // reading it.
+  std::vector<uint8_t> spare_block;
+  std::vector<uint8_t> spare_buffer;  // likewise for resources read on demand
 
   // Remembers the folder and loads "tocres.res"; true when that set loaded.
   bool Open(const std::string& folder);
@@ -103,4 +108,4 @@ std::string ExternalTocName(const std::string& set_name);
 
 // Drops a fetched resource's own buffer; one outside the resident block becomes
 // non-resident again, so the next ResourceGet reads it anew.
-void ReleaseExtracted(const ResourceSet& set, ResourceEntry& entry);
+void ReleaseExtracted(ResourceLibrary& library, const ResourceSet& set, ResourceEntry& entry);

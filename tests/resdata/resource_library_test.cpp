@@ -347,7 +347,7 @@ TEST_F(ResourceLibraryTest, AResourceOutsideTheBlockIsReadOnceOnFirstUse) {
   EXPECT_EQ(2, far.use_count);
 
   // Released, it is read again on the next fetch (and the emptied file now fails that).
-  ReleaseExtracted(*set, far);
+  ReleaseExtracted(lib, *set, far);
   EXPECT_EQ(0u, far.flags & (kResourceResident | kResourceExtracted));
   EXPECT_EQ(nullptr, ResourceGet(lib, "far", kModl, &version));
   EXPECT_TRUE(HasMessage("res: read failed on extraction: far"));
