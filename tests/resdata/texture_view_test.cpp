@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <atomic>
 #include <cstring>
+#include <thread>
 
 #include "tests/resdata/res_fixture.h"
 #include "tests/support/temp_folder.h"
@@ -99,6 +103,32 @@ TEST_F(TextureViewTest, NothingToShowIsExitStatusOne) {
   EXPECT_EQ(1, RunTextureView(lib, true, request));
   request.texture = "race.res/VXO_logo.tm0";
   EXPECT_EQ(1, RunTextureView(lib, false, request));  // the library did not open
+}
+
+TEST_F(TextureViewTest, TheWindowTitleNamesTheTextureAndAnUnverifiedDump) {
+  // Watch for the window from another thread while the view runs on this one.
+  std::atomic<bool> done{false};
+  std::wstring title;
+  std::thread watcher([&] {
+    while (!done) {
+      if (HWND w = FindWindowW(L"SkarvelHost", nullptr)) {
+        wchar_t text[256] = {};
+        GetWindowTextW(w, text, 256);
+        if (text[0]) title = text;
+      }
+      Sleep(1);
+    }
+  });
+  TextureViewRequest request;
+  request.texture = "race.res/VXO_logo.tex";
+  request.disc = Path("files");
+  request.verified = false;
+  request.screenshot = Path("shot.bmp");
+  const int status = RunTextureView(lib, true, request);
+  done = true;
+  watcher.join();
+  EXPECT_EQ(0, status);
+  EXPECT_EQ(L"Kestrane - phase 0 host - race.res/VXO_logo.tex  [dump UNVERIFIED]", title);
 }
 
 TEST(WriteBmp24, RowsArePaddedToFourBytes) {
