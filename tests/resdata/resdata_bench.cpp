@@ -156,14 +156,37 @@ double ScanSeconds(const std::string& folder, ScanTotals* totals) {
 }
 
 int Usage() {
-  printf("usage: resdata_bench [all|generate|read|scan|crc|decode|remove] [FOLDER] [MIB]\n");
+  printf("usage: resdata_bench [all|generate|warm|read|scan|remove] [FOLDER] [MIB]\n");
   return 2;
+}
+
+void RemoveFixture(const std::string& folder) {
+  for (const std::string& f : ListResourceSets(folder)) DeleteFileA((folder + "\\" + f).c_str());
+  RemoveDirectoryA(folder.c_str());
+}
+
+// Everything from a warm file cache: reads and scans are each the best of three.
+int Warm(const std::string& folder) {
+  const std::vector<std::string> files = ListResourceSets(folder);  // tocres.res among them
+  size_t bytes = 0;
+  double read_seconds = 1e9;
+  for (int round = 0; round < 3; ++round) read_seconds = std::min(read_seconds, ReadAllFiles(folder, files, &bytes));
+  printf("%zu files, %.1f MiB\n\n", files.size(), double(bytes) / (1 << 20));
+  BenchCrc(folder, files, read_seconds);
+  BenchDecode();
+  double scan_seconds = 1e9;
+  ScanTotals totals;
+  for (int round = 0; round < 3; ++round) scan_seconds = std::min(scan_seconds, ScanSeconds(folder, &totals));
+  printf("\nfull scan, warm: %d sets, %d textures decoded, %d failed: %.3f s; reading its files: %.3f s; %.2fx\n",
+         totals.sets, totals.decoded, totals.failed_textures + totals.failed_sets, scan_seconds, read_seconds,
+         scan_seconds / read_seconds);
+  return totals.Clean() ? 0 : 1;
 }
 
 }  // namespace
 
-// "all" (the default) generates, measures everything warm, and removes the fixture. The
-// single steps let a script drop the file cache in between, for cold figures.
+// "all" (the default) generates, measures from a warm cache and removes the fixture. The
+// single steps let scripts/bench-resdata.sh drop the file cache in between, for cold figures.
 int main(int argc, char** argv) {
   const std::string step = argc > 1 ? argv[1] : "all";
   std::string folder;
@@ -182,48 +205,31 @@ int main(int argc, char** argv) {
       printf("could not write the fixture in %s\n", folder.c_str());
       return 1;
     }
+    if (step == "generate") return 0;
   }
-  const std::vector<std::string> files = ListResourceSets(folder);  // tocres.res among them
-  size_t bytes = 0;
-  double read_seconds = 1e9;
+  if (step == "all") {
+    const int status = Warm(folder);
+    RemoveFixture(folder);
+    return status;
+  }
+  if (step == "warm") return Warm(folder);
   if (step == "read") {
-    read_seconds = ReadAllFiles(folder, files, &bytes);
-    printf("read %zu files, %.1f MiB: %.3f s (%.0f MB/s)\n", files.size(), double(bytes) / (1 << 20), read_seconds,
-           double(bytes) / 1e6 / read_seconds);
+    size_t bytes = 0;
+    const double seconds = ReadAllFiles(folder, ListResourceSets(folder), &bytes);
+    printf("read, cold: %.1f MiB in %.3f s (%.0f MB/s)\n", double(bytes) / (1 << 20), seconds,
+           double(bytes) / 1e6 / seconds);
     return 0;
   }
   if (step == "scan") {
     ScanTotals totals;
     const double seconds = ScanSeconds(folder, &totals);
-    printf("scan %d sets, %d textures decoded, %d failed: %.3f s\n", totals.sets, totals.decoded,
+    printf("scan, cold: %d sets, %d textures decoded, %d failed: %.3f s\n", totals.sets, totals.decoded,
            totals.failed_sets + totals.failed_textures, seconds);
     return seconds >= 0 && totals.Clean() ? 0 : 1;
   }
-  if (step == "decode") {
-    BenchDecode();
-    return 0;
-  }
   if (step == "remove") {
-    for (const std::string& f : files) DeleteFileA((folder + "\\" + f).c_str());
-    RemoveDirectoryA(folder.c_str());
+    RemoveFixture(folder);
     return 0;
   }
-  if (step != "crc" && step != "all" && step != "generate") return Usage();
-  if (step == "generate") return 0;
-
-  for (int round = 0; round < 3; ++round) read_seconds = std::min(read_seconds, ReadAllFiles(folder, files, &bytes));
-  printf("%zu files, %.1f MiB, read warm\n\n", files.size(), double(bytes) / (1 << 20));
-  BenchCrc(folder, files, read_seconds);
-  if (step == "crc") return 0;
-  BenchDecode();
-
-  double scan_seconds = 1e9;
-  ScanTotals totals;
-  for (int round = 0; round < 3; ++round) scan_seconds = std::min(scan_seconds, ScanSeconds(folder, &totals));
-  printf("\nfull scan (warm): %d sets, %d textures decoded, %d failed: %.3f s; reading the files: %.3f s; %.2fx\n",
-         totals.sets, totals.decoded, totals.failed_textures + totals.failed_sets, scan_seconds, read_seconds,
-         scan_seconds / read_seconds);
-  for (const std::string& f : files) DeleteFileA((folder + "\\" + f).c_str());
-  RemoveDirectoryA(folder.c_str());
-  return totals.Clean() ? 0 : 1;
+  return Usage();
 }
