@@ -29,6 +29,8 @@ case "$action" in
   start)
     mkdir -p "$WINEPREFIX"
     start_xvfb
+    # A server left from a run without the display would keep a desktop that has none.
+    "$WINESERVER" -k </dev/null >/dev/null 2>&1
     "$WINESERVER" -p </dev/null >/dev/null 2>&1
     wine wineboot --init </dev/null >/dev/null 2>&1
     exit 0 ;;

@@ -145,14 +145,14 @@ bool VerifyResident(ResourceLibrary& lib, ResourceSet& set) {
 }
 
 // Reads a resource that lies outside the resident block into its own buffer.
-bool Extract(ResourceLibrary& lib, const ResourceSet& set, ResourceEntry& e) {
+bool Extract(ResourceLibrary& lib, ResourceSet& set, ResourceEntry& e) {
   int64_t start = int64_t(set.header.load_offset) + e.offset;
   bool read = start + e.size <= set.file_bytes;  // never size a buffer beyond the file
   if (read) {
     if (lib.spare_buffer.capacity() >= size_t(e.size)) e.buffer.swap(lib.spare_buffer);
     e.buffer.resize(size_t(e.size));
-    resfile::Reader file(set.path);
-    read = file.ReadAt(start, e.buffer.data(), e.buffer.size());
+    if (!set.file || !set.file->ok()) set.file = std::make_unique<resfile::Reader>(set.path);
+    read = set.file->ReadAt(start, e.buffer.data(), e.buffer.size());
   }
   if (!read) {
     lib.Add("res: read failed on extraction: %s", e.name.c_str());
@@ -211,27 +211,26 @@ ResourceSet* ResourceLibrary::LoadSet(const std::string& name) {
   set->path = base_folder + (has_separator ? "" : "\\") + name;
 
   uint8_t raw[kSetHeaderSize];
-  {
-    resfile::Reader file(set->path);
-    set->file_bytes = file.Size();
-    if (set->file_bytes < kSetHeaderSize || !file.ReadAt(0, raw, sizeof raw)) {
-      Add("res: can't open %s", set->path.c_str());
-      return nullptr;
-    }
-    set->header = ParseHeader(raw);
-    if (!CheckHeader(*this, *set)) return nullptr;
+  set->file = std::make_unique<resfile::Reader>(set->path);
+  resfile::Reader& file = *set->file;
+  set->file_bytes = file.Size();
+  if (set->file_bytes < kSetHeaderSize || !file.ReadAt(0, raw, sizeof raw)) {
+    Add("res: can't open %s", set->path.c_str());
+    return nullptr;
+  }
+  set->header = ParseHeader(raw);
+  if (!CheckHeader(*this, *set)) return nullptr;
 
-    const ResourceSetHeader& h = set->header;
-    if (int64_t(h.load_offset) + h.load_size > set->file_bytes) {
-      Add("res: short read on %s", name.c_str());
-      return nullptr;
-    }
-    if (spare_block.capacity() >= h.load_size) set->resident.swap(spare_block);
-    set->resident.resize(h.load_size);
-    if (!file.ReadAt(h.load_offset, set->resident.data(), set->resident.size())) {
-      Add("res: short read on %s", name.c_str());
-      return nullptr;
-    }
+  const ResourceSetHeader& h = set->header;
+  if (int64_t(h.load_offset) + h.load_size > set->file_bytes) {
+    Add("res: short read on %s", name.c_str());
+    return nullptr;
+  }
+  if (spare_block.capacity() >= h.load_size) set->resident.swap(spare_block);
+  set->resident.resize(h.load_size);
+  if (!file.ReadAt(h.load_offset, set->resident.data(), set->resident.size())) {
+    Add("res: short read on %s", name.c_str());
+    return nullptr;
   }
 
   bool external = (set->header.flags & 1) != 0;

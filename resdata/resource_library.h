@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "resdata/res_file.h"
+
 // Type codes, written as their four characters from the most significant byte down.
 constexpr uint32_t kResourceSetCookie = 0x52535430;  // RST0
 constexpr uint32_t kResourceTypeEtoc = 0x45544F43;   // ETOC
@@ -62,6 +64,8 @@ struct ResourceSet {
   int64_t file_bytes = 0;      // the file's size when the set was loaded
   std::vector<uint8_t> resident;  // load_size bytes from the load offset
   std::vector<ResourceEntry> entries;
+  // Kept open while the set is loaded, for the resources read on demand.
+  std::unique_ptr<resfile::Reader> file;
 
   bool Holds(const ResourceEntry& e) const {
     return int64_t(e.offset) + e.size <= int64_t(header.load_size);
