@@ -17,20 +17,20 @@ size_t RowBytes(uint32_t width) { return (size_t(width) * 3 + 3) & ~size_t(3); }
 }  // namespace
 
 resfixture::Resource SolidTexture(const std::string& name, uint16_t width, uint16_t height, uint16_t rgb555) {
-  resfixture::TexSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.format = 70;
+  resfixture::TexLayout layout;
+  layout.width = width;
+  layout.height = height;
+  layout.format = 70;
   const uint16_t texel = uint16_t(0x8000 | rgb555);
   for (uint64_t i = 0; i < GxDataSize(GxType::kRGB5A3, width, height) / 2; ++i) {
-    spec.texels.push_back(char(texel >> 8));
-    spec.texels.push_back(char(texel & 0xFF));
+    layout.texels.push_back(char(texel >> 8));
+    layout.texels.push_back(char(texel & 0xFF));
   }
   resfixture::Resource r;
   r.name = name;
   r.type = resfixture::kTex;
   r.version = 15;
-  r.bytes = resfixture::BuildTex(spec);
+  r.bytes = resfixture::BuildTex(layout);
   return r;
 }
 

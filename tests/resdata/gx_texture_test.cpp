@@ -5,7 +5,7 @@
 #include "tests/resdata/res_fixture.h"
 
 using resfixture::BuildTex;
-using resfixture::TexSpec;
+using resfixture::TexLayout;
 
 namespace {
 
@@ -19,8 +19,8 @@ uint32_t At(const DecodedTexture& t, int x, int y) {
   return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
 }
 
-TexSpec Spec(uint16_t w, uint16_t h, uint8_t format, const std::string& texels) {
-  TexSpec s;
+TexLayout Layout(uint16_t w, uint16_t h, uint8_t format, const std::string& texels) {
+  TexLayout s;
   s.width = w;
   s.height = h;
   s.format = format;
@@ -43,20 +43,20 @@ std::string Fails(const std::string& bytes, int version = 15) {
 // [SECTION] Header and ranges
 
 TEST(DrCreateTexture, HeaderFaults) {
-  const std::string tex = BuildTex(Spec(8, 8, 73, std::string(64, '\x40')));
+  const std::string tex = BuildTex(Layout(8, 8, 73, std::string(64, '\x40')));
   EXPECT_EQ("short header", Fails(tex.substr(0, 23)));
   EXPECT_EQ("bad version 14", Fails(tex, 14));
   EXPECT_EQ("TexImage out of range", Fails(tex.substr(0, 24 + 11)));
   // A descriptor offset whose + 12 wraps a 32-bit sum.
-  std::string wrapped = BuildTex(Spec(8, 8, 73, ""));
+  std::string wrapped = BuildTex(Layout(8, 8, 73, ""));
   resfixture::Poke32(&wrapped, 20, 0xFFFFFFF8u);
   EXPECT_EQ("TexImage out of range", Fails(wrapped));
-  EXPECT_EQ("drCreateTexture: unknown type 0x5", Fails(BuildTex(Spec(8, 8, 5, std::string(64, 0)))));
-  EXPECT_EQ("drCreateTexture: unknown type 0x14", Fails(BuildTex(Spec(8, 8, 20, std::string(64, 0)))));
+  EXPECT_EQ("drCreateTexture: unknown type 0x5", Fails(BuildTex(Layout(8, 8, 5, std::string(64, 0)))));
+  EXPECT_EQ("drCreateTexture: unknown type 0x14", Fails(BuildTex(Layout(8, 8, 20, std::string(64, 0)))));
 }
 
 TEST(DrCreateTexture, TheDescriptionKeepsTheHeaderAsRead) {
-  TexSpec s = Spec(5, 3, 0x80 | 73, std::string(32, 0));
+  TexLayout s = Layout(5, 3, 0x80 | 73, std::string(32, 0));
   s.lods = 4;
   s.wrap_s = 1;
   s.wrap_t = 2;
@@ -91,19 +91,19 @@ TEST(DrCreateTexture, EachFamilyNeedsAllOfItsData) {
       {73, 8 * 4, "texel data out of range"},       {75, 4 * 4 * 2, "texel data out of range"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(c.error, Fails(BuildTex(Spec(3, 3, c.code, std::string(c.bytes - 1, 0))))) << int(c.code);
-    Decode(BuildTex(Spec(3, 3, c.code, std::string(c.bytes, 0))));
-    EXPECT_EQ(c.error, Fails(BuildTex(Spec(3, 3, c.code, "")))) << "no texel offset, code " << int(c.code);
+    EXPECT_EQ(c.error, Fails(BuildTex(Layout(3, 3, c.code, std::string(c.bytes - 1, 0))))) << int(c.code);
+    Decode(BuildTex(Layout(3, 3, c.code, std::string(c.bytes, 0))));
+    EXPECT_EQ(c.error, Fails(BuildTex(Layout(3, 3, c.code, "")))) << "no texel offset, code " << int(c.code);
   }
   // A texel offset so large that descriptor + offset + size would wrap in 32 bits.
-  std::string wrapped = BuildTex(Spec(4, 4, 69, std::string(32, 0)));
+  std::string wrapped = BuildTex(Layout(4, 4, 69, std::string(32, 0)));
   resfixture::Poke32(&wrapped, 24 + 4, 0xFFFFFFF0u);
   EXPECT_EQ("texel data out of range", Fails(wrapped));
 }
 
 TEST(DrCreateTexture, AHugeHeaderOnATinyResourceFailsWithoutSizingTheImage) {
   DecodedTexture t;
-  std::string tex = BuildTex(Spec(65535, 65535, 72, std::string(16, 0)));
+  std::string tex = BuildTex(Layout(65535, 65535, 72, std::string(16, 0)));
   EXPECT_FALSE(drCreateTexture(tex.data(), tex.size(), 15, &t));
   EXPECT_EQ("texel data out of range", t.error);
   EXPECT_TRUE(t.pixels.empty());
@@ -112,8 +112,8 @@ TEST(DrCreateTexture, AHugeHeaderOnATinyResourceFailsWithoutSizingTheImage) {
 // [SECTION] Palette formats
 
 // A palette texture whose entry `entry` holds the four bytes `value` (A, B, G, R).
-TexSpec PaletteSpec(uint16_t w, uint16_t h, uint8_t format, int entry, const char* value, const std::string& indices) {
-  TexSpec s = Spec(w, h, format, indices);
+TexLayout PaletteLayout(uint16_t w, uint16_t h, uint8_t format, int entry, const char* value, const std::string& indices) {
+  TexLayout s = Layout(w, h, format, indices);
   s.palette = std::string(format == 0 || format == 64 ? 64 : 1024, 0);
   s.palette.replace(size_t(entry) * 4, 4, value, 4);
   return s;
@@ -121,7 +121,7 @@ TexSpec PaletteSpec(uint16_t w, uint16_t h, uint8_t format, int entry, const cha
 
 TEST(DrCreateTexture, PaletteEntriesKeepRgb565PrecisionAndTheirAlpha) {
   // x0 takes the low nibble (1), x1 the high nibble (2).
-  TexSpec s = PaletteSpec(4, 1, 0, 1, "\x78\x56\x34\x12", std::string("\x21\x00", 2));
+  TexLayout s = PaletteLayout(4, 1, 0, 1, "\x78\x56\x34\x12", std::string("\x21\x00", 2));
   s.palette.replace(8, 4, "\xFF\xFF\x00\xFF", 4);  // entry 2: magenta
   DecodedTexture t = Decode(BuildTex(s));
   EXPECT_EQ("C4 (TLUT RGB565 + IA8 alpha)", t.format_name);
@@ -132,7 +132,7 @@ TEST(DrCreateTexture, PaletteEntriesKeepRgb565PrecisionAndTheirAlpha) {
 
 TEST(DrCreateTexture, FourBitIndicesOfAnOddPixelCountNeedTheLastHalfByte) {
   // Entry 5 is red; one index byte covers only two pixels.
-  TexSpec s = PaletteSpec(3, 1, 64, 5, "\xFF\x00\x00\xF8", std::string("\x00", 1));
+  TexLayout s = PaletteLayout(3, 1, 64, 5, "\xFF\x00\x00\xF8", std::string("\x00", 1));
   EXPECT_EQ("palette/texels out of range", Fails(BuildTex(s)));
   s.texels = std::string("\x00\x05", 2);
   DecodedTexture t = Decode(BuildTex(s));
@@ -141,7 +141,7 @@ TEST(DrCreateTexture, FourBitIndicesOfAnOddPixelCountNeedTheLastHalfByte) {
 
 TEST(DrCreateTexture, EightBitIndicesAreLinear) {
   // Entry 200 is blue at half alpha.
-  TexSpec s = PaletteSpec(2, 2, 65, 200, "\x80\xF8\x00\x00", std::string("\x00\x00\x00\xC8", 4));
+  TexLayout s = PaletteLayout(2, 2, 65, 200, "\x80\xF8\x00\x00", std::string("\x00\x00\x00\xC8", 4));
   DecodedTexture t = Decode(BuildTex(s));
   EXPECT_EQ(0x0000FF80u, At(t, 1, 1));
   EXPECT_EQ(0x00000000u, At(t, 0, 1));
@@ -153,38 +153,38 @@ TEST(DrCreateTexture, EightBitIndicesAreLinear) {
 // [SECTION] GX texel formats
 
 TEST(DrCreateTexture, IntensityFormatsExpandTheirBits) {
-  DecodedTexture i4 = Decode(BuildTex(Spec(2, 1, 0x80 | 72, std::string("\x3C") + std::string(31, 0))));
+  DecodedTexture i4 = Decode(BuildTex(Layout(2, 1, 0x80 | 72, std::string("\x3C") + std::string(31, 0))));
   EXPECT_EQ("I4", i4.format_name);
   EXPECT_EQ(0x33333333u, At(i4, 0, 0));  // high nibble first
   EXPECT_EQ(0xCCCCCCCCu, At(i4, 1, 0));
 
-  DecodedTexture i8 = Decode(BuildTex(Spec(1, 1, 73, std::string("\x7F") + std::string(31, 0))));
+  DecodedTexture i8 = Decode(BuildTex(Layout(1, 1, 73, std::string("\x7F") + std::string(31, 0))));
   EXPECT_EQ(0x7F7F7F7Fu, At(i8, 0, 0));
 
-  DecodedTexture ia4 = Decode(BuildTex(Spec(1, 1, 74, std::string("\x52") + std::string(31, 0))));
+  DecodedTexture ia4 = Decode(BuildTex(Layout(1, 1, 74, std::string("\x52") + std::string(31, 0))));
   EXPECT_EQ(0x22222255u, At(ia4, 0, 0));  // alpha high, intensity low
 
-  DecodedTexture ia8 = Decode(BuildTex(Spec(1, 1, 75, std::string("\x40\x90") + std::string(30, 0))));
+  DecodedTexture ia8 = Decode(BuildTex(Layout(1, 1, 75, std::string("\x40\x90") + std::string(30, 0))));
   EXPECT_EQ(0x90909040u, At(ia8, 0, 0));
 }
 
 TEST(DrCreateTexture, ColourFormatsExpandTheirBits) {
   // 0x8410: red 10000, green 100000, blue 10000.
-  DecodedTexture rgb565 = Decode(BuildTex(Spec(1, 1, 69, std::string("\x84\x10") + std::string(30, 0))));
+  DecodedTexture rgb565 = Decode(BuildTex(Layout(1, 1, 69, std::string("\x84\x10") + std::string(30, 0))));
   EXPECT_EQ(0x848284FFu, At(rgb565, 0, 0));
-  DecodedTexture raw = Decode(BuildTex(Spec(1, 1, 2, std::string("\xF8\x1F") + std::string(30, 0))));
+  DecodedTexture raw = Decode(BuildTex(Layout(1, 1, 2, std::string("\xF8\x1F") + std::string(30, 0))));
   EXPECT_EQ("RGB565 (raw)", raw.format_name);
   EXPECT_EQ(0xFF00FFFFu, At(raw, 0, 0));
 
   // Top bit set: 5 bits each, opaque. Clear: 3 bits alpha, 4 bits each colour.
-  DecodedTexture rgb5a3 = Decode(BuildTex(Spec(2, 1, 70, std::string("\xFC\x00\x5A\xBC", 4) + std::string(28, 0))));
+  DecodedTexture rgb5a3 = Decode(BuildTex(Layout(2, 1, 70, std::string("\xFC\x00\x5A\xBC", 4) + std::string(28, 0))));
   EXPECT_EQ(0xFF0000FFu, At(rgb5a3, 0, 0));
   EXPECT_EQ(0xAABBCCB6u, At(rgb5a3, 1, 0));  // alpha 101 -> 10110110
 
   std::string rgba8(64, 0);
   rgba8.replace(2, 2, "\x11\x22");    // texel 1: A 11, R 22
   rgba8.replace(34, 2, "\x33\x44");   // texel 1: G 33, B 44
-  DecodedTexture t = Decode(BuildTex(Spec(2, 1, 3, rgba8)));
+  DecodedTexture t = Decode(BuildTex(Layout(2, 1, 3, rgba8)));
   EXPECT_EQ("RGBA8", t.format_name);
   EXPECT_EQ(0x22334411u, At(t, 1, 0));
 }
@@ -195,7 +195,7 @@ TEST(DrCreateTexture, BlocksTileLeftToRightThenDownAndSkipTexelsOutsideTheImage)
   for (int b = 0; b < 4; ++b) data[size_t(b) * 32 + 1] = char(0x10 * (b + 1));
   // and the last texel of block 0 (3, 3)
   data[31] = char(0xEE);
-  DecodedTexture t = Decode(BuildTex(Spec(5, 5, 75, data)));
+  DecodedTexture t = Decode(BuildTex(Layout(5, 5, 75, data)));
   EXPECT_EQ(0x10101000u, At(t, 0, 0));
   EXPECT_EQ(0x20202000u, At(t, 4, 0));
   EXPECT_EQ(0x30303000u, At(t, 0, 4));
@@ -220,7 +220,7 @@ TEST(DrCreateTexture, CmprInterpolatesOrCutsOutByTheOrderOfItsColours) {
   std::string block = CmprSubBlock(0xF800, 0x001F, indices);  // c0 > c1: thirds
   block += CmprSubBlock(0x001F, 0xF800, indices);             // c0 <= c1: half and transparent
   block += std::string(16, 0);
-  DecodedTexture t = Decode(BuildTex(Spec(8, 1, 16, block)));
+  DecodedTexture t = Decode(BuildTex(Layout(8, 1, 16, block)));
   EXPECT_EQ("CMPR", t.format_name);
   EXPECT_EQ(0xFF0000FFu, At(t, 0, 0));
   EXPECT_EQ(0x0000FFFFu, At(t, 1, 0));
@@ -234,7 +234,7 @@ TEST(DrCreateTexture, ASmallCmprTextureShowsOnlyTheTopLeftQuarterOfItsBlock) {
   const char rows[4] = {0, 0x55, 0, 0};
   std::string block = CmprSubBlock(0x07E0, 0xFFFF, rows);  // green; row 1 takes colour 1 (white)
   block += CmprSubBlock(0xF800, 0, rows) + CmprSubBlock(0xF800, 0, rows) + CmprSubBlock(0xF800, 0, rows);
-  DecodedTexture t = Decode(BuildTex(Spec(4, 4, 23, block)));
+  DecodedTexture t = Decode(BuildTex(Layout(4, 4, 23, block)));
   ASSERT_EQ(4u * 4u * 4u, t.pixels.size());
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 4; ++x) EXPECT_EQ(y == 1 ? 0xFFFFFFFFu : 0x00FF00FFu, At(t, x, y)) << x << "," << y;
@@ -242,7 +242,7 @@ TEST(DrCreateTexture, ASmallCmprTextureShowsOnlyTheTopLeftQuarterOfItsBlock) {
 
 TEST(DrCreateTexture, TheI4AlphaPlaneBecomesEachPixelsAlpha) {
   const char rows[4] = {0, 0, 0, 0};
-  TexSpec s = Spec(2, 1, 17, CmprSubBlock(0xF800, 0, rows) + std::string(24, 0));
+  TexLayout s = Layout(2, 1, 17, CmprSubBlock(0xF800, 0, rows) + std::string(24, 0));
   EXPECT_EQ("alpha plane out of range", Fails(BuildTex(s)));
   DecodedTexture colours;
   std::string no_plane = BuildTex(s);

@@ -26,7 +26,7 @@ struct Resource {
   std::optional<int32_t> offset_field;  // ... and instead of the real offset
 };
 
-struct SetSpec {
+struct SetContents {
   std::vector<Resource> resources;
   bool external_toc = false;   // flags bit 0: the TOC lives in tocres.res
   uint32_t create_time = 0x64A1B2C3;
@@ -49,18 +49,18 @@ struct SetSpec {
 
 struct BuiltSet {
   std::string file;   // the .res file's bytes
-  std::string toc;    // the external TOC resource (type ETOC) when the spec asks for one
+  std::string toc;    // the external TOC resource (type ETOC) when the layout asks for one
 };
 
-BuiltSet BuildSet(const SetSpec& spec);
+BuiltSet BuildSet(const SetContents& layout);
 
-// The master set holding the external TOCs of `sets` (name, spec) plus `extra` resources.
-std::string BuildTocres(const std::vector<std::pair<std::string, SetSpec>>& sets,
+// The master set holding the external TOCs of `sets` (name, layout) plus `extra` resources.
+std::string BuildTocres(const std::vector<std::pair<std::string, SetContents>>& sets,
                         const std::vector<Resource>& extra = {});
 
 // A TEX resource: the 24-byte header, the descriptor at `descriptor` and the parts after
 // it. A part left empty gets offset 0 unless an offset is forced.
-struct TexSpec {
+struct TexLayout {
   uint16_t width = 0;
   uint16_t height = 0;
   uint8_t format = 0;
@@ -72,7 +72,7 @@ struct TexSpec {
   std::string texels;
   std::string alpha;
 };
-std::string BuildTex(const TexSpec& spec);
+std::string BuildTex(const TexLayout& layout);
 
 // A well-formed texture of any known format code with pseudo-random data of the right size.
 std::string SampleTex(int format_code, uint16_t width, uint16_t height, uint32_t seed);

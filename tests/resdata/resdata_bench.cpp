@@ -28,8 +28,8 @@ const int kCodes[] = {0, 1, 2, 3, 16, 17, 64, 65, 69, 70, 71, 72, 73, 74, 75};
 
 // One set of about `bytes`: textures of every format (about 40% of the bytes), other
 // resources of noise, a quarter of everything outside the resident block.
-SetSpec MakeSet(int index, size_t bytes) {
-  SetSpec s;
+SetContents MakeSet(int index, size_t bytes) {
+  SetContents s;
   s.external_toc = index % 2 == 1;
   size_t total = 0;
   for (int r = 0; total < bytes; ++r) {
@@ -57,14 +57,14 @@ std::vector<std::string> WriteFixture(const std::string& folder, size_t mib) {
   const char* extensions[] = {".res", ".trk", ".car", ".sng"};
   const size_t per_set = 5u << 20;
   const int count = int((mib << 20) / per_set);
-  std::vector<std::pair<std::string, SetSpec>> external;
+  std::vector<std::pair<std::string, SetContents>> external;
   std::vector<std::string> files;
   for (int i = 0; i < count; ++i) {
     char name[32];
     snprintf(name, sizeof name, "set%02d%s", i, extensions[i % 4]);
-    SetSpec spec = MakeSet(i, per_set);
-    if (!WriteBytes(folder + "\\" + name, BuildSet(spec).file)) return {};
-    if (spec.external_toc) external.emplace_back(name, std::move(spec));
+    SetContents layout = MakeSet(i, per_set);
+    if (!WriteBytes(folder + "\\" + name, BuildSet(layout).file)) return {};
+    if (layout.external_toc) external.emplace_back(name, std::move(layout));
     files.push_back(name);
   }
   if (!WriteBytes(folder + "\\tocres.res", BuildTocres(external))) return {};

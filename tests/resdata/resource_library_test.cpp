@@ -11,7 +11,7 @@
 using resfixture::BuildSet;
 using resfixture::BuildTocres;
 using resfixture::Resource;
-using resfixture::SetSpec;
+using resfixture::SetContents;
 
 namespace {
 
@@ -27,8 +27,8 @@ Resource Res(const std::string& name, const std::string& bytes, bool resident = 
   return r;
 }
 
-SetSpec TwoResources() {
-  SetSpec s;
+SetContents TwoResources() {
+  SetContents s;
   s.resources = {Res("track", "track data in race"), Res("far", "read when first asked for", false)};
   return s;
 }
@@ -40,21 +40,21 @@ class ResourceLibraryTest : public testsupport::TempFolderTest {
     ASSERT_TRUE(testsupport::WriteFile(Path("files/" + name), bytes));
   }
   // tocres.res with the external TOCs of `external` sets, and the sets themselves.
-  void WriteDump(const std::vector<std::pair<std::string, SetSpec>>& external = {},
+  void WriteDump(const std::vector<std::pair<std::string, SetContents>>& external = {},
                  const std::vector<Resource>& tocres_extra = {}) {
     Write("tocres.res", BuildTocres(external, tocres_extra));
-    for (const auto& [name, spec] : external) Write(name, BuildSet(spec).file);
+    for (const auto& [name, layout] : external) Write(name, BuildSet(layout).file);
   }
   bool HasMessage(const std::string& line) const {
     const auto& m = lib.Messages();
     return std::find(m.begin(), m.end(), line) != m.end();
   }
   std::string LastMessage() const { return lib.Messages().empty() ? "" : lib.Messages().back(); }
-  // Loads a set with an internal TOC from `spec`, after opening an empty master set.
-  ResourceSet* LoadInternal(const SetSpec& spec, const std::string& name = "race.res") {
+  // Loads a set with an internal TOC from `layout`, after opening an empty master set.
+  ResourceSet* LoadInternal(const SetContents& layout, const std::string& name = "race.res") {
     WriteDump();
     EXPECT_TRUE(lib.Open(Files()));
-    Write(name, BuildSet(spec).file);
+    Write(name, BuildSet(layout).file);
     return lib.LoadSet(name);
   }
 
@@ -65,21 +65,21 @@ class ResourceLibraryTest : public testsupport::TempFolderTest {
 
 TEST_F(ResourceLibraryTest, HeaderFieldsAreCheckedInOrderAndTheFirstFaultIsNamed) {
   struct Case {
-    SetSpec spec;
+    SetContents layout;
     std::string message;
   };
-  SetSpec bad_cookie;
+  SetContents bad_cookie;
   bad_cookie.cookie = 0x52535431;
-  SetSpec version_first;  // a bad header size too, but the version is looked at first
+  SetContents version_first;  // a bad header size too, but the version is looked at first
   version_first.version = 7;
   version_first.header_size = 48;
-  SetSpec bad_header;
+  SetContents bad_header;
   bad_header.header_size = 48;
-  SetSpec longer_file;
+  SetContents longer_file;
   longer_file.file_size_delta = -1;  // the file is one byte longer than its header says
-  SetSpec negative_count;
+  SetContents negative_count;
   negative_count.res_count = -1;
-  const std::string file_size = std::to_string(BuildSet(SetSpec()).file.size());
+  const std::string file_size = std::to_string(BuildSet(SetContents()).file.size());
   std::vector<Case> cases = {
       {bad_cookie, "res: bad set header on race.res: bad cookie '0x52535431'"},
       {version_first, "res: bad set header on race.res: bad version '7' != '8'"},
@@ -91,7 +91,7 @@ TEST_F(ResourceLibraryTest, HeaderFieldsAreCheckedInOrderAndTheFirstFaultIsNamed
   WriteDump();
   ASSERT_TRUE(lib.Open(Files()));
   for (const Case& c : cases) {
-    Write("race.res", BuildSet(c.spec).file);
+    Write("race.res", BuildSet(c.layout).file);
     EXPECT_EQ(nullptr, lib.LoadSet("race.res"));
     EXPECT_EQ(c.message, LastMessage());
     EXPECT_EQ(nullptr, lib.FindSet("race.res"));
@@ -109,33 +109,33 @@ TEST_F(ResourceLibraryTest, MissingOrShortFilesCannotBeOpened) {
 }
 
 TEST_F(ResourceLibraryTest, ADataBlockBeyondTheFileIsAShortRead) {
-  SetSpec spec = TwoResources();
-  spec.load_size = 0xFFFFFFF0u;  // would wrap a 32-bit offset + size back inside the file
-  EXPECT_EQ(nullptr, LoadInternal(spec));
+  SetContents layout = TwoResources();
+  layout.load_size = 0xFFFFFFF0u;  // would wrap a 32-bit offset + size back inside the file
+  EXPECT_EQ(nullptr, LoadInternal(layout));
   EXPECT_EQ("res: short read on race.res", LastMessage());
 }
 
 // [SECTION] Internal TOC
 
 TEST_F(ResourceLibraryTest, AnEmptySetLoadsWithTheCrcOfNothing) {
-  ResourceSet* set = LoadInternal(SetSpec());
+  ResourceSet* set = LoadInternal(SetContents());
   ASSERT_NE(nullptr, set);
   EXPECT_EQ(0x96F31F11u, set->header.toc_crc);
   EXPECT_TRUE(set->entries.empty());
 }
 
 TEST_F(ResourceLibraryTest, TocFaultsRejectTheSet) {
-  SetSpec beyond = TwoResources();
+  SetContents beyond = TwoResources();
   beyond.res_count = 3;
   EXPECT_EQ(nullptr, LoadInternal(beyond));
   EXPECT_EQ("res: TOC beyond load size on race.res", LastMessage());
 
-  SetSpec bad_crc = TwoResources();
+  SetContents bad_crc = TwoResources();
   bad_crc.wrong_toc_crc = true;
   EXPECT_EQ(nullptr, LoadInternal(bad_crc));
   EXPECT_EQ("res: Bad TOC crc on race.res", LastMessage());
 
-  SetSpec resident_crc = TwoResources();
+  SetContents resident_crc = TwoResources();
   resident_crc.resources.insert(resident_crc.resources.begin(), Res("first", "fine"));
   resident_crc.resources[1].wrong_crc = true;
   EXPECT_EQ(nullptr, LoadInternal(resident_crc));
@@ -144,22 +144,22 @@ TEST_F(ResourceLibraryTest, TocFaultsRejectTheSet) {
 }
 
 TEST_F(ResourceLibraryTest, NegativeSizesAndOffsetsAreRefused) {
-  SetSpec size = TwoResources();
+  SetContents size = TwoResources();
   size.resources[0].size_field = -4;
   EXPECT_EQ(nullptr, LoadInternal(size));
   EXPECT_EQ("res: bad TOC entry on race.res[0]/track: size -4, offset 136", LastMessage());
 
-  SetSpec offset = TwoResources();
+  SetContents offset = TwoResources();
   offset.resources[1].offset_field = -100;
   EXPECT_EQ(nullptr, LoadInternal(offset));
   EXPECT_EQ("res: bad TOC entry on race.res[1]/far: size 25, offset -100", LastMessage());
 }
 
 TEST_F(ResourceLibraryTest, AnOffsetPlusSizeThatWouldWrapStaysOutsideTheBlockAndIsNeverRead) {
-  SetSpec spec = TwoResources();
-  spec.resources[1].offset_field = 0x7FFFFFF0;
-  spec.resources[1].size_field = 0x7FFFFFF0;  // 32-bit sum wraps to a small number
-  ResourceSet* set = LoadInternal(spec);
+  SetContents layout = TwoResources();
+  layout.resources[1].offset_field = 0x7FFFFFF0;
+  layout.resources[1].size_field = 0x7FFFFFF0;  // 32-bit sum wraps to a small number
+  ResourceSet* set = LoadInternal(layout);
   ASSERT_NE(nullptr, set);
   EXPECT_EQ(0u, set->entries[1].flags & kResourceResident);
   uint16_t version = 0;
@@ -170,10 +170,10 @@ TEST_F(ResourceLibraryTest, AnOffsetPlusSizeThatWouldWrapStaysOutsideTheBlockAnd
 }
 
 TEST_F(ResourceLibraryTest, NamesUseAllThirtyTwoBytesWithoutANul) {
-  SetSpec spec;
+  SetContents layout;
   const std::string long_name(32, 'n');
-  spec.resources = {Res(long_name, "x")};
-  ResourceSet* set = LoadInternal(spec);
+  layout.resources = {Res(long_name, "x")};
+  ResourceSet* set = LoadInternal(layout);
   ASSERT_NE(nullptr, set);
   EXPECT_EQ(long_name, set->entries[0].name);
 }
@@ -181,7 +181,7 @@ TEST_F(ResourceLibraryTest, NamesUseAllThirtyTwoBytesWithoutANul) {
 // [SECTION] External TOC
 
 TEST_F(ResourceLibraryTest, AnExternalTocComesFromTheMasterSet) {
-  SetSpec race = TwoResources();
+  SetContents race = TwoResources();
   race.external_toc = true;
   WriteDump({{"Race.res", race}});
   ASSERT_TRUE(lib.Open(Files()));
@@ -198,7 +198,7 @@ TEST_F(ResourceLibraryTest, AnExternalTocComesFromTheMasterSet) {
 }
 
 TEST_F(ResourceLibraryTest, ExternalTocMismatchesAreWarningsOnly) {
-  SetSpec race = TwoResources();
+  SetContents race = TwoResources();
   race.external_toc = true;
   race.toc_version = 1;
   race.toc_create_time_delta = 5;
@@ -215,26 +215,26 @@ TEST_F(ResourceLibraryTest, ExternalTocMismatchesAreWarningsOnly) {
 TEST_F(ResourceLibraryTest, ExternalTocFaultsRejectTheSet) {
   struct Case {
     const char* what;
-    SetSpec spec;
+    SetContents layout;
     std::string message;
   };
   auto external = [] {
-    SetSpec s = TwoResources();
+    SetContents s = TwoResources();
     s.external_toc = true;
     return s;
   };
   std::vector<Case> cases;
   cases.push_back({"cut", external(), "res(race.res): TOC truncated"});
-  cases.back().spec.toc_cut = 1;
+  cases.back().layout.toc_cut = 1;
   cases.push_back({"more entries than bytes", external(), "res(race.res): TOC truncated"});
-  cases.back().spec.toc_res_count = 3;
+  cases.back().layout.toc_res_count = 3;
   cases.push_back({"header cut", external(), "res(race.res): TOC truncated"});
-  cases.back().spec.toc_cut = 2 * 68 + 4;  // 16 bytes left: the header itself is short
+  cases.back().layout.toc_cut = 2 * 68 + 4;  // 16 bytes left: the header itself is short
   cases.push_back({"negative count", external(), "res(race.res): bad TOC res_count '-1'"});
-  cases.back().spec.toc_res_count = -1;
+  cases.back().layout.toc_res_count = -1;
   for (const Case& c : cases) {
     lib = ResourceLibrary();
-    WriteDump({{"race.res", c.spec}});
+    WriteDump({{"race.res", c.layout}});
     ASSERT_TRUE(lib.Open(Files())) << c.what;
     EXPECT_EQ(nullptr, lib.LoadSet("race.res")) << c.what;
     EXPECT_EQ(c.message, LastMessage()) << c.what;
@@ -244,7 +244,7 @@ TEST_F(ResourceLibraryTest, ExternalTocFaultsRejectTheSet) {
 }
 
 TEST_F(ResourceLibraryTest, ASetWithoutItsExternalTocIsRefused) {
-  SetSpec race = TwoResources();
+  SetContents race = TwoResources();
   race.external_toc = true;
   WriteDump();
   Write("race.res", BuildSet(race).file);
@@ -272,7 +272,7 @@ TEST_F(ResourceLibraryTest, UnloadingKeepsTheOthersInOrder) {
   WriteDump();
   ASSERT_TRUE(lib.Open(Files()));
   for (const char* name : {"a.res", "b.res", "c.res"}) {
-    Write(name, BuildSet(SetSpec()).file);
+    Write(name, BuildSet(SetContents()).file);
     ASSERT_NE(nullptr, lib.LoadSet(name));
   }
   lib.UnloadSet("B.RES");
@@ -294,9 +294,9 @@ TEST_F(ResourceLibraryTest, MessagesAreCutToTheLineBuffer) {
 // [SECTION] Fetching
 
 TEST_F(ResourceLibraryTest, NameFormsSelectTheSetsSearched) {
-  SetSpec a;
+  SetContents a;
   a.resources = {Res("track", "from a")};
-  SetSpec race;
+  SetContents race;
   race.resources = {Res("Track", "from race")};
   WriteDump();
   ASSERT_TRUE(lib.Open(Files()));
@@ -354,9 +354,9 @@ TEST_F(ResourceLibraryTest, AResourceOutsideTheBlockIsReadOnceOnFirstUse) {
 }
 
 TEST_F(ResourceLibraryTest, ABadCrcOnExtractionRejectsOnlyThatResource) {
-  SetSpec spec = TwoResources();
-  spec.resources[1].wrong_crc = true;
-  ResourceSet* set = LoadInternal(spec);
+  SetContents layout = TwoResources();
+  layout.resources[1].wrong_crc = true;
+  ResourceSet* set = LoadInternal(layout);
   ASSERT_NE(nullptr, set);
   uint16_t version = 0;
   EXPECT_EQ(nullptr, ResourceGet(lib, "*far", kModl, &version));
@@ -369,9 +369,9 @@ TEST_F(ResourceLibraryTest, ABadCrcOnExtractionRejectsOnlyThatResource) {
 }
 
 TEST_F(ResourceLibraryTest, AWrongTypeIsRefusedAndTheResourceStaysLoaded) {
-  SetSpec spec;
-  spec.resources = {Res("logo.tm0", "texture bytes", true, resfixture::kTex)};
-  ResourceSet* set = LoadInternal(spec);
+  SetContents layout;
+  layout.resources = {Res("logo.tm0", "texture bytes", true, resfixture::kTex)};
+  ResourceSet* set = LoadInternal(layout);
   ASSERT_NE(nullptr, set);
   uint16_t version = 0;
   bool first_use = false;
@@ -384,9 +384,9 @@ TEST_F(ResourceLibraryTest, AWrongTypeIsRefusedAndTheResourceStaysLoaded) {
 }
 
 TEST_F(ResourceLibraryTest, AnEmptyResourceStillHasAnAddress) {
-  SetSpec spec;
-  spec.resources = {Res("empty", ""), Res("empty-far", "", false)};
-  ASSERT_NE(nullptr, LoadInternal(spec));
+  SetContents layout;
+  layout.resources = {Res("empty", ""), Res("empty-far", "", false)};
+  ASSERT_NE(nullptr, LoadInternal(layout));
   uint16_t version = 0;
   int32_t size = -1;
   EXPECT_NE(nullptr, ResourceGet(lib, "empty", kModl, &version, &size));

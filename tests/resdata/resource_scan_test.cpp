@@ -9,7 +9,7 @@ using resfixture::BuildSet;
 using resfixture::BuildTocres;
 using resfixture::Resource;
 using resfixture::SampleTex;
-using resfixture::SetSpec;
+using resfixture::SetContents;
 
 namespace {
 
@@ -41,7 +41,7 @@ class ResourceScanTest : public testsupport::TempFolderTest {
 };
 
 TEST_F(ResourceScanTest, ReportsOnlyTheBrokenSetsAndTexturesThenCountsFormatsInOrder) {
-  SetSpec race;
+  SetContents race;
   Resource model;
   model.name = "course";
   model.type = 0x4D4F444C;
@@ -49,12 +49,12 @@ TEST_F(ResourceScanTest, ReportsOnlyTheBrokenSetsAndTexturesThenCountsFormatsInO
   race.resources = {Tex("VXO_logo.tm0", SampleTex(72, 16, 16, 1)), model,
                     Tex("VXO_logo.tex", SampleTex(16, 8, 8, 2), false), Tex("sky.tex", SampleTex(75, 4, 4, 3))};
   race.external_toc = true;
-  SetSpec broken_textures;
+  SetContents broken_textures;
   Resource bad_crc = Tex("far.tex", SampleTex(72, 8, 8, 4), false);
   bad_crc.wrong_crc = true;
   broken_textures.resources = {Tex("cut.tex", SampleTex(73, 8, 8, 5).substr(0, 40)),
                                Tex("odd.tex", SampleTex(5, 8, 8, 6)), bad_crc, Tex("fine.tex", SampleTex(0, 3, 3, 7))};
-  SetSpec broken_set;
+  SetContents broken_set;
   broken_set.version = 9;
 
   Write("tocres.res", BuildTocres({{"race.res", race}}));
@@ -83,7 +83,7 @@ TEST_F(ResourceScanTest, ReportsOnlyTheBrokenSetsAndTexturesThenCountsFormatsInO
 }
 
 TEST_F(ResourceScanTest, ASetLoadedBeforeStaysAndKeepsNoOnDemandBytes) {
-  SetSpec race;
+  SetContents race;
   race.resources = {Tex("a.tex", SampleTex(72, 8, 8, 1), false), Tex("b.tex", SampleTex(73, 8, 8, 2), false),
                     Tex("c.tex", SampleTex(74, 8, 8, 3))};
   Write("tocres.res", BuildTocres({}));

@@ -14,14 +14,14 @@
 
 using resfixture::BuildSet;
 using resfixture::BuildTocres;
-using resfixture::SetSpec;
+using resfixture::SetContents;
 
 namespace {
 
 class TextureViewTest : public testsupport::TempFolderTest {
  protected:
   void SetUp() override {
-    SetSpec race;
+    SetContents race;
     race.resources = {bmpcheck::SolidTexture("VXO_logo.tm0", 64, 32, 0x7C00),
                       bmpcheck::SolidTexture("VXO_logo.tex", 16, 16, 0x03E0)};
     race.resources[1].resident = false;

@@ -21,8 +21,8 @@ Resource Tex(const std::string& name, int code, uint16_t w, uint16_t h, bool res
   return r;
 }
 
-SetSpec Race(bool external) {
-  SetSpec s;
+SetContents Race(bool external) {
+  SetContents s;
   s.external_toc = external;
   s.resources = {Tex("VXO_logo.tm0", 16, 16, 8, true), Tex("VXO_logo.tex", 65, 4, 4, false)};
   Resource model;
@@ -46,18 +46,18 @@ int main(int argc, char** argv) {
     return WriteBytes(set_dir + "seed" + std::to_string(n++), fuzzinput::Join(tocres, race));
   };
   bool ok = true;
-  SetSpec internal = Race(false);
+  SetContents internal = Race(false);
   ok &= set_seed(BuildTocres({}), BuildSet(internal).file);
-  SetSpec external = Race(true);
+  SetContents external = Race(true);
   ok &= set_seed(BuildTocres({{"race.res", external}}), BuildSet(external).file);
-  SetSpec bad_crc = Race(false);
+  SetContents bad_crc = Race(false);
   bad_crc.resources[1].wrong_crc = true;
   ok &= set_seed(BuildTocres({}), BuildSet(bad_crc).file);
-  SetSpec mismatch = Race(true);
+  SetContents mismatch = Race(true);
   mismatch.toc_create_time_delta = 1;
   mismatch.toc_cut = 10;
   ok &= set_seed(BuildTocres({{"race.res", mismatch}}), BuildSet(mismatch).file);
-  ok &= set_seed(BuildTocres({}, Race(false).resources), BuildSet(SetSpec()).file);
+  ok &= set_seed(BuildTocres({}, Race(false).resources), BuildSet(SetContents()).file);
 
   const int codes[] = {0, 1, 2, 3, 16, 17, 23, 64, 65, 66, 67, 68, 69, 70, 71, 72, 73, 74, 75, 5};
   for (int code : codes) {
