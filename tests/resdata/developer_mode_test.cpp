@@ -9,7 +9,6 @@
 
 using resfixture::BuildSet;
 using resfixture::BuildTocres;
-using resfixture::Resource;
 using resfixture::SetContents;
 using testsupport::ChildResult;
 
