@@ -1,10 +1,18 @@
 # Test executables run under Wine through CMAKE_CROSSCOMPILING_EMULATOR, all in one
 # project-owned prefix whose server the "wine" fixture starts first and stops last.
 set(KESTRANE_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE PATH "Wine prefix used by the tests")
+# Windows that need a real display (the developer viewer's OpenGL window) get a private
+# Xvfb server, started with the Wine session. Its number comes from the build folder, so
+# builds in several folders of one machine each have their own.
+string(MD5 _kestrane_build_hash "${CMAKE_BINARY_DIR}")
+string(SUBSTRING "${_kestrane_build_hash}" 0 4 _kestrane_build_hash)
+math(EXPR _kestrane_display "100 + (0x${_kestrane_build_hash} % 800)")
+set(KESTRANE_TEST_DISPLAY ":${_kestrane_display}" CACHE STRING "X display the tests' Xvfb server uses")
 set(KESTRANE_TEST_ENVIRONMENT
   "WINEPREFIX=${KESTRANE_WINEPREFIX}"
   "WINEDEBUG=-all"
   "WINEDLLOVERRIDES=mscoree,mshtml="
+  "DISPLAY=${KESTRANE_TEST_DISPLAY}"
 )
 
 add_test(NAME wine.start COMMAND sh ${PROJECT_SOURCE_DIR}/cmake/wine-session.sh start)

@@ -1,0 +1,46 @@
+#!/bin/sh
+# Builds the resource-set and texture fuzzers natively (clang, libFuzzer, AddressSanitizer,
+# UndefinedBehaviorSanitizer) and runs each for a bounded time from a seed corpus the
+# fixture writer makes. Fails when a fuzzer finds anything.
+#   scripts/fuzz-resdata.sh [OUT_DIR]     KESTRANE_FUZZ_SECONDS per fuzzer (default 60)
+set -eu
+top=$(cd "$(dirname "$0")/.." && pwd)
+out=${1:-${KESTRANE_BUILD_DIR:-$top/build}/fuzz}
+seconds=${KESTRANE_FUZZ_SECONDS:-60}
+CXX=${FUZZ_CXX:-clang++}
+mkdir -p "$out"
+
+# The readers and decoders only: the viewer window is Windows code.
+readers="$top/resdata/gx_decode.cpp $top/resdata/gx_texture.cpp $top/resdata/res_file.cpp
+         $top/resdata/resource_crc.cpp $top/resdata/resource_library.cpp"
+flags="-std=c++20 -O1 -g -I$top -Wall -Wextra -Werror -fno-omit-frame-pointer
+       -fsanitize=address,undefined -fno-sanitize-recover=all"
+
+# shellcheck disable=SC2086
+$CXX $flags -o "$out/make_fuzz_seeds" "$top/tests/resdata/fuzz/make_fuzz_seeds.cpp" \
+  "$top/tests/resdata/res_fixture.cpp" $readers
+for target in fuzz_resource_set fuzz_texture; do
+  # shellcheck disable=SC2086
+  $CXX $flags -fsanitize=fuzzer -o "$out/$target" "$top/tests/resdata/fuzz/$target.cpp" $readers
+done
+
+rm -rf "$out/seeds"
+mkdir -p "$out/seeds/fuzz_resource_set" "$out/seeds/fuzz_texture"
+"$out/make_fuzz_seeds" "$out/seeds/fuzz_resource_set" "$out/seeds/fuzz_texture"
+
+status=0
+for target in fuzz_resource_set fuzz_texture; do
+  corpus="$out/corpus/$target"
+  mkdir -p "$corpus"
+  log="$out/$target.log"
+  if "$out/$target" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 -timeout=10 \
+       -print_final_stats=1 -artifact_prefix="$out/$target-" "$corpus" "$out/seeds/$target" >"$log" 2>&1; then
+    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
+    echo "$target: ${seconds}s, ${runs:-?} runs, no finding"
+  else
+    echo "$target: FOUND A FAULT (log $log):"
+    tail -n 60 "$log"
+    status=1
+  fi
+done
+exit $status
