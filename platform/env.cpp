@@ -24,6 +24,23 @@ bool Get(const char* name, std::string* value) {
   return true;
 }
 
+bool GetInto(const char* name, std::string* value) {
+  // With the UTF-8 code page the narrow call returns UTF-8, without a wide round trip.
+  char buf[256];
+  SetLastError(ERROR_SUCCESS);
+  DWORD n = GetEnvironmentVariableA(name, buf, sizeof buf);
+  if (n == 0) {
+    if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) return false;
+    value->clear();
+    return true;
+  }
+  if (n < sizeof buf) {
+    value->assign(buf, n);
+    return true;
+  }
+  return Get(name, value);  // longer than the stack buffer
+}
+
 std::string Value(const char* name) {
   std::string v;
   return Get(name, &v) ? v : std::string();

@@ -26,7 +26,7 @@ std::string WideToUtf8(const std::wstring& wide) {
 
 static int FoldAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; }
 
-int CompareNoCase(const std::string& a, const std::string& b) {
+int CompareNoCase(std::string_view a, std::string_view b) {
   size_t n = a.size() < b.size() ? a.size() : b.size();
   for (size_t i = 0; i < n; ++i) {
     int d = FoldAscii((unsigned char)a[i]) - FoldAscii((unsigned char)b[i]);
@@ -36,21 +36,21 @@ int CompareNoCase(const std::string& a, const std::string& b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
-bool EqualsNoCase(const std::string& a, const std::string& b) {
+bool EqualsNoCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && CompareNoCase(a, b) == 0;
 }
 
-bool StartsWithNoCase(const std::string& s, const std::string& prefix) {
+bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
   return s.size() >= prefix.size() && CompareNoCase(s.substr(0, prefix.size()), prefix) == 0;
 }
 
 static bool IsTrimmed(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-std::string Trim(const std::string& s) {
+std::string Trim(std::string_view s) {
   size_t b = 0, e = s.size();
   while (b < e && IsTrimmed(s[b])) ++b;
   while (e > b && IsTrimmed(s[e - 1])) --e;
-  return s.substr(b, e - b);
+  return std::string(s.substr(b, e - b));
 }
 
 int ParseIntLikeAtoi(const char* s) {

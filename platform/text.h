@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace text {
 
@@ -10,12 +11,12 @@ std::wstring Utf8ToWide(const std::string& utf8);
 std::string WideToUtf8(const std::wstring& wide);
 
 // ASCII-only case folding, as the Windows CRT's _stricmp does in the C locale.
-int CompareNoCase(const std::string& a, const std::string& b);
-bool EqualsNoCase(const std::string& a, const std::string& b);
-bool StartsWithNoCase(const std::string& text, const std::string& prefix);
+int CompareNoCase(std::string_view a, std::string_view b);
+bool EqualsNoCase(std::string_view a, std::string_view b);
+bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 
 // Removes spaces, tabs, CR and LF from both ends.
-std::string Trim(const std::string& s);
+std::string Trim(std::string_view s);
 
 // Reads leading digits like atoi (optional blanks and sign first); saturates instead of overflowing.
 int ParseIntLikeAtoi(const char* s);

@@ -10,7 +10,7 @@ SettingsKey SplitSettingsKey(const char* key) {
   if (!dot) {
     k.name = key ? key : "";
   } else {
-    k.section.assign(key, dot - key);
+    k.section = std::string_view(key, (size_t)(dot - key));
     k.name = dot + 1;
   }
   return k;
@@ -75,8 +75,8 @@ static bool IsBlank(const SettingsLine& l) { return l.name.empty() && !l.header 
 
 void InsertSettingsLine(SettingsDocument* doc, const SettingsKey& key, const std::string& value) {
   SettingsLine line;
-  line.section = key.section;
-  line.name = key.name;
+  line.section = std::string(key.section);
+  line.name = std::string(key.name);
   line.value = value;
 
   bool inside = false;
@@ -103,7 +103,7 @@ void InsertSettingsLine(SettingsDocument* doc, const SettingsKey& key, const std
     doc->lines.push_back(blank);
   }
   SettingsLine header;
-  header.section = key.section;
+  header.section = std::string(key.section);
   header.header = true;
   doc->lines.push_back(header);
   doc->lines.push_back(line);

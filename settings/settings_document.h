@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct SettingsLine {
@@ -18,10 +19,11 @@ struct SettingsDocument {
   std::vector<SettingsLine> lines;
 };
 
-// A key split at its first dot; a key without a dot has the empty section.
+// A key split at its first dot; a key without a dot has the empty section. Views into
+// the key text, so lookups allocate nothing.
 struct SettingsKey {
-  std::string section;
-  std::string name;
+  std::string_view section;
+  std::string_view name;
 };
 SettingsKey SplitSettingsKey(const char* key);
 

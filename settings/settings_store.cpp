@@ -120,53 +120,62 @@ void MarkChangedLocked() {
 
 // [SECTION] Effective values
 
-std::string GenericVariableName(const char* key) {
-  std::string name = "KESTRANE_";
+// "KESTRANE_" + the key upper-cased with dots as underscores, into a caller's buffer.
+// False when the key is too long for it (no variable can then override it).
+bool GenericVariableName(const char* key, char* name, size_t size) {
+  const char kPrefix[] = "KESTRANE_";
+  size_t n = sizeof kPrefix - 1;
+  if (strlen(key) + n + 1 > size) return false;
+  memcpy(name, kPrefix, n);
   for (const char* p = key; *p; ++p) {
     char c = *p;
     if (c == '.') c = '_';
     else if (c >= 'a' && c <= 'z') c = (char)(c - 'a' + 'A');
-    name += c;
+    name[n++] = c;
   }
-  return name;
+  name[n] = '\0';
+  return true;
 }
 
-// Each thread owns four result strings, used in turn.
-const char* KeepResult(const std::string& value) {
+// Each thread owns four result strings, used in turn; reusing their buffers keeps the
+// per-frame lookups free of allocation for short values.
+std::string& NextResultSlot() {
   thread_local std::string ring[4];
   thread_local unsigned next = 0;
-  std::string& slot = ring[next++ % 4];
-  slot = value;
-  return slot.c_str();
+  return ring[next++ % 4];
 }
 
-// The name of the variable that overrides the key, with its value; false when none does.
-bool FindOverride(const char* key, std::string* variable, std::string* value) {
-  std::string generic = GenericVariableName(key);
-  if (env::Get(generic.c_str(), value)) {
+// The value of the variable that overrides the key; `variable` receives its name (the
+// generic one in `generic`, or the table's own). False when none does.
+bool ReadOverride(const char* key, std::string* value, char* generic, size_t generic_size, const char** variable) {
+  if (GenericVariableName(key, generic, generic_size) && env::GetInto(generic, value)) {
     *variable = generic;
     return true;
   }
   const SettingDef* def = FindSettingDef(key);
-  if (def && def->variable && env::Get(def->variable, value)) {
+  if (def && def->variable && env::GetInto(def->variable, value)) {
     *variable = def->variable;
     return true;
   }
   return false;
 }
 
-std::string EffectiveValue(const char* key) {
+void ReadEffective(const char* key, std::string* out) {
   if (!key) key = "";
-  std::string variable, value;
-  if (FindOverride(key, &variable, &value)) return value;
+  char generic[128];
+  const char* variable = nullptr;
+  if (ReadOverride(key, out, generic, sizeof generic, &variable)) return;
   {
     ScopedLock guard(&g_lock);
     EnsureLoadedLocked();
     int i = FindSettingsLine(g_store.doc, SplitSettingsKey(key));
-    if (i >= 0) return g_store.doc.lines[(size_t)i].value;
+    if (i >= 0) {
+      out->assign(g_store.doc.lines[(size_t)i].value);
+      return;
+    }
   }
   const SettingDef* def = FindSettingDef(key);
-  return def ? def->def : "";
+  out->assign(def ? def->def : "");
 }
 
 }  // namespace
@@ -175,14 +184,22 @@ std::string EffectiveValue(const char* key) {
 
 namespace SettingsStore {
 
-const char* Get(const char* key) { return KeepResult(EffectiveValue(key)); }
+const char* Get(const char* key) {
+  std::string& slot = NextResultSlot();
+  ReadEffective(key, &slot);
+  return slot.c_str();
+}
 
-int GetInt(const char* key) { return text::ParseIntLikeAtoi(EffectiveValue(key).c_str()); }
+int GetInt(const char* key) {
+  thread_local std::string scratch;
+  ReadEffective(key, &scratch);
+  return text::ParseIntLikeAtoi(scratch.c_str());
+}
 
 void Set(const char* key, const char* value) {
   if (!key) return;
   std::string v = text::Trim(value ? value : "");
-  SettingsKey k = SplitSettingsKey(key);
+  const SettingsKey k = SplitSettingsKey(key);
   const SettingDef* def = FindSettingDef(key);
   ScopedLock guard(&g_lock);
   EnsureLoadedLocked();
@@ -241,11 +258,14 @@ bool NextStart(const char* key) {
 
 const char* OverrideVariable(const char* key) {
   if (!key) return nullptr;
-  std::string variable, value;
-  if (!FindOverride(key, &variable, &value)) return nullptr;
-  const SettingDef* def = FindSettingDef(key);
-  if (def && def->variable && variable == def->variable) return def->variable;
-  return KeepResult(variable);
+  thread_local std::string value;
+  char generic[128];
+  const char* variable = nullptr;
+  if (!ReadOverride(key, &value, generic, sizeof generic, &variable)) return nullptr;
+  if (variable != generic) return variable;  // the table's own name, static
+  std::string& slot = NextResultSlot();
+  slot = generic;
+  return slot.c_str();
 }
 
 void Flush() {

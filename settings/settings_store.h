@@ -36,7 +36,8 @@ void Reset(const char* key);
 void ResetSection(const char* section);
 const char* DefaultOf(const char* key);
 bool NextStart(const char* key);
-// Name of the environment variable that currently overrides the key, or nullptr.
+// Name of the environment variable that currently overrides the key, or nullptr. A
+// generic name lives in the same per-thread ring as Get's results.
 const char* OverrideVariable(const char* key);
 // Saves at once if there are unsaved changes.
 void Flush();

@@ -1,0 +1,197 @@
+#include "dump/disc_image.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "dump/delete_tree.h"
+#include "platform/files.h"
+#include "settings/install_layout.h"
+#include "settings/launcher_log.h"
+
+namespace {
+
+const char kDtkMissing[] =
+    "The disc-image reader (tools\\dtk\\dtk.exe) is missing. Extract the disc with Dolphin instead "
+    "(right-click the game, Extract Entire Disc) and choose that folder.";
+
+// The start of dtk's own message, without the line end that would split a one-line detail.
+std::string Quote(const std::string& output) {
+  std::string quoted = output.substr(0, 200);
+  while (!quoted.empty() && (quoted.back() == '\n' || quoted.back() == '\r' || quoted.back() == ' '))
+    quoted.pop_back();
+  return quoted;
+}
+
+// "vfs cp" of one path inside the disc to a path on the PC.
+std::string CopyArguments(const std::string& image, const char* inside, const std::string& destination) {
+  return "vfs cp --no-decompress -q \"" + image + ":" + inside + "\" \"" + destination + "\"";
+}
+
+// Path, size and last-write time: enough to notice a replaced or touched image.
+std::string ImageStamp(const std::string& image) {
+  char tail[128];
+  snprintf(tail, sizeof tail, "|%lld|%s", (long long)files::FileSize(image), InstallLayout::FileDate(image).c_str());
+  return image + tail;
+}
+
+std::string ReadStamp(const std::string& path) {
+  FILE* f = fopen(path.c_str(), "rb");
+  if (!f) return std::string();
+  char buf[2048];
+  size_t n = fread(buf, 1, sizeof buf - 1, f);
+  fclose(f);
+  return std::string(buf, n);
+}
+
+void WriteStamp(const std::string& path, const std::string& stamp) {
+  FILE* f = fopen(path.c_str(), "wb");
+  if (!f) return;  // without a stamp the next judgement extracts again
+  fwrite(stamp.data(), 1, stamp.size(), f);
+  fclose(f);
+}
+
+// The first six bytes of the copied header, up to a NUL.
+std::string ReadProbeId(const std::string& boot_bin) {
+  FILE* f = fopen(boot_bin.c_str(), "rb");
+  if (!f) return std::string();
+  char id[6];
+  size_t n = fread(id, 1, sizeof id, f);
+  fclose(f);
+  return std::string(id, strnlen(id, n));
+}
+
+// dtk has been seen to write some tiny files as empty ones; the log shows which.
+void LogEmptyFiles(const std::string& folder) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do {
+    if (strcmp(fd.cFileName, ".") == 0 || strcmp(fd.cFileName, "..") == 0) continue;
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+      LogEmptyFiles(folder + "\\" + fd.cFileName);
+    else if (fd.nFileSizeHigh == 0 && fd.nFileSizeLow == 0)
+      LogLine("[launcher] disc image: %s\\%s came out empty (dtk tiny-file quirk?)", folder.c_str(), fd.cFileName);
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+}
+
+}  // namespace
+
+std::string LocateDtk() {
+  const std::string beside = InstallLayout::ExeDir() + "tools\\dtk\\dtk.exe";
+  if (files::IsFile(beside)) return beside;
+  const std::string root = InstallLayout::CheckoutRoot();
+  if (!root.empty()) {
+    const std::string sibling = root + "\\..\\skarvel\\build\\tools\\dtk.exe";
+    if (files::IsFile(sibling)) return InstallLayout::FullPath(sibling);
+  }
+  return std::string();
+}
+
+int RunDtk(const std::string& arguments, std::string* output) {
+  output->clear();
+  const std::string dtk = LocateDtk();
+  if (dtk.empty()) return -1;
+
+  // Output goes to a file rather than a pipe: nothing has to drain it while dtk runs.
+  char temp_dir[260];
+  char temp_file[MAX_PATH] = "";
+  DWORD n = GetTempPathA(sizeof temp_dir, temp_dir);
+  if (n > 0 && n < sizeof temp_dir) GetTempFileNameA(temp_dir, "dtk", 0, temp_file);
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE out = temp_file[0] ? CreateFileA(temp_file, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                                          FILE_ATTRIBUTE_TEMPORARY, nullptr)
+                            : INVALID_HANDLE_VALUE;
+
+  std::string command = "\"" + dtk + "\" " + arguments;
+  std::vector<char> command_line(command.begin(), command.end());
+  command_line.push_back('\0');
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdInput = nullptr;
+  si.hStdOutput = out == INVALID_HANDLE_VALUE ? nullptr : out;
+  si.hStdError = si.hStdOutput;
+  PROCESS_INFORMATION pi = {};
+  int exit_code = -1;
+  if (CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si,
+                     &pi)) {
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 0;
+    if (GetExitCodeProcess(pi.hProcess, &code)) exit_code = (int)code;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
+  if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+
+  if (temp_file[0]) {
+    if (FILE* f = fopen(temp_file, "rb")) {
+      char piece[1024];
+      size_t got;
+      while (output->size() < 4096 && (got = fread(piece, 1, sizeof piece, f)) > 0) output->append(piece, got);
+      fclose(f);
+    }
+    DeleteFileA(temp_file);
+  }
+  return exit_code;
+}
+
+bool ExtractDiscImage(DumpJudgement* image, std::string* folder, std::string* game_id) {
+  folder->clear();
+  game_id->clear();
+  if (LocateDtk().empty()) {
+    image->message = kDtkMissing;
+    return false;
+  }
+  const std::string disc = InstallLayout::DiscDir();
+  const std::string data = disc + "\\DATA";
+  const std::string probe = disc + "\\probe";
+  const std::string stamp_path = disc + "\\image.txt";
+  const std::string stamp = ImageStamp(image->path);
+
+  if (ReadStamp(stamp_path) == stamp && files::IsFile(data + "\\sys\\main.dol") && files::IsFolder(data + "\\files")) {
+    *folder = data;
+    *game_id = ReadGameId(data + "\\files");
+    return true;
+  }
+
+  // The header alone tells another game or region apart before the long copy.
+  CreateDirectoryA(disc.c_str(), nullptr);
+  DeleteTree(probe);
+  CreateDirectoryA(probe.c_str(), nullptr);
+  std::string output;
+  if (RunDtk(CopyArguments(image->path, "sys/boot.bin", probe + "\\boot.bin"), &output) != 0) {
+    image->message = "This file couldn't be read as a Wii disc image. " + Quote(output);
+    DeleteTree(probe);
+    return false;
+  }
+  *game_id = ReadProbeId(probe + "\\boot.bin");
+  DeleteTree(probe);
+  if (*game_id != kSupportedGameId) {
+    image->message = game_id->size() >= 3 && game_id->compare(0, 3, "RKV") == 0
+                         ? "Kestrane is built from the USA version only."
+                         : "This isn't Skarvel.";
+    return false;
+  }
+
+  // The stamp is removed before DATA is touched: left naming the earlier image, it would
+  // vouch for a half-replaced DATA if this extraction never finished.
+  DeleteFileA(stamp_path.c_str());
+  DeleteTree(data);
+  CreateDirectoryA(data.c_str(), nullptr);
+  const bool copied = RunDtk(CopyArguments(image->path, "sys", data + "\\sys"), &output) == 0 &&
+                      RunDtk(CopyArguments(image->path, "files", data + "\\files"), &output) == 0;
+  if (!copied) {
+    image->message = "Reading the disc image failed: " + Quote(output);
+    DeleteTree(data);
+    return false;
+  }
+  LogEmptyFiles(data);
+  WriteStamp(stamp_path, stamp);
+  *folder = data;
+  return true;
+}

@@ -1,0 +1,25 @@
+// Disc images (.iso, .rvz, ...) are read by the outside tool dtk, which copies the disc's
+// sys and files folders into the game data folder's disc\DATA. The header is copied and
+// checked first, so an image of another game or region is refused within seconds; the
+// stamp in disc\image.txt lets an unchanged image reuse its extraction.
+//
+// There is no lock: every extraction shares disc\, so callers judge images one at a time.
+#pragma once
+
+#include <string>
+
+#include "dump/dump_judgement.h"
+
+// tools\dtk\dtk.exe next to the launcher, else the source checkout's sibling build of it,
+// else empty.
+std::string LocateDtk();
+
+// Runs dtk with `arguments` (no window, no time limit) and returns its exit code, with
+// what it wrote on standard output and error (up to 4096 bytes) in `output`. -1 when dtk
+// is missing or can't be started.
+int RunDtk(const std::string& arguments, std::string* output);
+
+// Extracts the image at image->path (a full path) or reuses its earlier extraction.
+// Returns the folder holding sys and files, and the game ID read from the image when one
+// was read (also on some failures). On failure image->message says why.
+bool ExtractDiscImage(DumpJudgement* image, std::string* folder, std::string* game_id);

@@ -1,0 +1,187 @@
+#include "dump/dump_search.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cwchar>
+
+#include "platform/env.h"
+#include "platform/files.h"
+#include "platform/scoped_lock.h"
+#include "platform/text.h"
+#include "settings/ini_file.h"
+#include "settings/install_layout.h"
+#include "settings/settings_store.h"
+
+namespace {
+
+// Guards every field of SearchState and the test gate. Held only to copy or change them.
+StaticLock g_search_lock;
+
+struct SearchState {
+  bool running = false;
+  std::wstring status;
+  std::vector<DumpCandidate> results;
+  HANDLE gate = nullptr;
+};
+SearchState g_search;
+
+// ScanFolder stops once the list holds more than this, so a search ends with at most 21.
+const size_t kFoundCap = 20;
+// The roots and three levels beneath them; the configured dump's parent one level down.
+const int kRootDepth = 3;
+
+bool LooksLikeDisc(const std::string& folder) {
+  for (const char* marker : {"\\sys\\main.dol", "\\DATA\\sys\\main.dol", "\\files\\tocres.res",
+                             "\\DATA\\files\\tocres.res"})
+    if (files::IsFile(folder + marker)) return true;
+  return false;
+}
+
+bool IsSkipped(const WIN32_FIND_DATAA& fd) {
+  if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    return true;
+  const char* name = fd.cFileName;
+  return name[0] == '$' || name[0] == '.' || text::EqualsNoCase(name, "node_modules") ||
+         text::EqualsNoCase(name, "AppData");
+}
+
+// A folder that looks like an extracted disc is taken whole; otherwise its sub-folders
+// are searched, one level less deep. Folders that can't be listed are passed over.
+void ScanFolder(const std::string& folder, int depth, std::vector<std::string>* found) {
+  if (depth < 0 || found->size() > kFoundCap) return;
+  if (LooksLikeDisc(folder)) {
+    found->push_back(folder);
+    return;
+  }
+  // Sub-folders would be one level too deep; listing them costs more than all the rest.
+  if (depth == 0) return;
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do {
+    if (!IsSkipped(fd)) ScanFolder(folder + "\\" + fd.cFileName, depth - 1, found);
+  } while (found->size() <= kFoundCap && FindNextFileA(h, &fd));
+  FindClose(h);
+}
+
+// The dump chosen before: the setting, else the folder above dump.ini's files folder.
+std::string ConfiguredDump() {
+  std::string dump = SettingsStore::Get("launcher.dump_path");
+  if (!dump.empty()) return dump;
+  IniMap ini;
+  if (!ReadIniFile(InstallLayout::DumpIniPath(), &ini)) return std::string();
+  auto disc = ini.find("disc");
+  if (disc == ini.end() || disc->second.empty()) return std::string();
+  return InstallLayout::FullPath(disc->second + "\\..");
+}
+
+std::vector<std::string> FindDiscFolders() {
+  std::vector<std::string> found;
+  const std::string configured = ConfiguredDump();
+  if (!configured.empty()) {
+    const std::string full = InstallLayout::FullPath(configured);
+    if (full.size() > 3) ScanFolder(full, 0, &found);
+    ScanFolder(InstallLayout::FullPath(configured + "\\.."), 1, &found);  // its siblings
+  }
+  std::string profile;
+  if (env::Get("USERPROFILE", &profile) && !profile.empty()) {
+    for (const char* root : {"\\Downloads", "\\Desktop", "\\Documents", "\\OneDrive\\Desktop",
+                             "\\OneDrive\\Documents"})
+      if (files::IsFolder(profile + root)) ScanFolder(profile + root, kRootDepth, &found);
+  }
+  return found;
+}
+
+// One entry per dump: a folder equal to or inside one kept before is dropped, and so is
+// a judgement of a dump already taken (D:\dump and D:\dump\DATA are one dump).
+std::vector<DumpCandidate> ClassifyFolders(const std::vector<std::string>& found) {
+  std::vector<std::string> kept;
+  for (const std::string& folder : found) {
+    const std::string full = InstallLayout::FullPath(folder);
+    const bool seen = std::any_of(kept.begin(), kept.end(), [&](const std::string& k) {
+      return text::EqualsNoCase(full, k) || text::StartsWithNoCase(full, k + "\\");
+    });
+    if (!seen) kept.push_back(full);
+  }
+  std::vector<DumpCandidate> candidates;
+  for (const std::string& folder : kept) {
+    DumpCandidate c = ClassifyDump(folder);
+    const bool taken = std::any_of(candidates.begin(), candidates.end(),
+                                   [&](const DumpCandidate& t) { return text::EqualsNoCase(t.path, c.path); });
+    if (!taken) candidates.push_back(std::move(c));
+  }
+  std::stable_sort(candidates.begin(), candidates.end(),
+                   [](const DumpCandidate& a, const DumpCandidate& b) { return a.kind < b.kind; });
+  return candidates;
+}
+
+DWORD WINAPI SearchThread(LPVOID) {
+  HANDLE gate;
+  {
+    ScopedLock lock(&g_search_lock);
+    gate = g_search.gate;
+  }
+  if (gate) WaitForSingleObject(gate, INFINITE);
+
+  std::vector<DumpCandidate> candidates = ClassifyFolders(FindDiscFolders());
+  wchar_t status[128];
+  swprintf(status, 128, L"Searched Downloads, Desktop, Documents \u00B7 %d found", (int)candidates.size());
+
+  ScopedLock lock(&g_search_lock);
+  g_search.results = std::move(candidates);
+  g_search.status = status;
+  g_search.running = false;
+  return 0;
+}
+
+}  // namespace
+
+namespace DumpSearch {
+
+bool Start() {
+  std::wstring old_status;
+  {
+    ScopedLock lock(&g_search_lock);
+    if (g_search.running) return false;
+    g_search.running = true;
+    old_status = g_search.status;
+    g_search.status = L"Searching Downloads, Desktop, Documents\u2026";
+  }
+  HANDLE thread = CreateThread(nullptr, 0, SearchThread, nullptr, 0, nullptr);
+  if (!thread) {
+    // Without a thread nothing would ever clear the flag and no search could start again.
+    ScopedLock lock(&g_search_lock);
+    g_search.running = false;
+    g_search.status = old_status;
+    return false;
+  }
+  CloseHandle(thread);
+  return true;
+}
+
+bool IsRunning() {
+  ScopedLock lock(&g_search_lock);
+  return g_search.running;
+}
+
+std::vector<DumpCandidate> Results() {
+  ScopedLock lock(&g_search_lock);
+  return g_search.results;
+}
+
+std::wstring Status() {
+  ScopedLock lock(&g_search_lock);
+  return g_search.status;
+}
+
+}  // namespace DumpSearch
+
+namespace DumpSearchTesting {
+
+void SetGate(void* gate) {
+  ScopedLock lock(&g_search_lock);
+  g_search.gate = static_cast<HANDLE>(gate);
+}
+
+}  // namespace DumpSearchTesting
