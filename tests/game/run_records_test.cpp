@@ -80,10 +80,6 @@ TEST(RunOutcomes, LengthsRoundToTheNearestSecond) {
   EXPECT_EQ(60, MakeRunRecord("2024-05-01 10:00", 59.5, 0, true).seconds);
   EXPECT_EQ(0, MakeRunRecord("2024-05-01 10:00", 0.4, 0, true).seconds);
   EXPECT_EQ(1, MakeRunRecord("2024-05-01 10:00", 0.5, 0, true).seconds);
-  RunRecord r = MakeRunRecord("2024-05-01 10:00", 12.2, 0xC0000005, false);
-  EXPECT_EQ("2024-05-01 10:00", r.startedAt);
-  EXPECT_EQ("Crashed", r.kind);
-  EXPECT_FALSE(r.logKept);
 }
 
 TEST_F(RunRecordsTest, TheFileKeepsTheLastTenRunsOldestFirst) {
