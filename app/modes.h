@@ -9,4 +9,6 @@ int RunEnhanceMode();
 int RunJudgeMode(const std::string& path);
 int RunSetupMode(const std::string& path, bool rebuild);
 int RunLaunchGameMode(int seconds);
+// The work of --launch-game: start, let it run `seconds`, end it, print the record.
+int LaunchGameFromConsole(int seconds);
 int RunDeveloperTools(int argc, char** argv);

@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "platform/files.h"
 #include "platform/local_time.h"
 #include "platform/product.h"
 #include "settings/install_layout.h"
@@ -45,7 +46,9 @@ void StartGameLog(const char* aspect) {
   }
   MoveFileExA(path.c_str(), (path + ".1").c_str(), MOVEFILE_REPLACE_EXISTING);
 
-  FILE* f = fopen(path.c_str(), "w");
+  // A log still here couldn't be moved (a program following it holds it open): the new
+  // run continues it rather than emptying the previous run's lines.
+  FILE* f = fopen(path.c_str(), files::Exists(path) ? "a" : "w");
   if (!f) return;  // the game still starts; its standard error then goes nowhere
   std::string now = local_time::Now(kTimeFormat);
   fprintf(f, "%s %s %s, launcher %s\n", now.c_str(), product::kName, product::kVersion,

@@ -39,7 +39,9 @@ TEST_F(EntryTest, EachCommandModeIsReached) {
   ChildResult setup = Run({"--setup", Path("no dump here"), "--rebuild"});
   EXPECT_EQ(1u, setup.exit_code);
   EXPECT_EQ(0u, setup.out.find("Find your disc dump: FAILED The folder isn't there any more: ")) << setup.out;
-  EXPECT_EQ("--launch-game isn't in this build yet\n", Run({"--launch-game", "0"}).err);
+  ChildResult launched = Run({"--launch-game", "0"});  // no game is built next to Kestrane.exe
+  EXPECT_EQ(1u, launched.exit_code);
+  EXPECT_EQ("could not start: KestraneGame.exe isn't built yet.\n", launched.out);
   EXPECT_EQ("--enhance isn't in this build yet\n", Run({"--enhance"}).err);
   EXPECT_EQ("--ui-shot isn't in this build yet\n", Run({"--ui-shot", "home", Path("x.bmp")}).err);
   EXPECT_EQ(kViewerUsageLine, Run({"--judge"}).err);

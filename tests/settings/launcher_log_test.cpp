@@ -1,5 +1,7 @@
 #include "settings/launcher_log.h"
 
+#include <windows.h>
+
 #include <regex>
 
 #include "settings/settings_store.h"
@@ -73,6 +75,21 @@ TEST_F(LauncherLogTest, SixGameStartsKeepTheNewestFiveLogs) {
   EXPECT_FALSE(PathExists(LogPath() + ".5"));
   for (const char* suffix : {"", ".1", ".2", ".3", ".4"})
     EXPECT_EQ(std::string::npos, ReadFile(LogPath() + suffix).find(std::string("run 1") + kEol)) << "the first run's log remains";
+}
+
+TEST_F(LauncherLogTest, ALogThatCantBeMovedIsContinuedNotEmptied) {
+  LogLine("[launcher] the previous run");
+  // A log viewer following the file: it shares reading and writing, not renaming.
+  HANDLE viewer = CreateFileA(LogPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, viewer);
+  StartGameLog("16:9");
+  CloseHandle(viewer);
+  std::string text = ReadFile(LogPath());
+  EXPECT_TRUE(std::regex_match(text, std::regex(std::string("^") + kStamp + " \\[launcher\\] the previous run" + kEol +
+                                                kStamp + " Kestrane 0\\.1\\.0, launcher 0\\.1\\.0" + kEol + kStamp +
+                                                " \\[launcher\\] starting KestraneGame\\.exe \\(aspect 16:9\\)" + kEol + "$")))
+      << text;
 }
 
 }  // namespace

@@ -1,0 +1,23 @@
+// One plain-text bug report the player can hand over instead of hunting for files: the
+// build and dump, the last runs, the changed settings, the tail of the error log and the
+// game's crash report. The player's home folder and user name are taken out before any
+// of it leaves the launcher; nothing is sent anywhere.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// The report text (UTF-8), already scrubbed.
+std::string ComposeReport();
+// USERPROFILE (with either kind of slash) becomes "%USERPROFILE%", then USERNAME, when
+// longer than two characters, becomes "<user>". Exact and case-sensitive.
+std::string ScrubPersonalData(const std::string& text);
+// A new folder under %LOCALAPPDATA%\Kestrane\reports with report.txt, scrubbed copies of
+// the error logs and settings.ini. Its path, or "" when it couldn't be created (a second
+// save within the same second) or any file in it couldn't be written completely.
+std::string WriteReportFolder();
+// Puts the text on the clipboard as Unicode text.
+bool CopyToClipboard(HWND window, const std::string& text);
+// Opens a folder or file the way Explorer would.
+void OpenInShell(const std::string& path);

@@ -1,0 +1,213 @@
+#include "game/game_supervisor.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "game/game_contract.h"
+#include "game/run_records.h"
+#include "jobs/jobs_lock.h"
+#include "platform/files.h"
+#include "platform/local_time.h"
+#include "platform/text.h"
+#include "settings/launcher_log.h"
+#include "settings/settings_store.h"
+
+namespace {
+
+// [SECTION] State
+
+// The notification target: written once by the window before any game starts, read by
+// the monitor threads. Atomics, so no lock is needed to read it.
+std::atomic<HWND> g_window{nullptr};
+std::atomic<UINT> g_message{0};
+
+void CloseIfOpen(HANDLE h) {
+  if (h != nullptr && h != INVALID_HANDLE_VALUE) CloseHandle(h);
+}
+
+// [SECTION] Monitor
+
+DWORD WINAPI MonitorGame(void* param) {
+  std::unique_ptr<MonitorStart> start(static_cast<MonitorStart*>(param));
+  WaitForSingleObject(start->process, INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(start->process, &code);
+  CloseHandle(start->process);
+  const double now = GetTickCount64() / 1000.0;
+
+  const RunRecord run = MakeRunRecord(start->startedAt, now - start->startSeconds, code, start->errorLog);
+  RecordRun(run);
+  if (run.logKept)
+    LogLine("[launcher] game exited after %d s: %s", (int)run.seconds, text::WideToUtf8(OutcomeText(code)).c_str());
+
+  {
+    ScopedLock lock(JobsLock());
+    CloseIfOpen(Jobs().game_process);
+    Jobs().game_process = nullptr;
+  }
+  // Only now may a new game start, and the run is already in runs.tsv for the window.
+  HWND window = g_window.load();
+  if (window) PostMessageA(window, g_message.load(), code, 0);
+  return 0;
+}
+
+// [SECTION] Start
+
+// The game inherits exactly its standard handles. Whatever else happens to be
+// inheritable at this moment (the pipe of a tool a job is starting, say) must not live
+// on in the game: a tool's output would never end while the game runs.
+struct InheritOnly {
+  std::vector<HANDLE> handles;
+  std::vector<char> storage;
+  LPPROC_THREAD_ATTRIBUTE_LIST list = nullptr;
+
+  explicit InheritOnly(std::vector<HANDLE> wanted) {
+    for (HANDLE h : wanted) {
+      if (h == nullptr || h == INVALID_HANDLE_VALUE) continue;
+      bool seen = false;
+      for (HANDLE have : handles) seen = seen || have == h;
+      if (!seen) handles.push_back(h);
+    }
+    if (handles.empty()) return;
+    SIZE_T size = 0;
+    InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+    storage.resize(size);
+    auto* candidate = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage.data());
+    if (!InitializeProcThreadAttributeList(candidate, 1, 0, &size)) return;
+    if (!UpdateProcThreadAttribute(candidate, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles.data(),
+                                   handles.size() * sizeof(HANDLE), nullptr, nullptr)) {
+      DeleteProcThreadAttributeList(candidate);
+      return;
+    }
+    list = candidate;
+  }
+  ~InheritOnly() {
+    if (list) DeleteProcThreadAttributeList(list);
+  }
+  InheritOnly(const InheritOnly&) = delete;
+  InheritOnly& operator=(const InheritOnly&) = delete;
+};
+
+std::string StartFailure(DWORD error) {
+  char text[64];
+  snprintf(text, sizeof text, "Couldn't start the game (Windows error %lu).", (unsigned long)error);
+  LogLine("[launcher] %s", text);
+  return text;
+}
+
+}  // namespace
+
+// [SECTION] Interface
+
+bool IsGameRunning() {
+  ScopedLock lock(JobsLock());
+  return Jobs().game_process != nullptr;
+}
+
+void EndGame() {
+  ScopedLock lock(JobsLock());
+  if (Jobs().game_process) TerminateProcess(Jobs().game_process, 1);
+}
+
+void RegisterGameWindow(HWND window, UINT message) {
+  g_message.store(message);
+  g_window.store(window);
+}
+
+bool LaunchGame(std::string* message) {
+  if (IsGameRunning()) {
+    *message = "The game is already running.";
+    return false;
+  }
+  const std::string exe = GameExePath();
+  if (!files::IsFile(exe)) {
+    *message = "KestraneGame.exe isn't built yet.";
+    return false;
+  }
+  // The game reads settings.ini itself: it must see the player's latest choices.
+  SettingsStore::Flush();
+  const std::string aspect = strcmp(SettingsStore::Get("display.aspect"), "4:3") == 0 ? "4:3" : "16:9";
+  const bool errorLog = SettingsStore::GetInt("launcher.error_log") != 0;
+  const EnvOverrides overrides = PlayEnvironment(aspect, errorLog);
+
+  SECURITY_ATTRIBUTES inheritable = {};
+  inheritable.nLength = sizeof inheritable;
+  inheritable.bInheritHandle = TRUE;
+  HANDLE log = INVALID_HANDLE_VALUE;
+  if (errorLog) {
+    StartGameLog(aspect.c_str());
+    // Delete sharing lets the next start rotate this file even while a handle to it
+    // lives on (a process the game started, or under Wine the ended game itself for a
+    // moment); a failed rotation would make the next start empty this run's log.
+    log = CreateFileA(ErrorLogPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      &inheritable, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  }
+  HANDLE null_device = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   &inheritable, OPEN_EXISTING, 0, nullptr);
+
+  STARTUPINFOEXW si = {};
+  si.StartupInfo.cb = sizeof si;
+  si.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+  si.StartupInfo.hStdInput = null_device;
+  si.StartupInfo.hStdOutput = null_device;
+  si.StartupInfo.hStdError = log != INVALID_HANDLE_VALUE ? log : null_device;  // only standard error is kept
+  InheritOnly inherit({null_device, si.StartupInfo.hStdError});
+  DWORD flags = CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT;
+  if (inherit.list) {
+    si.lpAttributeList = inherit.list;
+    flags |= EXTENDED_STARTUPINFO_PRESENT;
+  }
+
+  const std::wstring path = text::Utf8ToWide(exe);
+  std::wstring command = GameCommandLine();  // CreateProcessW may write into it
+  std::wstring block = BuildEnvironmentBlock(overrides);
+  const std::wstring cwd = text::Utf8ToWide(GameWorkingDir());
+  PROCESS_INFORMATION pi = {};
+  const BOOL started = CreateProcessW(path.c_str(), &command[0], nullptr, nullptr, inherit.list != nullptr, flags,
+                                      &block[0], cwd.empty() ? nullptr : cwd.c_str(), &si.StartupInfo, &pi);
+  const DWORD error = GetLastError();
+  const double startSeconds = GetTickCount64() / 1000.0;
+  CloseIfOpen(log);
+  CloseIfOpen(null_device);
+  if (!started) {
+    *message = StartFailure(error);
+    return false;
+  }
+  CloseHandle(pi.hThread);
+
+  auto start = std::make_unique<MonitorStart>();
+  start->startSeconds = startSeconds;
+  start->startedAt = local_time::Now("%Y-%m-%d %H:%M");
+  start->errorLog = errorLog;
+  HANDLE monitor = nullptr;
+  if (!DuplicateHandle(GetCurrentProcess(), pi.hProcess, GetCurrentProcess(), &start->process, 0, FALSE,
+                       DUPLICATE_SAME_ACCESS))
+    start->process = nullptr;
+  if (start->process) {
+    {
+      ScopedLock lock(JobsLock());
+      Jobs().game_process = pi.hProcess;
+    }
+    monitor = CreateThread(nullptr, 0, MonitorGame, start.get(), 0, nullptr);
+    if (monitor) start.release();  // the thread owns it now
+  }
+  if (!monitor) {
+    // A game nobody watches would leave the slot full for good and a hidden launcher
+    // waiting forever: end it and report the start as failed.
+    const DWORD monitor_error = GetLastError();
+    TerminateProcess(pi.hProcess, 1);
+    {
+      ScopedLock lock(JobsLock());
+      if (Jobs().game_process == pi.hProcess) Jobs().game_process = nullptr;
+    }
+    CloseHandle(pi.hProcess);
+    CloseIfOpen(start->process);
+    *message = StartFailure(monitor_error);
+    return false;
+  }
+  CloseHandle(monitor);
+  return true;
+}

@@ -1,0 +1,187 @@
+#include "game/run_records.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/files.h"
+#include "settings/launcher_log.h"
+
+// [SECTION] Outcomes
+
+namespace {
+
+const RunOutcome kRunOutcomes[] = {
+    {0, L"OK"},
+    {94, L"Stopped: couldn't read main.dol"},
+    {95, L"Stopped: no disc configured"},
+    {96, L"Stopped: the game reported a fatal error"},
+    {97, L"Stopped: the game panicked"},
+    {98, L"Stopped: couldn't set up the Wii memory map"},
+    {99, L"Stopped: reached a part of the port not written yet"},
+    {0x80000003, L"Crashed (breakpoint)"},
+    {0xC0000005, L"Crashed (access violation)"},
+    {0xC000001D, L"Crashed (illegal instruction)"},
+    {0xC0000094, L"Crashed (divide by zero)"},
+    {0xC00000FD, L"Crashed (stack overflow)"},
+    {0xC0000409, L"Crashed (stopped by a check)"},
+};
+
+const uint32_t kFirstCrashCode = 0xC0000000;
+
+}  // namespace
+
+const char* RunKind(uint32_t exitCode) {
+  if (exitCode == 0) return "OK";
+  return exitCode < kFirstCrashCode ? "Stopped" : "Crashed";
+}
+
+std::wstring OutcomeText(uint32_t exitCode) {
+  for (const RunOutcome& row : kRunOutcomes)
+    if (row.exitCode == exitCode) return row.text;
+  wchar_t buffer[64];
+  if (exitCode >= kFirstCrashCode)
+    swprintf(buffer, 64, L"Crashed (0x%08X)", (unsigned)exitCode);
+  else
+    swprintf(buffer, 64, L"Stopped (exit code %u)", (unsigned)exitCode);
+  return buffer;
+}
+
+RunRecord MakeRunRecord(const std::string& startedAt, double elapsedSeconds, uint32_t exitCode, bool logKept) {
+  RunRecord run;
+  run.startedAt = startedAt;
+  run.seconds = (int32_t)(elapsedSeconds + 0.5);
+  run.exitCode = exitCode;
+  run.kind = RunKind(exitCode);
+  run.logKept = logKept;
+  return run;
+}
+
+// [SECTION] The run file
+
+std::string RunsFilePath() { return LogsFolder() + "\\runs.tsv"; }
+
+std::vector<RunRecord> ReadRuns() {
+  std::vector<RunRecord> runs;
+  FILE* f = fopen(RunsFilePath().c_str(), "r");
+  if (!f) return runs;
+  char line[512];
+  bool continuation = false;  // the rest of a line too long for the buffer
+  while (fgets(line, sizeof line, f)) {
+    size_t n = strlen(line);
+    const bool complete = n > 0 && line[n - 1] == '\n';
+    const bool skip = continuation;
+    continuation = !complete && !feof(f);
+    // No record is this long: a line that doesn't fit is damaged, all of it.
+    if (skip || continuation) continue;
+    // Without the terminator a line of four columns would scan its kind as "OK\n".
+    while (n > 0 && (line[n - 1] == '\n' || line[n - 1] == '\r')) line[--n] = '\0';
+    char startedAt[64] = "", kind[64] = "";
+    int seconds = 0, logKept = 0;
+    unsigned exitCode = 0;
+    if (sscanf(line, "%63[^\t]\t%d\t%x\t%63[^\t]\t%d", startedAt, &seconds, &exitCode, kind, &logKept) < 4) continue;
+    RunRecord run;
+    run.startedAt = startedAt;
+    run.seconds = seconds;
+    run.exitCode = exitCode;
+    run.kind = kind;
+    run.logKept = logKept != 0;
+    runs.push_back(run);
+  }
+  fclose(f);
+  std::reverse(runs.begin(), runs.end());
+  if (runs.size() > (size_t)kMaxRuns) runs.resize(kMaxRuns);
+  return runs;
+}
+
+bool RecordRun(const RunRecord& run) {
+  std::vector<RunRecord> runs = ReadRuns();
+  std::reverse(runs.begin(), runs.end());
+  runs.push_back(run);
+  if (runs.size() > (size_t)kMaxRuns) runs.erase(runs.begin(), runs.end() - kMaxRuns);
+
+  const std::string path = RunsFilePath();
+  const std::string tmp = path + ".tmp";
+  FILE* f = fopen(tmp.c_str(), "w");
+  if (!f) return false;
+  bool ok = true;
+  for (const RunRecord& r : runs)
+    ok = fprintf(f, "%s\t%d\t%08x\t%s\t%d\n", r.startedAt.c_str(), (int)r.seconds, (unsigned)r.exitCode,
+                 r.kind.c_str(), r.logKept ? 1 : 0) > 0 && ok;
+  ok = fclose(f) == 0 && ok;
+  // A short write (a full disk) must not replace the history with part of it.
+  if (!ok || !MoveFileExA(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    DeleteFileA(tmp.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool LastFailedRun(RunRecord* record) {
+  std::vector<RunRecord> runs = ReadRuns();
+  if (runs.empty() || runs[0].kind == "OK") return false;
+  if (record) *record = runs[0];
+  return true;
+}
+
+// [SECTION] Crash reports and log files
+
+namespace {
+
+bool IsLeapYear(int64_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+// Minutes since a fixed origin for "Y-M-D?h?m" text, or -1 when it doesn't scan fully.
+// A true calendar count: around a leap day and at the turn of a year the minutes of a
+// run and of its crash report must follow each other as they did on the clock.
+int64_t MinuteStamp(const char* text) {
+  static const int kDaysBeforeMonth[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+  char sep1 = 0, sep2 = 0;
+  if (sscanf(text, "%d-%d-%d%c%d%c%d", &year, &month, &day, &sep1, &hour, &sep2, &minute) != 7) return -1;
+  if (month < 1 || month > 12) return -1;  // a name from the folder is no trusted index
+  const int64_t y = (int64_t)year - 1;
+  int64_t days = y * 365 + y / 4 - y / 100 + y / 400 + kDaysBeforeMonth[month - 1] + day;
+  if (month > 2 && IsLeapYear(year)) ++days;
+  const int64_t stamp = (days * 24 + hour) * 60 + minute;
+  return stamp < 0 ? -1 : stamp;
+}
+
+}  // namespace
+
+std::string FindCrashReport(const RunRecord& run) {
+  if (run.kind != "Crashed") return std::string();
+  const int64_t first = MinuteStamp(run.startedAt.c_str());
+  if (first < 0) return std::string();
+  const int64_t last = first + run.seconds / 60 + 2;
+
+  const std::string folder = LogsFolder();
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA((folder + "\\crash_*.txt").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return std::string();
+  std::string best;
+  do {
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    const int64_t stamp = strlen(found.cFileName) > 6 ? MinuteStamp(found.cFileName + 6) : -1;
+    if (stamp < first || stamp > last) continue;
+    if (best.empty() || strcmp(found.cFileName, best.c_str()) > 0) best = found.cFileName;
+  } while (FindNextFileA(find, &found));
+  FindClose(find);
+  return best.empty() ? std::string() : folder + "\\" + best;
+}
+
+std::string LogFileForRun(int index) {
+  const std::vector<RunRecord> runs = ReadRuns();
+  if (index < 0 || index >= (int)runs.size()) return std::string();
+  const RunRecord& run = runs[index];
+  if (!run.logKept) return FindCrashReport(run);
+  // Every start with logs on shifted the logs one place.
+  int newer = 0;
+  for (int i = 0; i < index; ++i)
+    if (runs[i].logKept) ++newer;
+  if (newer > 4) return std::string();
+  std::string path = ErrorLogPath();
+  if (newer != 0) path += "." + std::to_string(newer);
+  return files::Exists(path) ? path : std::string();
+}

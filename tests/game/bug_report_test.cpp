@@ -1,0 +1,239 @@
+// The bug report: its text in order, the scrubbing of the player's home folder and name,
+// the saved folder, the clipboard and the shell.
+#include "game/bug_report.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <regex>
+
+#include "game/run_records.h"
+#include "platform/local_time.h"
+#include "platform/text.h"
+#include "settings/install_layout.h"
+#include "settings/settings_store.h"
+#include "tests/fixtures/dump_fixture.h"
+#include "tests/game/game_test_support.h"
+
+using testsupport::PathExists;
+using testsupport::ReadFile;
+using testsupport::ScopedEnv;
+using testsupport::WriteFile;
+
+namespace {
+
+class BugReportTest : public SettingsTest {
+ protected:
+  void SetUp() override {
+    SettingsTest::SetUp();
+    home_ = Path("Users\\gamer7");
+    testsupport::MakeFolders(home_);
+    profile_ = std::make_unique<ScopedEnv>("USERPROFILE", home_);
+    user_ = std::make_unique<ScopedEnv>("USERNAME", "gamer7");
+    no_game_ = std::make_unique<ScopedEnv>("KESTRANE_GAME_EXE", Path("not built\\KestraneGame.exe"));
+  }
+  void TearDown() override {
+    no_game_.reset();
+    user_.reset();
+    profile_.reset();
+    SettingsTest::TearDown();
+  }
+
+  std::string Logs(const std::string& name) const { return Path("local\\Kestrane\\logs\\" + name); }
+  std::string Forward(std::string path) const {
+    for (char& c : path)
+      if (c == '\\') c = '/';
+    return path;
+  }
+  // Numbered lines that mention the home folder both ways and the user by name.
+  std::string Lines(const std::string& tag, int count) const {
+    std::string text;
+    for (int i = 1; i <= count; ++i)
+      text += tag + " " + std::to_string(i) + " " + home_ + "\\Saves " + Forward(home_) + "/x gamer7\n";
+    return text;
+  }
+  void ExpectNothingPersonal(const std::string& text, const std::string& what) const {
+    EXPECT_EQ(std::string::npos, text.find(home_)) << what;
+    EXPECT_EQ(std::string::npos, text.find(Forward(home_))) << what;
+    EXPECT_EQ(std::string::npos, text.find("gamer7")) << what;
+  }
+  static RunRecord Run(const std::string& startedAt, int seconds, uint32_t code) {
+    return MakeRunRecord(startedAt, seconds, code, true);
+  }
+
+  std::string home_;
+  std::unique_ptr<ScopedEnv> profile_, user_, no_game_;
+};
+
+TEST(ScrubPersonalData, TheHomeFolderAndTheUserNameAreReplaced) {
+  {
+    ScopedEnv profile("USERPROFILE", "D:\\Users\\gamer7");
+    ScopedEnv user("USERNAME", "gamer7");
+    EXPECT_EQ("%USERPROFILE%\\AppData and %USERPROFILE%/x, then <user> elsewhere, <user><user>",
+              ScrubPersonalData("D:\\Users\\gamer7\\AppData and D:/Users/gamer7/x, then gamer7 elsewhere, gamer7gamer7"));
+    EXPECT_EQ("", ScrubPersonalData(""));
+  }
+  {
+    // A name of two characters would take letters out of ordinary words.
+    ScopedEnv profile("USERPROFILE", "C:\\Users\\al");
+    ScopedEnv user("USERNAME", "al");
+    EXPECT_EQ("%USERPROFILE%\\Desktop, also al", ScrubPersonalData("C:\\Users\\al\\Desktop, also al"));
+  }
+  {
+    // What was put in is never looked at again.
+    ScopedEnv profile("USERPROFILE", "");
+    ScopedEnv user("USERNAME", "user");
+    EXPECT_EQ("<user> and <user>", ScrubPersonalData("user and user"));
+  }
+  ScopedEnv profile("USERPROFILE");
+  ScopedEnv user("USERNAME");
+  EXPECT_EQ("C:\\Users\\gamer7", ScrubPersonalData("C:\\Users\\gamer7"));
+}
+
+TEST_F(BugReportTest, AFreshInstallReportsWhatIsMissing) {
+  EXPECT_EQ(std::string("Kestrane bug report\n"
+                        "version 0.1.0, launcher 0.1.0\n"
+                        "build: not built\n"
+                        "dump: not verified, main.dol sha1 -\n"
+                        "\n## Last runs\n"
+                        "\n## settings.ini (changed values only)\n") +
+                SettingsStore::Text() +
+                "\n## kestrane_log.txt (last 200 lines)\n"
+                "(no log: \"Save error logs\" is off or the game hasn't run yet)\n",
+            ComposeReport());
+}
+
+TEST_F(BugReportTest, TheReportHoldsEverythingInOrderWithNothingPersonal) {
+  const std::string game = Path("Users\\gamer7\\build\\KestraneGame.exe");
+  WriteFile(game, "a game");
+  ScopedEnv built("KESTRANE_GAME_EXE", game);
+  fixtures::MadeDump dump = fixtures::MakeDump(Path("Users\\gamer7\\Skarvel dump"));
+  SettingsStore::Set("launcher.dump_path", dump.chosen.c_str());
+  SettingsStore::Set("audio.master", "35");
+  RecordRun(Run("2024-05-01 09:00", 30, 0));
+  RecordRun(Run("2024-05-01 10:00", 90, 0xC0000005));
+  WriteFile(Logs("kestrane_log.txt"), Lines("log", 250));
+  WriteFile(Logs("crash_2024-05-01_10-02.txt"), Lines("crash", 250));
+  WriteFile(Logs("crash_2024-05-01_09-00.txt"), "an older crash\n");
+
+  const std::string report = ComposeReport();
+  std::string log_tail, crash_head;
+  for (int i = 51; i <= 250; ++i) log_tail += "log " + std::to_string(i) + " %USERPROFILE%\\Saves %USERPROFILE%/x <user>\n";
+  for (int i = 1; i <= 200; ++i) crash_head += "crash " + std::to_string(i) + " %USERPROFILE%\\Saves %USERPROFILE%/x <user>\n";
+  EXPECT_EQ("Kestrane bug report\n"
+            "version 0.1.0, launcher 0.1.0\n"
+            "build: " + InstallLayout::FileDate(game) + "\n"
+            "dump: verified RKVE01, main.dol sha1 " + fixtures::kFixtureMainDolSha1 + "\n"
+            "\n## Last runs\n"
+            "2024-05-01 10:00  90 s  Crashed (access violation)\n"
+            "2024-05-01 09:00  30 s  OK\n"
+            "\n## settings.ini (changed values only)\n" +
+                ScrubPersonalData(SettingsStore::Text()) +
+                "\n## kestrane_log.txt (last 200 lines)\n" + log_tail +
+                "\n## crash_2024-05-01_10-02.txt\n" + crash_head,
+            report);
+  EXPECT_NE(std::string::npos, report.find("%USERPROFILE%\\Skarvel dump"));
+  ExpectNothingPersonal(report, "report");
+
+  // A line longer than the reading buffer counts as several.
+  WriteFile(Logs("kestrane_log.txt"), Lines("log", 199) + std::string(5000, 'x') + "\n");
+  const std::string tail = ComposeReport();
+  EXPECT_EQ(std::string::npos, tail.find("log 2 "));
+  EXPECT_NE(std::string::npos, tail.find("log 3 "));
+}
+
+TEST_F(BugReportTest, TheCrashSectionBelongsToTheNewestRunOnly) {
+  WriteFile(Logs("crash_2024-05-01_10-00.txt"), "Crash report\n");
+  RecordRun(Run("2024-05-01 10:00", 30, 0xC0000094));
+  EXPECT_NE(std::string::npos, ComposeReport().find("\n## crash_2024-05-01_10-00.txt\nCrash report\n"));
+  RecordRun(Run("2024-05-01 10:01", 30, 0));
+  EXPECT_EQ(std::string::npos, ComposeReport().find("## crash_"));
+  RecordRun(Run("2024-05-01 11:00", 30, 0xC0000005));  // crashed, but wrote no report
+  EXPECT_EQ(std::string::npos, ComposeReport().find("## crash_"));
+}
+
+TEST_F(BugReportTest, TheSavedFolderHoldsScrubbedCopiesAndIsNeverReused) {
+  SettingsStore::Set("launcher.data_dir", (home_ + "\\Games\\Kestrane").c_str());
+  WriteFile(Logs("kestrane_log.txt"), Lines("newest", 3));
+  WriteFile(Logs("kestrane_log.txt.1"), Lines("older", 3));
+  WriteFile(Logs("kestrane_log.txt.3"), Lines("oldest", 3));
+  RecordRun(Run("2024-05-01 10:00", 5, 1));
+
+  const std::string folder = WriteReportFolder();
+  ASSERT_TRUE(std::regex_match(folder, std::regex(std::regex_replace(Path("local\\Kestrane\\reports\\"), std::regex("[\\\\.]"), "\\$&") +
+                                                  "report_\\d{4}-\\d\\d-\\d\\d_\\d{6}")))
+      << folder;
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
+  ASSERT_NE(INVALID_HANDLE_VALUE, find);
+  do {
+    if (found.cFileName[0] == '.') continue;
+    names.push_back(found.cFileName);
+    ExpectNothingPersonal(ReadFile(folder + "\\" + found.cFileName), found.cFileName);
+  } while (FindNextFileA(find, &found));
+  FindClose(find);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ((std::vector<std::string>{"kestrane_log.1.txt", "kestrane_log.3.txt", "kestrane_log.txt", "report.txt",
+                                      "settings.ini"}),
+            names);
+  EXPECT_EQ(ComposeReport(), ReadFile(folder + "\\report.txt"));
+  EXPECT_EQ(ScrubPersonalData(Lines("older", 3)), ReadFile(folder + "\\kestrane_log.1.txt"));
+  EXPECT_EQ(ScrubPersonalData(SettingsStore::Text()), ReadFile(folder + "\\settings.ini"));
+  EXPECT_NE(std::string::npos, ReadFile(folder + "\\settings.ini").find("%USERPROFILE%\\Games\\Kestrane"));
+
+  // Within one second the folder name is taken: the save fails rather than mixing two reports.
+  bool refused = false;
+  for (int attempt = 0; attempt < 3 && !refused; ++attempt) {
+    WriteReportFolder();
+    refused = WriteReportFolder().empty();  // unless a new second began between the two
+  }
+  EXPECT_TRUE(refused);
+}
+
+TEST(Clipboard, TheReportArrivesAsUnicodeText) {
+  const std::string text = "Kestrane bug report\nZo\xC3\xAB \xE2\x9C\x93\n";
+  ASSERT_TRUE(CopyToClipboard(nullptr, text));
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  std::wstring got;
+  if (data) {
+    got = static_cast<const wchar_t*>(GlobalLock(data));
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  EXPECT_EQ(text::Utf8ToWide(text), got);
+}
+
+// A file type of the test's own, opened by the stand-in game, which records its arguments.
+// Registered in HKEY_CLASSES_ROOT: Wine's shell doesn't look at per-user classes.
+class ShellTest : public testsupport::TempFolderTest {
+ protected:
+  void SetUp() override {
+    opener_ = gametest::InstallGame(Path("opener"), {"run_ms=0"});
+    ASSERT_FALSE(opener_.empty());
+    const std::wstring command = L"\"" + text::Utf8ToWide(opener_) + L"\" \"%1\"";
+    ASSERT_TRUE(SetKey(L".kestranetest", L"KestraneTest.File"));
+    ASSERT_TRUE(SetKey(L"KestraneTest.File\\shell\\open\\command", command));
+  }
+  void TearDown() override {
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L".kestranetest");
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L"KestraneTest.File");
+  }
+  static bool SetKey(const wchar_t* key, const std::wstring& value) {
+    return RegSetKeyValueW(HKEY_CLASSES_ROOT, key, nullptr, REG_SZ, value.c_str(),
+                           (DWORD)((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+  }
+  std::string opener_;
+};
+
+TEST_F(ShellTest, AFileIsOpenedWithItsProgram) {
+  const std::string file = Path("Zo\xC3\xAB's report.kestranetest");
+  WriteFile(file, "report");
+  OpenInShell(file);
+  ASSERT_TRUE(gametest::WaitForReceived(Path("opener")));
+  EXPECT_TRUE(gametest::ReadReceived(Path("opener")).Has("[arg] " + file)) << ReadFile(Path("opener\\received.txt"));
+}
+
+}  // namespace

@@ -1,0 +1,228 @@
+// runs.tsv, outcome texts, crash reports and the log file of each run, on files made by
+// hand in a per-test logs folder.
+#include "game/run_records.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "platform/text.h"
+#include "tests/settings/settings_test_fixture.h"
+
+using testsupport::PathExists;
+using testsupport::ReadFile;
+using testsupport::WriteFile;
+
+namespace {
+
+class RunRecordsTest : public SettingsTest {
+ protected:
+  std::string Logs(const std::string& name) const { return Path("local\\Kestrane\\logs\\" + name); }
+  void WriteRuns(const std::string& text) { WriteFile(Logs("runs.tsv"), text); }
+  static RunRecord Run(const std::string& startedAt, int seconds, uint32_t code, bool logKept = true) {
+    RunRecord run;
+    run.startedAt = startedAt;
+    run.seconds = seconds;
+    run.exitCode = code;
+    run.kind = RunKind(code);
+    run.logKept = logKept;
+    return run;
+  }
+  static std::string Line(const RunRecord& r) {
+    char line[200];
+    snprintf(line, sizeof line, "%s\t%d\t%08x\t%s\t%d\n", r.startedAt.c_str(), (int)r.seconds, (unsigned)r.exitCode,
+             r.kind.c_str(), r.logKept ? 1 : 0);
+    return line;
+  }
+  // A crashed run and the crash reports present next to it.
+  std::string CrashReportFor(const std::string& startedAt, int seconds, const std::vector<std::string>& reports) {
+    testsupport::RemoveTree(Path("local\\Kestrane\\logs"));
+    for (const std::string& name : reports) WriteFile(Logs(name), "Crash report\n");
+    std::string found = FindCrashReport(Run(startedAt, seconds, 0xC0000005));
+    return found.empty() ? std::string() : found.substr(found.find_last_of('\\') + 1);
+  }
+};
+
+TEST(RunOutcomes, EachCodeHasItsKindAndText) {
+  struct Case {
+    uint32_t code;
+    const char* kind;
+    const wchar_t* text;
+  } cases[] = {
+      {0, "OK", L"OK"},
+      {1, "Stopped", L"Stopped (exit code 1)"},
+      {94, "Stopped", L"Stopped: couldn't read main.dol"},
+      {95, "Stopped", L"Stopped: no disc configured"},
+      {96, "Stopped", L"Stopped: the game reported a fatal error"},
+      {97, "Stopped", L"Stopped: the game panicked"},
+      {98, "Stopped", L"Stopped: couldn't set up the Wii memory map"},
+      {99, "Stopped", L"Stopped: reached a part of the port not written yet"},
+      {100, "Stopped", L"Stopped (exit code 100)"},
+      // Below the first exception code, so "Stopped", though the player reads a crash.
+      {0x80000003, "Stopped", L"Crashed (breakpoint)"},
+      {0xBFFFFFFF, "Stopped", L"Stopped (exit code 3221225471)"},
+      {0xC0000000, "Crashed", L"Crashed (0xC0000000)"},
+      {0xC0000005, "Crashed", L"Crashed (access violation)"},
+      {0xC000001D, "Crashed", L"Crashed (illegal instruction)"},
+      {0xC0000094, "Crashed", L"Crashed (divide by zero)"},
+      {0xC00000FD, "Crashed", L"Crashed (stack overflow)"},
+      {0xC0000409, "Crashed", L"Crashed (stopped by a check)"},
+      {0xC0000135, "Crashed", L"Crashed (0xC0000135)"},
+      {0xFFFFFFFF, "Crashed", L"Crashed (0xFFFFFFFF)"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_STREQ(c.kind, RunKind(c.code)) << std::hex << c.code;
+    EXPECT_EQ(std::wstring(c.text), OutcomeText(c.code)) << std::hex << c.code;
+  }
+}
+
+TEST(RunOutcomes, LengthsRoundToTheNearestSecond) {
+  EXPECT_EQ(60, MakeRunRecord("2024-05-01 10:00", 59.5, 0, true).seconds);
+  EXPECT_EQ(0, MakeRunRecord("2024-05-01 10:00", 0.4, 0, true).seconds);
+  EXPECT_EQ(1, MakeRunRecord("2024-05-01 10:00", 0.5, 0, true).seconds);
+}
+
+TEST_F(RunRecordsTest, TheFileKeepsTheLastTenRunsOldestFirst) {
+  EXPECT_TRUE(ReadRuns().empty());
+  std::string expected;
+  for (int i = 0; i < 11; ++i) {
+    RunRecord run = Run("2024-05-01 10:" + std::to_string(10 + i), i, i == 3 ? 0xC0000094 : i, i % 2 == 0);
+    ASSERT_TRUE(RecordRun(run));
+    if (i > 0) expected += Line(run);
+  }
+  // Text mode: the lines end in CR LF on disk.
+  std::string text = ReadFile(Logs("runs.tsv"));
+  std::string lf;
+  for (char c : text)
+    if (c != '\r') lf += c;
+  EXPECT_EQ(expected, lf);
+  EXPECT_FALSE(PathExists(Logs("runs.tsv.tmp")));
+
+  std::vector<RunRecord> runs = ReadRuns();
+  ASSERT_EQ(10u, runs.size());
+  EXPECT_EQ("2024-05-01 10:20", runs[0].startedAt);
+  EXPECT_EQ("2024-05-01 10:11", runs[9].startedAt);
+  EXPECT_EQ(0xC0000094u, runs[7].exitCode);
+  EXPECT_EQ("Crashed", runs[7].kind);
+  EXPECT_EQ(3, runs[7].seconds);
+  EXPECT_TRUE(runs[0].logKept);
+  EXPECT_FALSE(runs[1].logKept);
+}
+
+TEST_F(RunRecordsTest, DamagedLinesAreSkippedAndDroppedByTheNextRewrite) {
+  std::string overlong = "2024-05-01 09:00\t5\t00000000\tOK\t1" + std::string(600, ' ') + "\n";
+  // The piece of an overlong line that follows its first 511 characters looks like a record.
+  std::string overlong_with_record = std::string(511, 'x') + "2024-05-01 09:01\t5\t00000000\tOK\t1\n";
+  WriteRuns("2024-05-01 09:30\t7\t00000061\tStopped\t1\n"
+            "garbage\n"
+            "\n"
+            "2024-05-01 09:40\tseven\t0\tOK\t1\n" +
+            overlong + overlong_with_record +
+            "2024-05-01 09:50\t8\t00000000\tOK\n"         // four columns: no log kept
+            "2024-05-01 09:55\t9\tc0000005\tCrashed\t1\r\n"  // edited with a Windows editor
+            "2024-05-01 09:58\t3\t00000000\tOK");           // no line end at the end of the file
+  std::vector<RunRecord> runs = ReadRuns();
+  ASSERT_EQ(4u, runs.size());
+  EXPECT_EQ("2024-05-01 09:58", runs[0].startedAt);
+  EXPECT_EQ("OK", runs[0].kind);
+  EXPECT_EQ("Crashed", runs[1].kind);
+  EXPECT_TRUE(runs[1].logKept);
+  EXPECT_EQ("OK", runs[2].kind);  // exactly "OK": a last column that is missing leaves no line end behind
+  EXPECT_FALSE(runs[2].logKept);
+  EXPECT_EQ(97u, runs[3].exitCode);
+
+  ASSERT_TRUE(RecordRun(Run("2024-05-01 10:00", 1, 0)));
+  runs = ReadRuns();
+  ASSERT_EQ(5u, runs.size());
+  EXPECT_EQ(std::string::npos, ReadFile(Logs("runs.tsv")).find("garbage"));
+}
+
+TEST_F(RunRecordsTest, AFailedRewriteLeavesTheFileAsItWas) {
+  WriteRuns("2024-05-01 09:30\t7\t00000061\tStopped\t1\n");
+  testsupport::MakeFolders(Logs("runs.tsv.tmp"));  // the temporary file can't be created
+  EXPECT_FALSE(RecordRun(Run("2024-05-01 10:00", 1, 0)));
+  EXPECT_EQ("2024-05-01 09:30\t7\t00000061\tStopped\t1\n", ReadFile(Logs("runs.tsv")));
+}
+
+TEST_F(RunRecordsTest, TheLastFailedRunIsTheNewestWhenItDidNotEndWell) {
+  RunRecord failed;
+  EXPECT_FALSE(LastFailedRun(&failed));
+  RecordRun(Run("2024-05-01 09:00", 5, 0xC0000005));
+  RecordRun(Run("2024-05-01 10:00", 60, 0));
+  EXPECT_FALSE(LastFailedRun(&failed));
+  RecordRun(Run("2024-05-01 11:00", 61, 96, false));
+  ASSERT_TRUE(LastFailedRun(&failed));
+  EXPECT_EQ("2024-05-01 11:00", failed.startedAt);
+  EXPECT_EQ(61, failed.seconds);
+  EXPECT_EQ(96u, failed.exitCode);
+  EXPECT_FALSE(failed.logKept);
+  EXPECT_TRUE(LastFailedRun(nullptr));
+  // Only the kind decides, as the file says it.
+  WriteRuns("2024-05-01 12:00\t1\t00000000\tok\t1\n");
+  EXPECT_TRUE(LastFailedRun(nullptr));
+}
+
+TEST_F(RunRecordsTest, ACrashReportBelongsToTheMinutesOfTheRun) {
+  const std::vector<std::string> around = {"crash_2024-05-01_09-59.txt", "crash_2024-05-01_10-00.txt",
+                                           "crash_2024-05-01_10-04.txt"};
+  EXPECT_EQ("crash_2024-05-01_10-00.txt", CrashReportFor("2024-05-01 10:00", 90, around));
+  std::vector<std::string> with_last = around;
+  with_last.push_back("crash_2024-05-01_10-03.txt");
+  EXPECT_EQ("crash_2024-05-01_10-03.txt", CrashReportFor("2024-05-01 10:00", 90, with_last));
+  EXPECT_EQ("", CrashReportFor("2024-05-01 10:00", 90, {"crash_2024-05-01_09-59.txt", "crash_2024-05-01_10-04.txt"}));
+  // 150 s: two whole minutes plus two.
+  EXPECT_EQ("crash_2024-05-01_10-04.txt", CrashReportFor("2024-05-01 10:00", 150, around));
+  // Of two in the window the greatest name wins, whatever their minutes.
+  EXPECT_EQ("crash_2024-05-01_10-1.txt",
+            CrashReportFor("2024-05-01 10:00", 30, {"crash_2024-05-01_10-1.txt", "crash_2024-05-01_10-02.txt"}));
+  EXPECT_EQ("crash_2024-05-01_10-01_b.txt",
+            CrashReportFor("2024-05-01 10:00", 30, {"crash_2024-05-01_10-01_b.txt", "crash_2024-05-01_10-01.txt"}));
+  // Names that don't scan, months that don't exist, and folders are no reports.
+  EXPECT_EQ("", CrashReportFor("2024-05-01 10:00", 30, {"crash_latest.txt", "crash_2024-05.txt",
+                                                         "crash_2024-13-01_10-00.txt", "crash_2024-00-01_10-00.txt"}));
+  testsupport::MakeFolders(Logs("crash_2024-05-01_10-01.txt"));
+  EXPECT_EQ("", FindCrashReport(Run("2024-05-01 10:00", 30, 0xC0000005)));
+
+  // Only a crashed run has one, and only with a start time that scans.
+  WriteFile(Logs("crash_2024-05-01_10-00.txt"), "Crash report\n");
+  EXPECT_EQ(Logs("crash_2024-05-01_10-00.txt"), FindCrashReport(Run("2024-05-01 10:00", 30, 0xC0000005)));
+  EXPECT_EQ("", FindCrashReport(Run("2024-05-01 10:00", 30, 0x80000003)));
+  EXPECT_EQ("", FindCrashReport(Run("2024-05-01 10:00", 30, 1)));
+  EXPECT_EQ("", FindCrashReport(Run("2024-05-01", 30, 0xC0000005)));
+  EXPECT_EQ("", FindCrashReport(Run("2024-13-01 10:00", 30, 0xC0000005)));
+}
+
+TEST_F(RunRecordsTest, CrashReportMinutesFollowTheCalendar) {
+  // Into a leap year, across midnight of New Year's Eve.
+  EXPECT_EQ("crash_2024-01-01_00-01.txt", CrashReportFor("2023-12-31 23:59", 60, {"crash_2024-01-01_00-01.txt"}));
+  // Across the leap day, and the leap day is not the first of March.
+  EXPECT_EQ("crash_2024-03-01_00-00.txt", CrashReportFor("2024-02-29 23:59", 10, {"crash_2024-03-01_00-00.txt"}));
+  EXPECT_EQ("", CrashReportFor("2024-03-01 10:00", 10, {"crash_2024-02-29_10-00.txt"}));
+  EXPECT_EQ("crash_2100-03-01_00-01.txt", CrashReportFor("2100-02-28 23:59", 10, {"crash_2100-03-01_00-01.txt"}));
+}
+
+TEST_F(RunRecordsTest, EachRunMapsToTheLogThatHoldsIt) {
+  // Newest first: kept, kept, not kept, kept, kept, kept, kept, kept.
+  const bool kept[] = {true, true, false, true, true, true, true, true};
+  for (int i = 7; i >= 0; --i) RecordRun(Run("2024-05-01 10:0" + std::to_string(7 - i), 5, 0xC0000005, kept[i]));
+  WriteFile(Logs("kestrane_log.txt"), "newest\n");
+  for (int n = 1; n <= 4; ++n) WriteFile(Logs("kestrane_log.txt." + std::to_string(n)), "older\n");
+
+  EXPECT_EQ(Logs("kestrane_log.txt"), LogFileForRun(0));
+  EXPECT_EQ(Logs("kestrane_log.txt.1"), LogFileForRun(1));
+  EXPECT_EQ(Logs("kestrane_log.txt.2"), LogFileForRun(3));
+  EXPECT_EQ(Logs("kestrane_log.txt.4"), LogFileForRun(5));
+  EXPECT_EQ("", LogFileForRun(6));  // five newer runs kept logs: rotated away
+  EXPECT_EQ("", LogFileForRun(8));
+  EXPECT_EQ("", LogFileForRun(-1));
+
+  // A run that kept no log points at its crash report, if there is one.
+  EXPECT_EQ("", LogFileForRun(2));
+  WriteFile(Logs("crash_2024-05-01_10-05.txt"), "Crash report\n");
+  EXPECT_EQ(Logs("crash_2024-05-01_10-05.txt"), LogFileForRun(2));
+
+  DeleteFileA(Logs("kestrane_log.txt.2").c_str());
+  EXPECT_EQ("", LogFileForRun(3));
+}
+
+}  // namespace
