@@ -62,11 +62,7 @@ void WriteReceived(const standin::Steering& steering) {
   FreeEnvironmentStringsW(block);
   auto handles = steering.find("handle");
   if (handles != steering.end()) {
-    for (const std::string& value : handles->second) {
-      DWORD flags = 0;
-      bool open = GetHandleInformation((HANDLE)(uintptr_t)strtoull(value.c_str(), nullptr, 0), &flags) != 0;
-      out += "[handle] " + value + (open ? " open\n" : " closed\n");
-    }
+    for (const std::string& value : handles->second) out += "[handle] " + standin::HandleState(value) + "\n";
   }
   std::string settings;
   if (!standin::Env("KESTRANE_SETTINGS_FILE", &settings) || settings.empty()) {

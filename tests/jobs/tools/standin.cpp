@@ -3,7 +3,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/text.h"
@@ -63,6 +65,12 @@ void Line(const std::string& text) {
   std::string bytes = text + "\n";
   DWORD written = 0;
   WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), (DWORD)bytes.size(), &written, nullptr);
+}
+
+std::string HandleState(const std::string& value) {
+  DWORD flags = 0;
+  const bool open = GetHandleInformation((HANDLE)(uintptr_t)strtoull(value.c_str(), nullptr, 0), &flags) != 0;
+  return value + (open ? " open" : " closed");
 }
 
 bool Env(const char* name, std::string* value) {

@@ -26,6 +26,10 @@ std::string Value(const Steering& steering, const std::string& key, const std::s
 // unbuffered tool would.
 void Line(const std::string& text);
 
+// "0xH open" or "0xH closed": whether the handle value written in hex is valid in this
+// process, which tells whether a handle of the parent's was inherited.
+std::string HandleState(const std::string& value);
+
 // The environment variable as UTF-8; false when it isn't set.
 bool Env(const char* name, std::string* value);
 
