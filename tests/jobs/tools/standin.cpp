@@ -82,11 +82,10 @@ bool Env(const char* name, std::string* value) {
   return true;
 }
 
-void SpinWithGrandchild(const std::string& tag) {
+HANDLE StartCopy(const std::string& args, DWORD* pid) {
   wchar_t self[1024];
   GetModuleFileNameW(nullptr, self, 1024);
-  std::wstring cmd = L"\"" + std::wstring(self) + L"\" " + text::Utf8ToWide(kSpinChildFlag) + L" " +
-                     text::Utf8ToWide(tag);
+  std::wstring cmd = L"\"" + std::wstring(self) + L"\" " + text::Utf8ToWide(args);
   STARTUPINFOW si = {};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESTDHANDLES;
@@ -94,13 +93,22 @@ void SpinWithGrandchild(const std::string& tag) {
   si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
   si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
   PROCESS_INFORMATION pi = {};
-  if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) {
+  if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
+    return nullptr;
+  CloseHandle(pi.hThread);
+  if (pid) *pid = pi.dwProcessId;
+  return pi.hProcess;
+}
+
+void SpinWithGrandchild(const std::string& tag) {
+  DWORD pid = 0;
+  HANDLE grandchild = StartCopy(std::string(kSpinChildFlag) + " " + tag, &pid);
+  if (!grandchild) {
     Line("error: couldn't start the grandchild");
     ExitProcess(2);
   }
-  Line("grandchild " + std::to_string(pi.dwProcessId));
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  Line("grandchild " + std::to_string(pid));
+  CloseHandle(grandchild);
   Tick(tag + " parent");
 }
 

@@ -3,6 +3,8 @@
 // grandchild until killed (for cancel and pause tests).
 #pragma once
 
+#include <windows.h>
+
 #include <map>
 #include <string>
 #include <vector>
@@ -32,6 +34,10 @@ std::string HandleState(const std::string& value);
 
 // The environment variable as UTF-8; false when it isn't set.
 bool Env(const char* name, std::string* value);
+
+// Starts a copy of this program with `args` after its path, sharing this one's standard
+// handles, so its lines join the same output. Its process handle (and id), or null.
+HANDLE StartCopy(const std::string& args, DWORD* pid = nullptr);
 
 // Starts a copy of this program that prints "<tag> child <n>" lines, prints
 // "grandchild <pid>", then prints "<tag> parent <n>" lines; both run until killed.
