@@ -158,12 +158,25 @@ bool PlaceVideo(const EnhancePaths& p) {
   return true;
 }
 
-bool UpscaleAndEncode(const EnhancePaths& p) {
+// What the job decides when it starts: a scale changed meanwhile applies to the next run.
+struct UpscalePlan {
+  int scale = 2;
+  std::string upscaler;  // empty when none is installed
+};
+
+UpscalePlan PlanUpscale() {
+  UpscalePlan plan;
+  plan.scale = SettingsStore::GetInt("graphics.upscale_scale") == 4 ? 4 : 2;
+  const std::string upscaler = InstallLayout::ExeDir() + "tools\\realesrgan\\realesrgan-ncnn-vulkan.exe";
+  if (files::FileSize(upscaler) > 0) plan.upscaler = upscaler;
+  return plan;
+}
+
+bool UpscaleAndEncode(const EnhancePaths& p, const UpscalePlan& plan) {
   const std::string launcher_dir = InstallLayout::ExeDir();
   const std::string enhancer = launcher_dir + "enhance.exe";
-  const std::string upscaler = launcher_dir + "tools\\realesrgan\\realesrgan-ncnn-vulkan.exe";
-  const bool has_upscaler = files::FileSize(upscaler) > 0;
-  const int scale = SettingsStore::GetInt("graphics.upscale_scale") == 4 ? 4 : 2;
+  const bool has_upscaler = !plan.upscaler.empty();
+  const int scale = plan.scale;
   const bool fast = strcmp(SettingsStore::Get("graphics.upscale_model"), "fast") == 0;
   const std::wstring model = fast ? L"realesr-animevideov3-x" + std::to_wstring(scale) : L"realesrgan-x4plus";
 
@@ -175,7 +188,7 @@ bool UpscaleAndEncode(const EnhancePaths& p) {
   std::wstring command = QuoteArgument(text::Utf8ToWide(enhancer)) + L" --frames " +
                          QuoteArgument(text::Utf8ToWide(p.frames)) + L" --name uisingle --scale " +
                          std::to_wstring(scale) + L" --out " + QuoteArgument(text::Utf8ToWide(p.part));
-  if (has_upscaler) command += L" --upscaler " + QuoteArgument(text::Utf8ToWide(upscaler)) + L" --model " + model;
+  if (has_upscaler) command += L" --upscaler " + QuoteArgument(text::Utf8ToWide(plan.upscaler)) + L" --model " + model;
 
   const uint32_t code = ChildProcess::Run(command, launcher_dir, {}, [](const std::string& line) {
     AppendJobLog(line);
@@ -208,9 +221,10 @@ void RunEnhance() {
   const EnhancePaths p = Paths();
   CreateDirectoryA((p.data + "\\cache").c_str(), nullptr);
   CreateDirectoryA(p.enhanced.c_str(), nullptr);
+  const UpscalePlan plan = PlanUpscale();
   if (!CheckFreeSpace(p)) return;
   if (!ReadFrames(p)) return;
-  if (!UpscaleAndEncode(p)) return;
+  if (!UpscaleAndEncode(p, plan)) return;
   TurnOnEnhancedFiles();
   Activate(kRemoveFrames, kKeepDetail, kKeepProgress);
   RemoveTemporaryFrames();
