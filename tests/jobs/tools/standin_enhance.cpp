@@ -38,11 +38,14 @@ void WriteFileBytes(const std::string& path, const std::string& bytes, bool appe
   fclose(f);
 }
 
-// Sleeps, and reports when the sleep took far longer than asked.
+// Sleeps, and reports when the time since the previous call came out far longer than
+// asked. The whole round counts, not just the sleep: a suspension can land anywhere.
 void PacedSleep(const char* who, DWORD ms) {
-  const ULONGLONG before = GetTickCount64();
+  static ULONGLONG last = GetTickCount64();
   Sleep(ms);
-  const ULONGLONG took = GetTickCount64() - before;
+  const ULONGLONG now = GetTickCount64();
+  const ULONGLONG took = now - last;
+  last = now;
   if (took < ms + kStall) return;
   const std::string line = std::string(who) + " stalled " + std::to_string(took) + " ms";
   standin::Line(line);
