@@ -10,8 +10,9 @@
 //   [video] PATH open|missing   in play with graphics.enhanced_assets on: the enhanced
 //                           intro video, which it then holds open, as the game does, until it ends
 // The mode follows the game contract's environment. With KESTRANE_VIDEODUMP set it dumps
-// the intro video's frames: it checks the rest of the frame-dump environment (a mistake
-// ends it with 96 and a "[movie] error:" line), prints "[movie] pid N", writes numbered
+// the intro video's frames: it checks the rest of the frame-dump environment and that the
+// NAND folder it names is there and empty (a mistake ends it with 96 and a
+// "[movie] error:" line), prints "[movie] pid N", writes numbered
 // frame files into that folder with a "[movie] dumped N/TOTAL" line after each, and quits.
 // Otherwise it plays: it writes "[game] started (aspect A, launched L)" to standard error.
 // Both are steered by "game.steer" next to it, key=value lines:
@@ -187,8 +188,9 @@ int DumpFrames(const standin::Steering& steering, const std::string& folder) {
                               Expect("KESTRANE_HIDEWINDOW", "1") & Expect("KESTRANE_DISPLAY_WINDOW_MODE", "windowed");
   standin::Env("KESTRANE_NAND", &nand);
   const DWORD nand_attributes = GetFileAttributesW(text::Utf8ToWide(nand).c_str());
-  const bool nand_ok = nand_attributes != INVALID_FILE_ATTRIBUTES && (nand_attributes & FILE_ATTRIBUTE_DIRECTORY);
-  if (!nand_ok) standin::Line("[movie] error: KESTRANE_NAND is no folder: " + nand);
+  const bool nand_ok = nand_attributes != INVALID_FILE_ATTRIBUTES && (nand_attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                       standin::CountEntries(nand, true) == 0;
+  if (!nand_ok) standin::Line("[movie] error: KESTRANE_NAND is no empty folder: " + nand);
   if (!environment_ok || !nand_ok) return 96;
 
   standin::Line("[movie] pid " + std::to_string(GetCurrentProcessId()));

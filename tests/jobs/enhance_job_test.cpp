@@ -93,9 +93,11 @@ bool Has(const std::string& out, const std::string& line) { return out.find("\n"
 // [SECTION] Success
 
 TEST_F(EnhanceJobTest, TheVideoIsMadePutInPlaceAndTurnedOn) {
-  // Frames of an earlier failed run: the game's new dump must be all the enhancer sees.
+  // Frames and saves of an earlier failed run: the game's new dump must be all the
+  // enhancer sees, and the hidden game starts from an empty NAND.
   WriteFile(Frames() + "\\frame_09999.png", "stale");
   WriteFile(Frames() + "\\up\\frame_09999.png", "stale");
+  WriteFile(Data() + "\\cache\\dumpnand\\title\\save.bin", "an earlier run's save");
   SteerGame("dump_frames=24\ndump_frame_ms=40\n");
   SteerEnhancer("start_ms=600\n");
 

@@ -73,6 +73,19 @@ std::string HandleState(const std::string& value) {
   return value + (open ? " open" : " closed");
 }
 
+unsigned CountEntries(const std::string& folder, bool folders_too) {
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW(text::Utf8ToWide(folder + "\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return 0;
+  unsigned count = 0;
+  do {
+    const bool folder_entry = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (wcscmp(fd.cFileName, L".") != 0 && wcscmp(fd.cFileName, L"..") != 0 && (folders_too || !folder_entry)) ++count;
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+  return count;
+}
+
 bool Env(const char* name, std::string* value) {
   wchar_t buffer[32768];
   SetLastError(ERROR_SUCCESS);

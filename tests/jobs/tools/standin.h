@@ -32,6 +32,9 @@ void Line(const std::string& text);
 // process, which tells whether a handle of the parent's was inherited.
 std::string HandleState(const std::string& value);
 
+// How many files (and, when asked, folders) are directly in the folder; 0 when it isn't there.
+unsigned CountEntries(const std::string& folder, bool folders_too);
+
 // The environment variable as UTF-8; false when it isn't set.
 bool Env(const char* name, std::string* value);
 

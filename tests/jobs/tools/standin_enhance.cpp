@@ -73,18 +73,6 @@ std::string CheckArgs(const std::vector<std::string>& a) {
   return "";
 }
 
-unsigned CountFiles(const std::string& folder) {
-  WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW(text::Utf8ToWide(folder + "\\*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return 0;
-  unsigned count = 0;
-  do {
-    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++count;
-  } while (FindNextFileW(h, &fd));
-  FindClose(h);
-  return count;
-}
-
 void Progress(const char* phase, unsigned n, unsigned total) {
   char line[64];
   snprintf(line, sizeof line, "progress %u %u %s", n, total, phase);
@@ -103,7 +91,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string frames_dir = args[2];
-  const unsigned frames = CountFiles(frames_dir);
+  const unsigned frames = standin::CountEntries(frames_dir, false);
 
   std::string received;
   for (const std::string& arg : args) received += "[arg] " + arg + "\n";
