@@ -6,6 +6,9 @@
 int RunUiShotMode(const std::string& screen, const std::string& output, int width, int height);
 int RunLauncherWindow();
 int RunEnhanceMode();
+// The work of --enhance: the enhancement job on the console; with KESTRANE_ENHANCE_PLAYTEST
+// set to N it also plays the game N seconds during the upscaling, to show the pause.
+int RunEnhanceFromConsole();
 int RunJudgeMode(const std::string& path);
 int RunSetupMode(const std::string& path, bool rebuild);
 int RunLaunchGameMode(int seconds);

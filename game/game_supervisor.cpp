@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <vector>
 
 #include "game/game_contract.h"
 #include "game/run_records.h"
@@ -55,41 +54,6 @@ DWORD WINAPI MonitorGame(void* param) {
 }
 
 // [SECTION] Start
-
-// The game inherits exactly its standard handles. Whatever else happens to be
-// inheritable at this moment (the pipe of a tool a job is starting, say) must not live
-// on in the game: a tool's output would never end while the game runs.
-struct InheritOnly {
-  std::vector<HANDLE> handles;
-  std::vector<char> storage;
-  LPPROC_THREAD_ATTRIBUTE_LIST list = nullptr;
-
-  explicit InheritOnly(std::vector<HANDLE> wanted) {
-    for (HANDLE h : wanted) {
-      if (h == nullptr || h == INVALID_HANDLE_VALUE) continue;
-      bool seen = false;
-      for (HANDLE have : handles) seen = seen || have == h;
-      if (!seen) handles.push_back(h);
-    }
-    if (handles.empty()) return;
-    SIZE_T size = 0;
-    InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
-    storage.resize(size);
-    auto* candidate = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage.data());
-    if (!InitializeProcThreadAttributeList(candidate, 1, 0, &size)) return;
-    if (!UpdateProcThreadAttribute(candidate, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles.data(),
-                                   handles.size() * sizeof(HANDLE), nullptr, nullptr)) {
-      DeleteProcThreadAttributeList(candidate);
-      return;
-    }
-    list = candidate;
-  }
-  ~InheritOnly() {
-    if (list) DeleteProcThreadAttributeList(list);
-  }
-  InheritOnly(const InheritOnly&) = delete;
-  InheritOnly& operator=(const InheritOnly&) = delete;
-};
 
 std::string StartFailure(DWORD error) {
   char text[64];
@@ -154,6 +118,8 @@ bool LaunchGame(std::string* message) {
   si.StartupInfo.hStdInput = null_device;
   si.StartupInfo.hStdOutput = null_device;
   si.StartupInfo.hStdError = log != INVALID_HANDLE_VALUE ? log : null_device;  // only standard error is kept
+  // Exactly its standard handles: a tool's pipe that a job happens to be starting at this
+  // moment must not live on in the game, or the tool's output would never end.
   InheritOnly inherit({null_device, si.StartupInfo.hStdError});
   DWORD flags = CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT;
   if (inherit.list) {

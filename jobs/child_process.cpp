@@ -62,12 +62,20 @@ uint32_t Run(const std::wstring& commandLine, const std::string& workingDir, con
   SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);  // only the write end goes to the tool
   HANDLE null_in = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0, nullptr);
 
-  STARTUPINFOW si = {};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdInput = null_in;
-  si.hStdOutput = write_end;
-  si.hStdError = write_end;
+  STARTUPINFOEXW si = {};
+  si.StartupInfo.cb = sizeof si;
+  si.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+  si.StartupInfo.hStdInput = null_in;
+  si.StartupInfo.hStdOutput = write_end;
+  si.StartupInfo.hStdError = write_end;
+  // Only these two: a game the player starts meanwhile opens its error log inheritable,
+  // and a tool holding that handle would keep the log from being rotated.
+  InheritOnly inherit({write_end, null_in});
+  DWORD flags = CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW;
+  if (inherit.list) {
+    si.lpAttributeList = inherit.list;
+    flags |= EXTENDED_STARTUPINFO_PRESENT;
+  }
 
   std::wstring block = BuildEnvironmentBlock(overrides);
   std::wstring cwd = text::Utf8ToWide(workingDir);
@@ -79,9 +87,8 @@ uint32_t Run(const std::wstring& commandLine, const std::string& workingDir, con
   SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
 
   PROCESS_INFORMATION pi = {};
-  BOOL started = CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE,
-                                CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, &block[0],
-                                cwd.empty() ? nullptr : cwd.c_str(), &si, &pi);
+  BOOL started = CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, flags, &block[0],
+                                cwd.empty() ? nullptr : cwd.c_str(), &si.StartupInfo, &pi);
   // From here only the tool may hold the write end, so the reads end when it (and all it
   // started) has gone.
   CloseHandle(write_end);
@@ -178,7 +185,7 @@ std::wstring BuildEnvironmentBlock(const EnvOverrides& overrides) {
   return block;
 }
 
-// [SECTION] Suspend and terminate
+// [SECTION] Suspend
 
 void SuspendToolProcesses(HANDLE job, bool suspend) {
   typedef LONG(NTAPI * ProcessCall)(HANDLE);
@@ -204,6 +211,33 @@ void SuspendToolProcesses(HANDLE job, bool suspend) {
     CloseHandle(process);
   }
 }
+
+// [SECTION] Inherited handles
+
+InheritOnly::InheritOnly(std::vector<HANDLE> wanted) {
+  for (HANDLE h : wanted) {
+    if (h == nullptr || h == INVALID_HANDLE_VALUE) continue;
+    if (std::find(handles.begin(), handles.end(), h) == handles.end()) handles.push_back(h);
+  }
+  if (handles.empty()) return;
+  SIZE_T size = 0;
+  InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+  storage.resize(size);
+  auto* candidate = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage.data());
+  if (!InitializeProcThreadAttributeList(candidate, 1, 0, &size)) return;
+  if (!UpdateProcThreadAttribute(candidate, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles.data(),
+                                 handles.size() * sizeof(HANDLE), nullptr, nullptr)) {
+    DeleteProcThreadAttributeList(candidate);
+    return;
+  }
+  list = candidate;
+}
+
+InheritOnly::~InheritOnly() {
+  if (list) DeleteProcThreadAttributeList(list);
+}
+
+// [SECTION] Terminate
 
 void TerminateCurrentTool() {
   ScopedLock lock(JobsLock());

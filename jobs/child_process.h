@@ -45,3 +45,19 @@ void SuspendToolProcesses(HANDLE job, bool suspend);
 
 // Ends the tool in the current-tool-job slot, with everything it started (exit code 1).
 void TerminateCurrentTool();
+
+// The handles a process being started may inherit, and no others: whatever else happens
+// to be inheritable in the launcher at that moment (the pipe of a tool another thread is
+// starting, the game's error log) must not live on in it. Pass `list` through
+// STARTUPINFOEXW with EXTENDED_STARTUPINFO_PRESENT; it is null when no handle is wanted
+// or the system refused the list.
+struct InheritOnly {
+  explicit InheritOnly(std::vector<HANDLE> wanted);
+  ~InheritOnly();
+  InheritOnly(const InheritOnly&) = delete;
+  InheritOnly& operator=(const InheritOnly&) = delete;
+
+  std::vector<HANDLE> handles;
+  std::vector<char> storage;
+  LPPROC_THREAD_ATTRIBUTE_LIST list = nullptr;
+};

@@ -81,12 +81,14 @@ bool CheckCancel(int index) {
   return true;
 }
 
-bool BeginJob(const JobStatus& fresh) {
+bool BeginJob(const JobStatus& fresh, uint32_t* serial) {
   ScopedLock lock(JobsLock());
   JobsShared& jobs = Jobs();
   if (jobs.status.running) return false;
   jobs.status = fresh;
   jobs.status.running = true;
+  ++jobs.job_serial;
+  if (serial) *serial = jobs.job_serial;
   jobs.cancel_request.exchange(0);
   return true;
 }

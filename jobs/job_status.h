@@ -67,7 +67,8 @@ bool CancelRequested();
 
 // Starts a job's record: when no job is running, replaces the record with `fresh`, marks
 // it running and clears the cancel request. False (nothing changed) while a job runs.
-bool BeginJob(const JobStatus& fresh);
+// `serial`, when given, receives the number that tells this job from later ones.
+bool BeginJob(const JobStatus& fresh, uint32_t* serial = nullptr);
 // The job thread's last word: the job stops running; `finished` is set when asked.
 void EndJob(bool finished);
 

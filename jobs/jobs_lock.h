@@ -22,6 +22,7 @@ struct JobsShared {
   HANDLE tool_job = nullptr;      // job object of the tool running now (child_process.cpp)
   HANDLE game_process = nullptr;  // the game being played; non-null while it runs
   int64_t build_folder_size = -2; // -2 not measured, -1 being measured, else bytes
+  uint32_t job_serial = 0;        // counts started jobs, so a helper thread knows its own
 
   // Not guarded: set with an atomic exchange by the GUI or console thread, polled by the
   // job thread. Cleared when a job starts.

@@ -10,6 +10,7 @@
 #include "game/game_contract.h"
 #include "jobs/build_folder_size.h"
 #include "jobs/child_process.h"
+#include "jobs/free_space_probe.h"
 #include "jobs/job_progress.h"
 #include "jobs/job_status.h"
 #include "jobs/toolchain.h"
@@ -46,8 +47,6 @@ const wchar_t* const kStepTitles[] = {
 // About 1.5 GiB: what a build of the game takes. More than this must be free.
 const int64_t kBuildSpaceLimit = 0x5FFFFFFF;
 const int64_t kBuildSpaceShown = 0x60000000;
-
-SetupJobTesting::FreeSpaceProbe g_free_space = InstallLayout::FreeSpace;
 
 struct SetupRequest {
   std::string dump_path;
@@ -104,7 +103,7 @@ bool CheckBuildTools(bool already_built) {
   }
   Activate(kBuildTools);
   const std::string source = InstallLayout::CheckoutRoot();
-  int64_t free_bytes = g_free_space(source.empty() ? InstallLayout::ExeDir() : source);
+  int64_t free_bytes = JobFreeSpace(source.empty() ? InstallLayout::ExeDir() : source);
   if (free_bytes >= 0 && free_bytes <= kBuildSpaceLimit) {
     FailStep(kBuildTools, L"Building needs about " + InstallLayout::FormatSize(kBuildSpaceShown) +
                               L" free on this drive; there's " + InstallLayout::FormatSize(free_bytes) +
@@ -279,7 +278,3 @@ int RunSetupFromConsole(const std::string& dumpPath, bool rebuild) {
   fflush(stdout);
   return 1;
 }
-
-namespace SetupJobTesting {
-void SetFreeSpaceProbe(FreeSpaceProbe probe) { g_free_space = probe; }
-}  // namespace SetupJobTesting

@@ -4,7 +4,6 @@
 // Progress is published in the job record (job_status.h).
 #pragma once
 
-#include <cstdint>
 #include <string>
 
 // Starts the job for the dump at `dumpPath` unless a job is running already. Without
@@ -14,10 +13,3 @@ void StartSetupJob(const std::string& dumpPath, bool rebuild);
 // The "--setup" console mode: runs the job, prints its progress, and on failure the job
 // log. Returns the process exit status, 0 or 1.
 int RunSetupFromConsole(const std::string& dumpPath, bool rebuild);
-
-namespace SetupJobTesting {
-// Bytes free for the build in `folder`, or -1 when unknown. Test builds replace the real
-// measurement, since no test can choose the free space of a real drive.
-using FreeSpaceProbe = int64_t (*)(const std::string& folder);
-void SetFreeSpaceProbe(FreeSpaceProbe probe);
-}  // namespace SetupJobTesting

@@ -42,7 +42,12 @@ TEST_F(EntryTest, EachCommandModeIsReached) {
   ChildResult launched = Run({"--launch-game", "0"});  // no game is built next to Kestrane.exe
   EXPECT_EQ(1u, launched.exit_code);
   EXPECT_EQ("could not start: KestraneGame.exe isn't built yet.\n", launched.out);
-  EXPECT_EQ("--enhance isn't in this build yet\n", Run({"--enhance"}).err);
+  ChildOptions nothing_built;
+  nothing_built.env = {{"KESTRANE_GAME_EXE", Path("KestraneGame.exe")}, {"KESTRANE_LAUNCHER_DATA_DIR", Path("data")}};
+  ChildResult enhanced = Run({"--enhance"}, nothing_built);
+  EXPECT_EQ(1u, enhanced.exit_code);
+  EXPECT_EQ(0u, enhanced.out.find("Check free space: ")) << enhanced.out;
+  EXPECT_NE(std::string::npos, enhanced.out.find("\nfinished 0 failed 1 cancelled 0\n")) << enhanced.out;
   EXPECT_EQ("--ui-shot isn't in this build yet\n", Run({"--ui-shot", "home", Path("x.bmp")}).err);
   EXPECT_EQ(kViewerUsageLine, Run({"--judge"}).err);
 }

@@ -13,6 +13,7 @@
 #include "settings/settings_store.h"
 #include "tests/game/game_test_support.h"
 #include "tests/support/child_run.h"
+#include "tests/support/stray_handle.h"
 
 using gametest::ReadReceived;
 using gametest::Received;
@@ -212,17 +213,12 @@ TEST_F(SupervisorTest, TheRegisteredWindowHearsOfTheEndAfterTheRunIsRecorded) {
 }
 
 TEST_F(SupervisorTest, TheGameInheritsOnlyItsStandardHandles) {
-  // Stands for whatever else is inheritable while the game starts, like the pipe of a
-  // tool that a job is starting at that moment.
-  SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
-  HANDLE stray = CreateEventW(&inheritable, TRUE, FALSE, nullptr);
-  ASSERT_NE(nullptr, stray);
-  char value[32];
-  snprintf(value, sizeof value, "0x%llx", (unsigned long long)(uintptr_t)stray);
-  Steer(GameFolder(), {"run_ms=0", std::string("handle=") + value});
+  // Like the pipe of a tool that a job is starting at this moment.
+  testsupport::StrayHandle stray;
+  ASSERT_TRUE(stray.valid());
+  Steer(GameFolder(), {"run_ms=0", "handle=" + stray.hex()});
   Play();
-  CloseHandle(stray);
-  EXPECT_TRUE(ReadReceived(GameFolder()).Has(std::string("[handle] ") + value + " closed"));
+  EXPECT_TRUE(ReadReceived(GameFolder()).Has("[handle] " + stray.hex() + " closed"));
 }
 
 }  // namespace

@@ -7,21 +7,31 @@
 //   [handle] 0xH open|closed   for each handle=0xH in the steering (inheritance checks)
 //   [settings] LINE         each line of the settings.ini the game reads (KESTRANE_SETTINGS_FILE,
 //                           else %LOCALAPPDATA%\Kestrane\settings.ini)
-// Then it writes "[game] started (aspect A, launched L)" to standard error and plays as
-// steered by "game.steer" next to it, key=value lines:
+//   [video] PATH open|missing   in play with graphics.enhanced_assets on: the enhanced
+//                           intro video, which it then holds open, as the game does, until it ends
+// The mode follows the game contract's environment. With KESTRANE_VIDEODUMP set it dumps
+// the intro video's frames: it checks the rest of the frame-dump environment and that the
+// NAND folder it names is there and empty (a mistake ends it with 96 and a
+// "[movie] error:" line), prints "[movie] pid N", writes numbered
+// frame files into that folder with a "[movie] dumped N/TOTAL" line after each, and quits.
+// Otherwise it plays: it writes "[game] started (aspect A, launched L)" to standard error.
+// Both are steered by "game.steer" next to it, key=value lines:
 //   stderr=TEXT      another line for standard error (repeatable)
 //   run_ms=N         ends after N ms (default: plays until it is ended from outside)
 //   exit=N           exit code, decimal or 0x hex (default 0)
 //   crash=access|divide|breakpoint   ends with that exception, for real, instead
 //   crash_report=1   its crash handler writes crash_<local time>.txt into the logs folder
 //   handle=0xH       see [handle] above
-// The mode follows the game contract's environment; play is the only mode so far.
+//   dump_frames=N    frames in the dumped video (default 24)
+//   dump_frame_ms=N  time each frame takes (default 5)
+//   dump_exit=N      exit code of the frame dump (default 0)
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "platform/text.h"
 #include "tests/jobs/tools/standin.h"
@@ -47,7 +57,56 @@ std::string StreamKind(DWORD which) {
   }
 }
 
-void WriteReceived(const standin::Steering& steering) {
+// The lines of the settings.ini the game reads, without their line ends.
+std::vector<std::string> ReadSettings() {
+  std::string path;
+  if (!standin::Env("KESTRANE_SETTINGS_FILE", &path) || path.empty()) {
+    standin::Env("LOCALAPPDATA", &path);
+    path += "\\Kestrane\\settings.ini";
+  }
+  std::vector<std::string> lines;
+  if (FILE* ini = _wfopen(text::Utf8ToWide(path).c_str(), L"r")) {
+    char line[1024];
+    while (fgets(line, sizeof line, ini)) lines.push_back(text::Trim(line));
+    fclose(ini);
+  }
+  return lines;
+}
+
+// The value of "name = value" in the section, or `fallback`.
+std::string Setting(const std::vector<std::string>& lines, const std::string& section, const std::string& name,
+                    const std::string& fallback) {
+  std::string current;
+  for (const std::string& line : lines) {
+    if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+      current = line.substr(1, line.size() - 2);
+      continue;
+    }
+    const size_t eq = line.find('=');
+    if (current == section && eq != std::string::npos && text::Trim(line.substr(0, eq)) == name)
+      return text::Trim(line.substr(eq + 1));
+  }
+  return fallback;
+}
+
+// With graphics.enhanced_assets on, the game plays the enhanced intro from the game data
+// folder and holds it open, without delete sharing, while it runs. Returns the
+// "[video]" line for received.txt, or "" when enhanced files are off.
+std::string OpenEnhancedVideo(const std::vector<std::string>& settings) {
+  if (atoi(Setting(settings, "graphics", "enhanced_assets", "0").c_str()) == 0) return "";
+  const std::wstring data_dir =
+      text::Utf8ToWide(Setting(settings, "launcher", "data_dir", "%USERPROFILE%\\Games\\Kestrane"));
+  wchar_t expanded[1024];
+  if (!ExpandEnvironmentStringsW(data_dir.c_str(), expanded, 1024)) expanded[0] = 0;
+  const std::string path = text::WideToUtf8(expanded) + "\\cache\\enhanced\\uisingle.mp4";
+  HANDLE video = CreateFileW(text::Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+  // The handle stays open until the process ends.
+  return path + (video != INVALID_HANDLE_VALUE ? " open\n" : " missing\n");
+}
+
+void WriteReceived(const standin::Steering& steering, const std::vector<std::string>& settings,
+                   const std::string& video) {
   std::string out;
   for (const std::string& arg : standin::Args()) out += "[arg] " + arg + "\n";
   wchar_t cwd[1024];
@@ -62,22 +121,10 @@ void WriteReceived(const standin::Steering& steering) {
   FreeEnvironmentStringsW(block);
   auto handles = steering.find("handle");
   if (handles != steering.end()) {
-    for (const std::string& value : handles->second) {
-      DWORD flags = 0;
-      bool open = GetHandleInformation((HANDLE)(uintptr_t)strtoull(value.c_str(), nullptr, 0), &flags) != 0;
-      out += "[handle] " + value + (open ? " open\n" : " closed\n");
-    }
+    for (const std::string& value : handles->second) out += "[handle] " + standin::HandleState(value) + "\n";
   }
-  std::string settings;
-  if (!standin::Env("KESTRANE_SETTINGS_FILE", &settings) || settings.empty()) {
-    standin::Env("LOCALAPPDATA", &settings);
-    settings += "\\Kestrane\\settings.ini";
-  }
-  if (FILE* ini = _wfopen(text::Utf8ToWide(settings).c_str(), L"r")) {
-    char line[1024];
-    while (fgets(line, sizeof line, ini)) out += std::string("[settings] ") + line;
-    fclose(ini);
-  }
+  for (const std::string& line : settings) out += "[settings] " + line + "\n";
+  if (!video.empty()) out += "[video] " + video;
 
   const std::wstring path = text::Utf8ToWide(standin::OwnDir() + "received.txt");
   FILE* f = _wfopen((path + L".tmp").c_str(), L"wb");
@@ -123,6 +170,50 @@ LONG WINAPI OnCrash(EXCEPTION_POINTERS* info) {
   ExitProcess(3);  // an unknown kind of crash: a steering mistake
 }
 
+// [SECTION] Frame dump
+
+bool Expect(const char* name, const char* wanted) {
+  std::string value;
+  const bool set = standin::Env(name, &value);
+  if (wanted == nullptr ? !set : set && value == wanted) return true;
+  standin::Line(std::string("[movie] error: ") + name + (set ? " is \"" + value + "\"" : std::string(" is not set")) +
+                (wanted ? std::string(", expected \"") + wanted + "\"" : std::string(", expected it removed")));
+  return false;
+}
+
+int DumpFrames(const standin::Steering& steering, const std::string& folder) {
+  std::string nand;
+  const bool environment_ok = Expect("KESTRANE_LAUNCHED", nullptr) & Expect("KESTRANE_VIDEODUMP_QUIT", "1") &
+                              Expect("KESTRANE_INPUT", "200:2,600:2") & Expect("KESTRANE_MUTE", "1") &
+                              Expect("KESTRANE_HIDEWINDOW", "1") & Expect("KESTRANE_DISPLAY_WINDOW_MODE", "windowed");
+  standin::Env("KESTRANE_NAND", &nand);
+  const DWORD nand_attributes = GetFileAttributesW(text::Utf8ToWide(nand).c_str());
+  const bool nand_ok = nand_attributes != INVALID_FILE_ATTRIBUTES && (nand_attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                       standin::CountEntries(nand, true) == 0;
+  if (!nand_ok) standin::Line("[movie] error: KESTRANE_NAND is no empty folder: " + nand);
+  if (!environment_ok || !nand_ok) return 96;
+
+  standin::Line("[movie] pid " + std::to_string(GetCurrentProcessId()));
+  CreateDirectoryW(text::Utf8ToWide(folder).c_str(), nullptr);
+  const unsigned frames = (unsigned)strtoul(standin::Value(steering, "dump_frames", "24").c_str(), nullptr, 10);
+  const DWORD frame_ms = (DWORD)strtoul(standin::Value(steering, "dump_frame_ms", "5").c_str(), nullptr, 10);
+  for (unsigned n = 1; n <= frames; ++n) {
+    Sleep(frame_ms);
+    char name[32];
+    snprintf(name, sizeof name, "\\frame_%05u.png", n);
+    if (FILE* f = _wfopen(text::Utf8ToWide(folder + name).c_str(), L"wb")) {
+      fprintf(f, "frame %u of the intro\n", n);
+      fclose(f);
+    }
+    char progress[64];
+    snprintf(progress, sizeof progress, "[movie] dumped %u/%u", n, frames);
+    standin::Line(progress);
+  }
+  return (int)strtoul(standin::Value(steering, "dump_exit", "0").c_str(), nullptr, 0);
+}
+
+// [SECTION] Play
+
 int Play(const standin::Steering& steering) {
   std::string aspect = "unset", launched = "unset";
   standin::Env("KESTRANE_ASPECT", &aspect);
@@ -153,6 +244,10 @@ int main() {
     CreateDirectoryW(text::Utf8ToWide(g_crash_report_folder).c_str(), nullptr);
   }
   SetUnhandledExceptionFilter(OnCrash);
-  WriteReceived(steering);
-  return Play(steering);
+  const std::vector<std::string> settings = ReadSettings();
+  std::string frames;
+  const bool dump = standin::Env("KESTRANE_VIDEODUMP", &frames) && !frames.empty();
+  const std::string video = dump ? "" : OpenEnhancedVideo(settings);
+  WriteReceived(steering, settings, video);
+  return dump ? DumpFrames(steering, frames) : Play(steering);
 }

@@ -12,6 +12,7 @@
 #include "platform/text.h"
 #include "tests/jobs/jobs_test_support.h"
 #include "tests/support/scoped_env.h"
+#include "tests/support/stray_handle.h"
 #include "tests/support/temp_folder.h"
 
 using jobstest::RunTool;
@@ -139,6 +140,14 @@ TEST(ChildProcessRun, AMissingProgramGivesTheStartFailureAndNoLine) {
   EXPECT_EQ(kToolDidNotStart, run.exit_code);
   EXPECT_EQ(kNoLines, run.lines);
   EXPECT_EQ(nullptr, CurrentToolJob());
+}
+
+TEST(ChildProcessRun, TheToolInheritsNothingButItsStandardHandles) {
+  // Like the error log of a game the player starts while the tool is being started.
+  testsupport::StrayHandle stray;
+  ASSERT_TRUE(stray.valid());
+  ToolRun run = RunTool(Standin("standin_tool"), {"handle", stray.hex()});
+  EXPECT_EQ(std::vector<std::string>{stray.hex() + " closed"}, run.lines);
 }
 
 class ChildProcessFolderTest : public testsupport::TempFolderTest {};

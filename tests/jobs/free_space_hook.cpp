@@ -1,9 +1,9 @@
-// Linked only into test builds of the launcher: the free space the setup job sees comes
+// Linked only into test builds of the launcher: the free space the jobs see comes
 // from KESTRANE_TEST_FREE_SPACE (bytes) when that is set, since no test can choose the
 // free space of a real drive. The shipped launcher has no such variable.
 #include <cstdlib>
 
-#include "jobs/setup_job.h"
+#include "jobs/free_space_probe.h"
 #include "platform/env.h"
 #include "settings/install_layout.h"
 
@@ -16,7 +16,7 @@ int64_t TestFreeSpace(const std::string& folder) {
 }
 
 struct InstallHook {
-  InstallHook() { SetupJobTesting::SetFreeSpaceProbe(TestFreeSpace); }
+  InstallHook() { JobsTesting::SetFreeSpaceProbe(TestFreeSpace); }
 } g_install_hook;
 
 }  // namespace

@@ -5,12 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <map>
 
 #include "platform/text.h"
 #include "settings/install_layout.h"
 #include "tests/fixtures/dump_fixture.h"
+#include "tests/jobs/jobs_test_support.h"
 #include "tests/support/child_run.h"
 #include "tests/support/temp_folder.h"
 
@@ -18,10 +18,11 @@ using testsupport::ChildOptions;
 using testsupport::ChildResult;
 using testsupport::ReadFile;
 using testsupport::WriteFile;
+using jobstest::Lines;
 
 namespace {
 
-const char* const kTitles[] = {
+const std::vector<std::string> kTitles = {
     "Find your disc dump",   "Check it's the retail USA disc", "Unpack the build tools", "Get the Kestrane source",
     "Index the game files",  "Build Kestrane",                 "Prepare the shaders",    "Ready to play",
 };
@@ -75,24 +76,7 @@ class SetupJobTest : public testsupport::TempFolderTest {
   ChildOptions options_;
 };
 
-std::vector<std::string> Lines(const std::string& out) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t end; (end = out.find('\n', start)) != std::string::npos; start = end + 1)
-    lines.push_back(out.substr(start, end - start));
-  return lines;
-}
-
-// Each step's last printed line without its title: "<state> <detail>".
-std::map<std::string, std::string> FinalStates(const std::string& out) {
-  std::map<std::string, std::string> last;
-  for (const std::string& line : Lines(out)) {
-    if (line.rfind("---- log", 0) == 0) break;
-    for (const char* title : kTitles)
-      if (line.rfind(std::string(title) + ": ", 0) == 0) last[title] = line.substr(strlen(title) + 2);
-  }
-  return last;
-}
+std::map<std::string, std::string> FinalStates(const std::string& out) { return jobstest::FinalStates(out, kTitles); }
 
 std::string FolderSizeText(const std::string& folder) {
   return text::WideToUtf8(InstallLayout::FormatSize(FolderSize(folder)));
@@ -294,14 +278,14 @@ TEST_F(SetupJobTest, ZigFromWinGetIsLeftToTheBuildScript) {
 
 // [SECTION] Cancel
 
-// The setup probe in the launcher's place: it cancels once the log shows `cancel_at`.
+// The job probe in the launcher's place: it cancels once the log shows `cancel_at`.
 class SetupCancelTest : public SetupJobTest {
  protected:
   ChildResult RunProbe(const std::string& cancel_at, bool rebuild) {
-    fixtures::AddTool(Install(), "setup_probe.exe", "setup_probe.exe");
-    std::vector<std::string> args = {dump_.chosen, cancel_at};
+    fixtures::AddTool(Install(), "job_probe.exe", "job_probe.exe");
+    std::vector<std::string> args = {"setup", dump_.chosen, cancel_at};
     if (rebuild) args.push_back("--rebuild");
-    ChildResult r = testsupport::RunChild(Install() + "\\setup_probe.exe", args, options_);
+    ChildResult r = testsupport::RunChild(Install() + "\\job_probe.exe", args, options_);
     EXPECT_FALSE(r.timed_out);
     return r;
   }

@@ -3,7 +3,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/text.h"
@@ -65,6 +67,25 @@ void Line(const std::string& text) {
   WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), (DWORD)bytes.size(), &written, nullptr);
 }
 
+std::string HandleState(const std::string& value) {
+  DWORD flags = 0;
+  const bool open = GetHandleInformation((HANDLE)(uintptr_t)strtoull(value.c_str(), nullptr, 0), &flags) != 0;
+  return value + (open ? " open" : " closed");
+}
+
+unsigned CountEntries(const std::string& folder, bool folders_too) {
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW(text::Utf8ToWide(folder + "\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return 0;
+  unsigned count = 0;
+  do {
+    const bool folder_entry = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (wcscmp(fd.cFileName, L".") != 0 && wcscmp(fd.cFileName, L"..") != 0 && (folders_too || !folder_entry)) ++count;
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+  return count;
+}
+
 bool Env(const char* name, std::string* value) {
   wchar_t buffer[32768];
   SetLastError(ERROR_SUCCESS);
@@ -74,11 +95,10 @@ bool Env(const char* name, std::string* value) {
   return true;
 }
 
-void SpinWithGrandchild(const std::string& tag) {
+HANDLE StartCopy(const std::string& args, DWORD* pid) {
   wchar_t self[1024];
   GetModuleFileNameW(nullptr, self, 1024);
-  std::wstring cmd = L"\"" + std::wstring(self) + L"\" " + text::Utf8ToWide(kSpinChildFlag) + L" " +
-                     text::Utf8ToWide(tag);
+  std::wstring cmd = L"\"" + std::wstring(self) + L"\" " + text::Utf8ToWide(args);
   STARTUPINFOW si = {};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESTDHANDLES;
@@ -86,13 +106,22 @@ void SpinWithGrandchild(const std::string& tag) {
   si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
   si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
   PROCESS_INFORMATION pi = {};
-  if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) {
+  if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
+    return nullptr;
+  CloseHandle(pi.hThread);
+  if (pid) *pid = pi.dwProcessId;
+  return pi.hProcess;
+}
+
+void SpinWithGrandchild(const std::string& tag) {
+  DWORD pid = 0;
+  HANDLE grandchild = StartCopy(std::string(kSpinChildFlag) + " " + tag, &pid);
+  if (!grandchild) {
     Line("error: couldn't start the grandchild");
     ExitProcess(2);
   }
-  Line("grandchild " + std::to_string(pi.dwProcessId));
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  Line("grandchild " + std::to_string(pid));
+  CloseHandle(grandchild);
   Tick(tag + " parent");
 }
 

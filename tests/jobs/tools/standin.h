@@ -3,6 +3,8 @@
 // grandchild until killed (for cancel and pause tests).
 #pragma once
 
+#include <windows.h>
+
 #include <map>
 #include <string>
 #include <vector>
@@ -26,8 +28,19 @@ std::string Value(const Steering& steering, const std::string& key, const std::s
 // unbuffered tool would.
 void Line(const std::string& text);
 
+// "0xH open" or "0xH closed": whether the handle value written in hex is valid in this
+// process, which tells whether a handle of the parent's was inherited.
+std::string HandleState(const std::string& value);
+
+// How many files (and, when asked, folders) are directly in the folder; 0 when it isn't there.
+unsigned CountEntries(const std::string& folder, bool folders_too);
+
 // The environment variable as UTF-8; false when it isn't set.
 bool Env(const char* name, std::string* value);
+
+// Starts a copy of this program with `args` after its path, sharing this one's standard
+// handles, so its lines join the same output. Its process handle (and id), or null.
+HANDLE StartCopy(const std::string& args, DWORD* pid = nullptr);
 
 // Starts a copy of this program that prints "<tag> child <n>" lines, prints
 // "grandchild <pid>", then prints "<tag> parent <n>" lines; both run until killed.

@@ -5,6 +5,7 @@
 //   spin                 prints with a grandchild until killed
 //   env NAME...          prints "NAME=value" or "NAME unset" for each name
 //   cwd                  prints the working directory
+//   handle 0xH...        prints "0xH open" or "0xH closed" for each (inherited handles)
 #include <windows.h>
 
 #include <cstdlib>
@@ -79,6 +80,10 @@ int main(int argc, char** argv) {
       std::string value;
       standin::Line(standin::Env(args[i].c_str(), &value) ? args[i] + "=" + value : args[i] + " unset");
     }
+    return 0;
+  }
+  if (mode == "handle") {
+    for (size_t i = 2; i < args.size(); ++i) standin::Line(standin::HandleState(args[i]));
     return 0;
   }
   if (mode == "cwd") {

@@ -1,0 +1,343 @@
+#include "jobs/enhance_job.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "dump/delete_tree.h"
+#include "game/game_contract.h"
+#include "jobs/child_process.h"
+#include "jobs/free_space_probe.h"
+#include "jobs/job_status.h"
+#include "jobs/jobs_lock.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "settings/install_layout.h"
+#include "settings/launcher_log.h"
+#include "settings/settings_store.h"
+
+namespace {
+
+enum EnhanceStepIndex {
+  kFreeSpace = 0,
+  kReadFrames = 1,
+  kUpscale = 2,
+  kTurnOn = 3,
+  kRemoveFrames = 4,
+};
+
+const wchar_t* const kStepTitles[] = {
+    L"Check free space",
+    L"Read the intro video's frames",
+    L"Upscale and encode",
+    L"Turn on enhanced files",
+    L"Remove the temporary frames",
+};
+
+// The dumped and upscaled frames of the intro at 4x and the encoder's work: 275 x 8 MiB.
+const int64_t kNeededSpace = 275LL << 23;
+const double kNeededSpaceGB = 2.1484375;  // the same, as the message shows it
+
+const DWORD kWatchIntervalMs = 500;
+const DWORD kMoveRetryMs = 1000;
+
+struct EnhancePaths {
+  std::string data;
+  std::string frames;  // what the game dumps
+  std::string up;      // what the enhancer upscales them to
+  std::string enhanced;
+  std::string video;   // the finished video the game plays
+  std::string part;    // the enhancer's output until it is complete
+  std::string nand;    // the game's Wii storage for the hidden run
+};
+
+EnhancePaths Paths() {
+  EnhancePaths p;
+  p.data = InstallLayout::DataDir();
+  p.frames = p.data + "\\cache\\frames";
+  p.up = p.frames + "\\up";
+  p.enhanced = p.data + "\\cache\\enhanced";
+  p.video = p.enhanced + "\\uisingle.mp4";
+  p.part = p.enhanced + "\\uisingle.part.mp4";
+  p.nand = p.data + "\\cache\\dumpnand";
+  return p;
+}
+
+void Activate(int step, const std::wstring& detail, float progress) {
+  SetStep(step, StepState::kActive, detail, progress);
+}
+void Done(int step, const std::wstring& detail, float progress) { SetStep(step, StepState::kDone, detail, progress); }
+
+std::wstring ExitCodeText(uint32_t code) { return std::to_wstring((int32_t)code); }
+
+// "<done> of <total> frames" and the fraction, from two counts a tool printed. A total of
+// 0 tells nothing.
+void ShowFrames(int step, unsigned done, unsigned total, const wchar_t* what) {
+  if (total == 0) return;
+  Activate(step, std::to_wstring(done) + L" of " + std::to_wstring(total) + what, (float)((double)done / total));
+}
+
+bool IsRealFolder(const std::string& path) {
+  const DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+void DeleteFilesIn(const std::string& folder) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do {
+    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileA((folder + "\\" + fd.cFileName).c_str());
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+}
+
+// [SECTION] Steps
+// Each returns false when the job ends at it (failed or cancelled).
+
+bool CheckFreeSpace(const EnhancePaths& p) {
+  Activate(kFreeSpace, kKeepDetail, kKeepProgress);
+  const int64_t free_bytes = JobFreeSpace(p.data);  // -1: unknown, which counts as enough
+  if (free_bytes >= 0 && free_bytes < kNeededSpace) {
+    wchar_t needed[32];
+    swprintf(needed, 32, L"%.2f GB", kNeededSpaceGB);
+    FailStep(kFreeSpace, std::wstring(L"About ") + needed + L" free space is needed; " +
+                             InstallLayout::FormatSize(free_bytes) + L" is free.");
+    return false;
+  }
+  Done(kFreeSpace, free_bytes >= 0 ? InstallLayout::FormatSize(free_bytes) + L" free" : L"", kKeepProgress);
+  return true;
+}
+
+bool ReadFrames(const EnhancePaths& p) {
+  Activate(kReadFrames, L"The game plays your intro video once, without sound (about a minute).", 0);
+  RemoveTemporaryFrames();
+  if (!files::IsFile(GameExePath())) {
+    FailStep(kReadFrames, L"KestraneGame.exe isn't built yet.");
+    return false;
+  }
+  DeleteTree(p.nand);
+  CreateDirectoryA(p.nand.c_str(), nullptr);
+  CreateDirectoryA(p.frames.c_str(), nullptr);  // where the game is told to write
+
+  const uint32_t code = ChildProcess::Run(GameCommandLine(), GameWorkingDir(), FrameDumpEnvironment(p.frames, p.nand),
+                                          [](const std::string& line) {
+                                            AppendJobLog(line);
+                                            unsigned done = 0, total = 0;
+                                            if (sscanf(line.c_str(), "[movie] dumped %u/%u", &done, &total) == 2)
+                                              ShowFrames(kReadFrames, done, total, L" frames");
+                                          });
+  if (CheckCancel(kReadFrames)) return false;  // the game was ended; its exit code means nothing
+  if (code != 0) {
+    FailStep(kReadFrames, L"The game stopped before the video finished (exit code " + ExitCodeText(code) + L").");
+    return false;
+  }
+  Done(kReadFrames, L"", 1);
+  return true;
+}
+
+// Puts the enhancer's output in place of the finished video. The game holds the old
+// video open while it plays, so the move waits for it to close; a cancel ends the wait.
+bool PlaceVideo(const EnhancePaths& p) {
+  // An empty output is no video, and moved over an earlier one it would lose that too.
+  if (files::FileSize(p.part) == 0) {
+    DeleteFileA(p.part.c_str());
+    return false;
+  }
+  bool waiting = false;
+  while (!MoveFileExA(p.part.c_str(), p.video.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    const DWORD error = GetLastError();
+    // Without the output (or its folder) no retry can succeed.
+    if (CancelRequested() || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return false;
+    if (!waiting) Activate(kUpscale, L"Finished: waiting for the game to close to put it in place.", 1);
+    waiting = true;
+    Sleep(kMoveRetryMs);
+  }
+  return true;
+}
+
+// What the job decides when it starts: a scale changed meanwhile applies to the next run.
+struct UpscalePlan {
+  int scale = 2;
+  std::string upscaler;  // empty when none is installed
+};
+
+UpscalePlan PlanUpscale() {
+  UpscalePlan plan;
+  plan.scale = SettingsStore::GetInt("graphics.upscale_scale") == 4 ? 4 : 2;
+  const std::string upscaler = InstallLayout::ExeDir() + "tools\\realesrgan\\realesrgan-ncnn-vulkan.exe";
+  if (files::FileSize(upscaler) > 0) plan.upscaler = upscaler;
+  return plan;
+}
+
+bool UpscaleAndEncode(const EnhancePaths& p, const UpscalePlan& plan) {
+  const std::string launcher_dir = InstallLayout::ExeDir();
+  const std::string enhancer = launcher_dir + "enhance.exe";
+  const bool has_upscaler = !plan.upscaler.empty();
+  const int scale = plan.scale;
+  const bool fast = strcmp(SettingsStore::Get("graphics.upscale_model"), "fast") == 0;
+  const std::wstring model = fast ? L"realesr-animevideov3-x" + std::to_wstring(scale) : L"realesrgan-x4plus";
+
+  const wchar_t* detail = !has_upscaler ? L"Scaling with Windows' high-quality filter (no AI upscaler installed)."
+                          : fast        ? L"AI upscaling with Real-ESRGAN (fast model)."
+                                        : L"AI upscaling with Real-ESRGAN (best quality: this takes a while).";
+  Activate(kUpscale, detail, 0);
+
+  std::wstring command = QuoteArgument(text::Utf8ToWide(enhancer)) + L" --frames " +
+                         QuoteArgument(text::Utf8ToWide(p.frames)) + L" --name uisingle --scale " +
+                         std::to_wstring(scale) + L" --out " + QuoteArgument(text::Utf8ToWide(p.part));
+  if (has_upscaler) command += L" --upscaler " + QuoteArgument(text::Utf8ToWide(plan.upscaler)) + L" --model " + model;
+
+  const uint32_t code = ChildProcess::Run(command, launcher_dir, {}, [](const std::string& line) {
+    AppendJobLog(line);
+    unsigned done = 0, total = 0;
+    char word[32] = "";
+    if (sscanf(line.c_str(), "progress %u %u %31s", &done, &total, word) == 3)
+      ShowFrames(kUpscale, done, total, strcmp(word, "upscale") == 0 ? L" frames upscaled" : L" frames encoded");
+  });
+  const bool placed = code == 0 && !CancelRequested() && PlaceVideo(p);
+  if (CheckCancel(kUpscale)) {
+    DeleteFileA(p.part.c_str());
+    return false;
+  }
+  if (placed && HasEnhancedVideo()) {
+    Done(kUpscale, InstallLayout::FormatSize(EnhancedVideoSize()), 1);
+    return true;
+  }
+  FailStep(kUpscale, L"enhance.exe failed (exit code " + ExitCodeText(code) + L").");
+  return false;
+}
+
+void TurnOnEnhancedFiles() {
+  Activate(kTurnOn, kKeepDetail, kKeepProgress);
+  SettingsStore::Set("graphics.enhanced_assets", "1");
+  SettingsStore::Flush();  // the game reads the file, maybe before the saver would write it
+  Done(kTurnOn, L"Settings > Graphics > Use enhanced files is on.", kKeepProgress);
+}
+
+void RunEnhance() {
+  const EnhancePaths p = Paths();
+  CreateDirectoryA((p.data + "\\cache").c_str(), nullptr);
+  CreateDirectoryA(p.enhanced.c_str(), nullptr);
+  const UpscalePlan plan = PlanUpscale();
+  if (!CheckFreeSpace(p)) return;
+  if (!ReadFrames(p)) return;
+  if (!UpscaleAndEncode(p, plan)) return;
+  TurnOnEnhancedFiles();
+  Activate(kRemoveFrames, kKeepDetail, kKeepProgress);
+  RemoveTemporaryFrames();
+  Done(kRemoveFrames, kKeepDetail, kKeepProgress);
+}
+
+// Unlike the setup job, `finished` means success here: the screens announce the new
+// video only then.
+void EndEnhanceJob() {
+  const bool cancel = CancelRequested();
+  if (cancel) RemoveTemporaryFrames();
+  ScopedLock lock(JobsLock());
+  JobStatus& job = Jobs().status;
+  job.running = false;
+  job.finished = !job.failed && !cancel;
+  job.cancelled = cancel;
+}
+
+DWORD WINAPI EnhanceThread(LPVOID) {
+  RunEnhance();
+  EndEnhanceJob();
+  return 0;
+}
+
+// [SECTION] Pause watcher
+
+// Holds the enhancer suspended while the game runs. Only upscaling is paused: the frame
+// dump is itself a run of the game, and the other steps are short.
+DWORD WINAPI PauseWatcher(LPVOID param) {
+  const uint32_t serial = (uint32_t)(uintptr_t)param;
+  HANDLE suspended = nullptr;  // the tool job this watcher suspended, until it resumes or forgets it
+  for (;;) {
+    {
+      ScopedLock lock(JobsLock());
+      JobsShared& jobs = Jobs();
+      // A later job means ours ended, and with it the tool it may have had suspended.
+      if (jobs.job_serial != serial) return 0;
+      JobStatus& job = jobs.status;
+      HANDLE tool = jobs.tool_job;
+      const bool pause = job.running && job.kind == kJobEnhance && job.steps.size() > kUpscale &&
+                         job.steps[kUpscale].state == StepState::kActive && tool != nullptr &&
+                         jobs.game_process != nullptr && jobs.cancel_request.load() == 0;
+      if (!(suspended != nullptr && pause && suspended == tool)) {
+        // A job that has left the slot is forgotten untouched: its processes have ended.
+        if (suspended != nullptr && suspended == tool) SuspendToolProcesses(tool, false);
+        suspended = pause ? tool : nullptr;
+        if (pause) SuspendToolProcesses(tool, true);
+      }
+      job.paused = suspended != nullptr;
+      if (!job.running) return 0;
+    }
+    Sleep(kWatchIntervalMs);
+  }
+}
+
+}  // namespace
+
+// [SECTION] Interface
+
+void StartEnhanceJob() {
+  JobStatus fresh;
+  fresh.kind = kJobEnhance;
+  fresh.title = L"Enhancing your intro video";
+  fresh.subtitle =
+      L"Your own intro video is upscaled on this PC and kept next to your settings. The disc dump is only read.";
+  for (const wchar_t* title : kStepTitles) {
+    SetupStep step;
+    step.title = title;
+    fresh.steps.push_back(step);
+  }
+  uint32_t serial = 0;
+  if (!BeginJob(fresh, &serial)) return;  // a setup or enhancement job is working
+  HANDLE thread = CreateThread(nullptr, 0, EnhanceThread, nullptr, 0, nullptr);
+  if (!thread) {
+    // Without its thread the job would show as running forever.
+    FailStep(kFreeSpace, L"Couldn't start the enhancement job.");
+    EndEnhanceJob();
+    return;
+  }
+  CloseHandle(thread);
+  HANDLE watcher = CreateThread(nullptr, 0, PauseWatcher, (LPVOID)(uintptr_t)serial, 0, nullptr);
+  if (watcher)
+    CloseHandle(watcher);
+  else
+    LogLine("[launcher] couldn't start the pause watcher: the enhancer will run on while the game plays");
+}
+
+int64_t EnhancedVideoSize() { return files::FileSize(Paths().video); }
+
+bool HasEnhancedVideo() { return EnhancedVideoSize() > 0; }
+
+void RemoveTemporaryFrames() {
+  const EnhancePaths p = Paths();
+  // Never through a link: a junction in place of a frames folder must not cost the
+  // player the files it points at.
+  if (!IsRealFolder(p.frames)) {
+    RemoveDirectoryA(p.frames.c_str());  // a link: only the link goes
+    return;
+  }
+  if (IsRealFolder(p.up)) DeleteFilesIn(p.up);
+  RemoveDirectoryA(p.up.c_str());
+  DeleteFilesIn(p.frames);
+  RemoveDirectoryA(p.frames.c_str());
+}
+
+bool RemoveEnhancedVideo() {
+  RemoveTemporaryFrames();
+  bool deleted = true;
+  if (HasEnhancedVideo()) {
+    const std::string video = Paths().video;
+    deleted = DeleteFileA(video.c_str()) != FALSE;
+    if (!deleted) LogLine("[launcher] couldn't delete %s (Windows error %lu)", video.c_str(), GetLastError());
+  }
+  SettingsStore::Set("graphics.enhanced_assets", "0");
+  return deleted;
+}

@@ -1,0 +1,23 @@
+// The intro-video enhancement: the built game plays its intro once, hidden and muted, to
+// dump the video's frames; enhance.exe (with the Real-ESRGAN upscaler when one is
+// installed) upscales them and encodes a new video, which the game plays instead of the
+// disc's once graphics.enhanced_assets is on. Progress goes to the job record
+// (job_status.h) with kind kJobEnhance. Upscaling is long and takes the GPU, so while
+// the player plays, a watcher keeps the enhancer and everything it started suspended.
+#pragma once
+
+#include <cstdint>
+
+// Starts the job and its pause watcher unless a setup or enhancement job is running.
+void StartEnhanceJob();
+
+// The finished video is in place with a size above 0 bytes.
+bool HasEnhancedVideo();
+// Its size in bytes, or -1 when it can't be read.
+int64_t EnhancedVideoSize();
+// Undoes the job: removes the temporary frames, deletes the video and turns
+// graphics.enhanced_assets off. False when the video was there but couldn't be deleted
+// (a running game holds it).
+bool RemoveEnhancedVideo();
+// Deletes the frames the game dumped and those the enhancer upscaled, then their folders.
+void RemoveTemporaryFrames();

@@ -1,0 +1,377 @@
+// The intro-video enhancement end to end: the test build of the launcher run as
+// "--enhance" in an install folder with the stand-in game and the stand-in enhancer, and
+// in process for removing its result.
+#include "jobs/enhance_job.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <thread>
+
+#include "jobs/child_process.h"
+#include "platform/text.h"
+#include "settings/settings_store.h"
+#include "tests/fixtures/dump_fixture.h"
+#include "tests/jobs/jobs_test_support.h"
+#include "tests/settings/settings_test_fixture.h"
+#include "tests/support/folder_link.h"
+#include "tests/support/temp_folder.h"
+
+using jobstest::FinalStates;
+using jobstest::Lines;
+using testsupport::ChildResult;
+using testsupport::PathExists;
+using testsupport::ReadFile;
+using testsupport::WriteFile;
+
+namespace {
+
+const std::vector<std::string> kTitles = {
+    "Check free space", "Read the intro video's frames", "Upscale and encode", "Turn on enhanced files",
+    "Remove the temporary frames",
+};
+const char kOldVideo[] = "the video of an earlier run";
+const char kNoUpscaler[] = "Scaling with Windows' high-quality filter (no AI upscaler installed).";
+const char kWaiting[] = "Upscale and encode: active Finished: waiting for the game to close to put it in place.";
+
+// A launcher install (test build) with the stand-in game and enhancer next to it, and a
+// player profile whose game data folder is the default one under its home folder. Every
+// run has exactly the free space the job needs.
+class EnhanceJobTest : public testsupport::TempFolderTest {
+ protected:
+  void SetUp() override {
+    ASSERT_NE("", fixtures::MakeInstall(Install()));
+    ASSERT_TRUE(fixtures::AddTool(Install(), "KestraneGame.exe", "standin_game.exe"));
+    ASSERT_TRUE(fixtures::AddTool(Install(), "enhance.exe", "standin_enhance.exe"));
+    options_ = fixtures::LauncherOptions(Path("profile"));
+    options_.env.push_back({"KESTRANE_TEST_FREE_SPACE", "2306867200"});
+    options_.env.push_back({"KESTRANE_GAME_EXE", ""});
+  }
+
+  std::string Install() const { return Path("install"); }
+  std::string Data() const { return Path("profile\\home\\Games\\Kestrane"); }
+  std::string Frames() const { return Data() + "\\cache\\frames"; }
+  std::string Video() const { return Data() + "\\cache\\enhanced\\uisingle.mp4"; }
+  std::string Part() const { return Data() + "\\cache\\enhanced\\uisingle.part.mp4"; }
+  std::string SettingsFile() const { return Path("profile\\local\\Kestrane\\settings.ini"); }
+
+  void SteerGame(const std::string& lines) { WriteFile(Install() + "\\game.steer", lines); }
+  void SteerEnhancer(const std::string& lines) { WriteFile(Install() + "\\enhance.steer", lines); }
+  void SetEnv(const std::string& name, const std::string& value) { options_.env.push_back({name, value}); }
+  std::string EnhancerGot() const { return ReadFile(Install() + "\\enhance.received"); }
+
+  ChildResult Enhance(const std::string& exe = "Kestrane.exe", const std::vector<std::string>& args = {"--enhance"}) {
+    ChildResult r = testsupport::RunChild(Install() + "\\" + exe, args, options_);
+    EXPECT_TRUE(r.started);
+    EXPECT_FALSE(r.timed_out);
+    return r;
+  }
+  std::map<std::string, std::string> States(const ChildResult& r) const { return FinalStates(r.out, kTitles); }
+
+  // The job stopped at `step` with `text` (a state word and the detail), later steps
+  // never ran, and an earlier video and the setting stayed as they were.
+  void ExpectEndedAt(const ChildResult& r, int step, const std::string& text, bool cancelled = false) {
+    std::map<std::string, std::string> states = States(r);
+    EXPECT_EQ(text, states[kTitles[step]]) << r.out;
+    for (size_t later = step + 1; later < kTitles.size(); ++later) EXPECT_EQ("pending ", states[kTitles[later]]);
+    EXPECT_NE(std::string::npos, r.out.find(cancelled ? "\nfinished 0 failed 0 cancelled 1\n"
+                                                      : "\nfinished 0 failed 1 cancelled 0\n"))
+        << r.out;
+    EXPECT_EQ(kOldVideo, ReadFile(Video()));
+    EXPECT_EQ(std::string::npos, ReadFile(SettingsFile()).find("enhanced_assets = 1"));
+  }
+
+  testsupport::ChildOptions options_;
+};
+
+bool Has(const std::string& out, const std::string& line) { return out.find("\n" + line + "\n") != std::string::npos; }
+
+// [SECTION] Success
+
+TEST_F(EnhanceJobTest, TheVideoIsMadePutInPlaceAndTurnedOn) {
+  // Frames and saves of an earlier failed run: the game's new dump must be all the
+  // enhancer sees, and the hidden game starts from an empty NAND.
+  WriteFile(Frames() + "\\frame_09999.png", "stale");
+  WriteFile(Frames() + "\\up\\frame_09999.png", "stale");
+  WriteFile(Data() + "\\cache\\dumpnand\\title\\save.bin", "an earlier run's save");
+  SteerGame("dump_frames=24\ndump_frame_ms=40\n");
+  SteerEnhancer("start_ms=600\n");
+
+  ChildResult r = Enhance();
+  EXPECT_EQ(0u, r.exit_code) << r.out;
+  std::map<std::string, std::string> states = States(r);
+  EXPECT_EQ("done 2.15 GB free", states[kTitles[0]]);  // exactly what the job needs
+  EXPECT_EQ("done ", states[kTitles[1]]);
+  EXPECT_EQ("done 4 KB", states[kTitles[2]]);
+  EXPECT_EQ("done Settings > Graphics > Use enhanced files is on.", states[kTitles[3]]);
+  EXPECT_EQ("done ", states[kTitles[4]]);
+  EXPECT_EQ("finished 1 failed 0 cancelled 0", Lines(r.out).back());
+  EXPECT_NE(std::string::npos, r.out.find(" of 24 frames\n")) << r.out;
+  EXPECT_TRUE(Has(r.out, std::string("Upscale and encode: active ") + kNoUpscaler)) << r.out;
+
+  EXPECT_EQ(std::string(5000, 'v'), ReadFile(Video()));
+  EXPECT_FALSE(PathExists(Part()));
+  EXPECT_FALSE(PathExists(Frames()));
+  EXPECT_NE(std::string::npos, testsupport::Lf(ReadFile(SettingsFile())).find("[graphics]\nenhanced_assets = 1\n"));
+  // Without an upscaler there is no --upscaler and no --model; the default scale is 2.
+  EXPECT_EQ("[arg] " + Install() + "\\enhance.exe\n[arg] --frames\n[arg] " + Frames() +
+                "\n[arg] --name\n[arg] uisingle\n[arg] --scale\n[arg] 2\n[arg] --out\n[arg] " + Part() + "\n",
+            EnhancerGot().substr(0, EnhancerGot().find("[cwd]")));
+  EXPECT_NE(std::string::npos, EnhancerGot().find("[cwd] " + Install())) << EnhancerGot();
+  EXPECT_NE(std::string::npos, EnhancerGot().find("[frames] 24\n")) << EnhancerGot();
+  EXPECT_NE(std::string::npos, ReadFile(Install() + "\\received.txt").find("[cwd] " + Install()));
+}
+
+TEST_F(EnhanceJobTest, TheUpscalerGetsTheModelAndScaleTheSettingsAskFor) {
+  WriteFile(Install() + "\\tools\\realesrgan\\realesrgan-ncnn-vulkan.exe", "upscaler");
+  // A progress line without a total tells nothing; the step's first detail stays.
+  SteerEnhancer("line=progress 7 0 upscale\nstart_ms=600\nframe_ms=30\n");
+  struct Case {
+    const char* model;
+    const char* scale;
+    const char* passed_scale;
+    const char* passed_model;
+    const char* detail;
+  } cases[] = {
+      {"fast", "4", "4", "realesr-animevideov3-x4", "AI upscaling with Real-ESRGAN (fast model)."},
+      {"fast", "3", "2", "realesr-animevideov3-x2", "AI upscaling with Real-ESRGAN (fast model)."},
+      {"realesrgan", "4", "4", "realesrgan-x4plus", "AI upscaling with Real-ESRGAN (best quality: this takes a while)."},
+  };
+  for (const Case& c : cases) {
+    WriteFile(SettingsFile(), std::string("[graphics]\nupscale_model = ") + c.model + "\nupscale_scale = " + c.scale + "\n");
+    ChildResult r = Enhance();
+    EXPECT_EQ(0u, r.exit_code) << r.out;
+    EXPECT_TRUE(Has(r.out, std::string("Upscale and encode: active ") + c.detail)) << r.out;
+    EXPECT_EQ(std::string::npos, r.out.find(" of 0 frames")) << r.out;
+    EXPECT_NE(std::string::npos, r.out.find(" of 24 frames upscaled\n")) << r.out;
+    EXPECT_NE(std::string::npos, r.out.find(" of 24 frames encoded\n")) << r.out;
+    EXPECT_NE(std::string::npos, EnhancerGot().find(std::string("\n[arg] --scale\n[arg] ") + c.passed_scale + "\n"));
+    EXPECT_NE(std::string::npos,
+              EnhancerGot().find("\n[arg] --upscaler\n[arg] " + Install() +
+                                 "\\tools\\realesrgan\\realesrgan-ncnn-vulkan.exe\n[arg] --model\n[arg] " +
+                                 c.passed_model + "\n"))
+        << c.model << " " << c.scale << "\n"
+        << EnhancerGot();
+  }
+  // An empty upscaler file is no upscaler.
+  WriteFile(Install() + "\\tools\\realesrgan\\realesrgan-ncnn-vulkan.exe", "");
+  ChildResult r = Enhance();
+  EXPECT_TRUE(Has(r.out, std::string("Upscale and encode: active ") + kNoUpscaler)) << r.out;
+  EXPECT_EQ(std::string::npos, EnhancerGot().find("--upscaler"));
+}
+
+// [SECTION] Failures
+
+TEST_F(EnhanceJobTest, AFailedRunKeepsTheEarlierVideo) {
+  WriteFile(Video(), kOldVideo);
+  SetEnv("KESTRANE_TEST_FREE_SPACE", "2306867199");
+  ExpectEndedAt(Enhance(), 0, "FAILED About 2.15 GB free space is needed; 2.15 GB is free.");
+  SetEnv("KESTRANE_TEST_FREE_SPACE", "2306867200");
+
+  SteerGame("dump_exit=94\n");
+  ExpectEndedAt(Enhance(), 1, "FAILED The game stopped before the video finished (exit code 94).");
+  EXPECT_TRUE(PathExists(Frames() + "\\frame_00024.png"));  // kept until the next run
+  SteerGame("");
+
+  SteerEnhancer("exit=5\n");
+  ExpectEndedAt(Enhance(), 2, "FAILED enhance.exe failed (exit code 5).");
+  // An enhancer that says it succeeded but left no video, or an empty one, succeeded at
+  // nothing: the earlier video stays and the job says so.
+  SteerEnhancer("output_bytes=none\n");
+  ExpectEndedAt(Enhance(), 2, "FAILED enhance.exe failed (exit code 0).");
+  SteerEnhancer("output_bytes=0\n");
+  ExpectEndedAt(Enhance(), 2, "FAILED enhance.exe failed (exit code 0).");
+  EXPECT_FALSE(PathExists(Part()));
+
+  DeleteFileA((Install() + "\\KestraneGame.exe").c_str());
+  ExpectEndedAt(Enhance(), 1, "FAILED KestraneGame.exe isn't built yet.");
+}
+
+// [SECTION] Cancel
+
+TEST_F(EnhanceJobTest, CancelEndsTheToolsRemovesTheFramesAndKeepsTheEarlierVideo) {
+  ASSERT_TRUE(fixtures::AddTool(Install(), "job_probe.exe", "job_probe.exe"));
+  WriteFile(Video(), kOldVideo);
+  SteerGame("dump_frames=1000\ndump_frame_ms=20\n");
+  ChildResult dump = Enhance("job_probe.exe", {"enhance", "[movie] dumped 5/"});
+  ExpectEndedAt(dump, 1, "FAILED Cancelled. Your current game stays as it is.", true);
+  EXPECT_FALSE(PathExists(Frames()));
+  size_t at = dump.out.find("\n[movie] pid ");
+  ASSERT_NE(std::string::npos, at) << dump.out;
+  if (HANDLE game = OpenProcess(SYNCHRONIZE, FALSE, (DWORD)atol(dump.out.c_str() + at + 13))) {
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(game, 5000)) << "the hidden game still runs";
+    CloseHandle(game);
+  }
+
+  SteerGame("");
+  SteerEnhancer("frame_ms=50\n");
+  ChildResult upscale = Enhance("job_probe.exe", {"enhance", "progress 3 "});
+  ExpectEndedAt(upscale, 2, "FAILED Cancelled. Your current game stays as it is.", true);
+  EXPECT_FALSE(PathExists(Frames()));
+  EXPECT_FALSE(PathExists(Part()));
+}
+
+// [SECTION] The game
+
+TEST_F(EnhanceJobTest, ThePlayTestShowsTheEnhancerAndItsChildPausedWhileTheGamePlays) {
+  SetEnv("KESTRANE_ENHANCE_PLAYTEST", "4");
+  SteerGame("dump_frames=200\ndump_frame_ms=1\n");  // plays, when started to play, until ended
+  SteerEnhancer("frame_ms=25\n");
+  ChildResult r = Enhance();
+  EXPECT_EQ(0u, r.exit_code) << r.out;
+
+  std::vector<std::string> playing, after;
+  for (const std::string& line : Lines(r.out)) {
+    if (line.rfind("playtest playing: ", 0) == 0) playing.push_back(line.substr(18));
+    if (line.rfind("playtest after: ", 0) == 0) after.push_back(line.substr(16));
+  }
+  ASSERT_EQ(4u, playing.size()) << r.out;
+  ASSERT_EQ(10u, after.size()) << r.out;
+  // Paused from the first line on, and the upscaling stands still the whole time.
+  EXPECT_EQ(0u, playing[0].rfind("game 1 paused 1 upscale 0.", 0)) << r.out;
+  for (const std::string& line : playing) EXPECT_EQ(playing[0], line) << r.out;
+  std::set<std::string> progress_after;
+  for (const std::string& line : after) {
+    EXPECT_EQ(0u, line.rfind("game 0 paused 0 upscale ", 0)) << r.out;
+    progress_after.insert(line.substr(24));
+  }
+  EXPECT_GE(progress_after.size(), 3u) << r.out;
+  EXPECT_EQ("done 4 KB", States(r)[kTitles[2]]);
+
+  // Both stalled from the inside for about as long as the game played.
+  const std::string pauses = ReadFile(Install() + "\\enhance.pauses");
+  for (const char* who : {"enhancer", "child"}) {
+    bool long_stall = false;
+    for (const std::string& line : Lines(pauses))
+      if (line.rfind(std::string(who) + " stalled ", 0) == 0 && atol(line.c_str() + strlen(who) + 9) >= 2500)
+        long_stall = true;
+    EXPECT_TRUE(long_stall) << who << " was never suspended:\n" << pauses;
+  }
+}
+
+// The player's game, started outside the launcher, playing the enhanced intro.
+class PlayerGame {
+ public:
+  explicit PlayerGame(const testsupport::ChildOptions& options, const std::string& exe) {
+    std::wstring command = QuoteArgument(text::Utf8ToWide(exe));
+    std::wstring block = BuildEnvironmentBlock(options.env);
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW,
+                       &block[0], nullptr, &si, &pi)) {
+      CloseHandle(pi.hThread);
+      process_ = pi.hProcess;
+    }
+  }
+  ~PlayerGame() { Quit(); }
+  bool started() const { return process_ != nullptr; }
+  void Quit() {
+    if (!process_) return;
+    TerminateProcess(process_, 0);
+    WaitForSingleObject(process_, 10000);
+    CloseHandle(process_);
+    process_ = nullptr;
+  }
+
+ private:
+  HANDLE process_ = nullptr;
+};
+
+bool WaitForText(const std::string& path, const std::string& text, unsigned timeout_ms) {
+  for (ULONGLONG until = GetTickCount64() + timeout_ms; GetTickCount64() < until; Sleep(50))
+    if (ReadFile(path).find(text) != std::string::npos) return true;
+  return false;
+}
+
+TEST_F(EnhanceJobTest, TheNewVideoWaitsForAGamePlayingTheOldOne) {
+  WriteFile(Video(), kOldVideo);
+  WriteFile(SettingsFile(), "[graphics]\nenhanced_assets = 1\n");
+  PlayerGame game(options_, Install() + "\\KestraneGame.exe");
+  ASSERT_TRUE(game.started());
+  ASSERT_TRUE(WaitForText(Install() + "\\received.txt", "[video] " + Video() + " open", 30000))
+      << ReadFile(Install() + "\\received.txt");
+
+  options_.stdout_file = Path("enhance.out");
+  ChildResult r;
+  std::thread launcher([&] { r = Enhance(); });
+  const bool waited = WaitForText(options_.stdout_file, kWaiting, 60000);
+  Sleep(2500);  // a couple of retries
+  const std::string while_held = ReadFile(options_.stdout_file);
+  const std::string video_while_held = ReadFile(Video());
+  game.Quit();
+  launcher.join();
+
+  EXPECT_TRUE(waited) << ReadFile(options_.stdout_file);
+  EXPECT_EQ(std::string::npos, while_held.find("finished ")) << while_held;
+  EXPECT_EQ(kOldVideo, video_while_held);
+  const std::string out = testsupport::Lf(ReadFile(options_.stdout_file));
+  EXPECT_EQ(0u, r.exit_code) << out;
+  EXPECT_EQ("done 4 KB", FinalStates(out, kTitles)[kTitles[2]]) << out;
+  EXPECT_EQ(std::string(5000, 'v'), ReadFile(Video()));
+}
+
+// [SECTION] Removing the result
+
+class RemoveEnhancedVideoTest : public SettingsTest {
+ protected:
+  void SetUp() override {
+    SettingsTest::SetUp();
+    SettingsStore::Set("launcher.data_dir", Path("data").c_str());
+  }
+  std::string Video() const { return Path("data\\cache\\enhanced\\uisingle.mp4"); }
+  std::string Frames() const { return Path("data\\cache\\frames"); }
+};
+
+TEST_F(RemoveEnhancedVideoTest, UndoesTheVideoAndTheSetting) {
+  WriteFile(Video(), "video");
+  WriteFile(Frames() + "\\frame_00001.png", "frame");
+  WriteFile(Frames() + "\\up\\frame_00001.png", "upscaled");
+  SettingsStore::Set("graphics.enhanced_assets", "1");
+  EXPECT_TRUE(HasEnhancedVideo());
+  EXPECT_EQ(5, EnhancedVideoSize());
+
+  EXPECT_TRUE(RemoveEnhancedVideo());
+  EXPECT_FALSE(PathExists(Video()));
+  EXPECT_FALSE(PathExists(Frames()));
+  EXPECT_EQ(0, SettingsStore::GetInt("graphics.enhanced_assets"));
+  EXPECT_FALSE(HasEnhancedVideo());
+  EXPECT_EQ(-1, EnhancedVideoSize());
+  EXPECT_TRUE(RemoveEnhancedVideo());  // nothing left to delete
+
+  // A game playing it keeps the file; the game won't use it again.
+  WriteFile(Video(), "video");
+  SettingsStore::Set("graphics.enhanced_assets", "1");
+  HANDLE held = CreateFileA(Video().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, held);
+  EXPECT_FALSE(RemoveEnhancedVideo());
+  CloseHandle(held);
+  EXPECT_EQ(0, SettingsStore::GetInt("graphics.enhanced_assets"));
+  // An empty file is no video.
+  WriteFile(Video(), "");
+  EXPECT_FALSE(HasEnhancedVideo());
+}
+
+TEST_F(RemoveEnhancedVideoTest, FramesAreNeverRemovedThroughALink) {
+  WriteFile(Path("mine\\up\\keep.png"), "the player's");
+  WriteFile(Path("mine\\keep.png"), "the player's");
+  testsupport::MakeFolders(Path("data\\cache"));
+  if (!testsupport::MakeFolderLink(Frames(), Path("mine"))) GTEST_SKIP() << "no folder links here";
+  RemoveTemporaryFrames();
+  testsupport::RemoveFolderLink(Frames());
+  EXPECT_EQ("the player's", ReadFile(Path("mine\\keep.png")));
+  EXPECT_EQ("the player's", ReadFile(Path("mine\\up\\keep.png")));
+
+  WriteFile(Frames() + "\\frame_00001.png", "frame");
+  if (!testsupport::MakeFolderLink(Frames() + "\\up", Path("mine"))) GTEST_SKIP() << "no folder links here";
+  RemoveTemporaryFrames();
+  testsupport::RemoveFolderLink(Frames() + "\\up");
+  EXPECT_EQ("the player's", ReadFile(Path("mine\\keep.png")));
+  EXPECT_FALSE(PathExists(Frames() + "\\frame_00001.png"));
+}
+
+}  // namespace
