@@ -65,18 +65,13 @@ std::string ReadProbeId(const std::string& boot_bin) {
 
 // dtk has been seen to write some tiny files as empty ones; the log shows which.
 void LogEmptyFiles(const std::string& folder) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return;
-  do {
-    if (strcmp(fd.cFileName, ".") == 0 || strcmp(fd.cFileName, "..") == 0) continue;
-    if (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
-    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-      LogEmptyFiles(folder + "\\" + fd.cFileName);
-    else if (fd.nFileSizeHigh == 0 && fd.nFileSizeLow == 0)
-      LogLine("[launcher] disc image: %s\\%s came out empty (dtk tiny-file quirk?)", folder.c_str(), fd.cFileName);
-  } while (FindNextFileA(h, &fd));
-  FindClose(h);
+  for (const files::FolderEntry& e : files::ListFolder(folder)) {
+    if (e.link) continue;
+    if (e.folder)
+      LogEmptyFiles(folder + "\\" + e.name);
+    else if (e.size == 0)
+      LogLine("[launcher] disc image: %s\\%s came out empty (dtk tiny-file quirk?)", folder.c_str(), e.name.c_str());
+  }
 }
 
 }  // namespace

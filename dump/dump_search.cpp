@@ -38,10 +38,9 @@ bool LooksLikeDisc(const std::string& folder) {
   return false;
 }
 
-bool IsSkipped(const WIN32_FIND_DATAA& fd) {
-  if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-    return true;
-  const char* name = fd.cFileName;
+bool IsSkipped(const files::FolderEntry& e) {
+  if (!e.folder || e.link) return true;
+  const char* name = e.name.c_str();
   return name[0] == '$' || name[0] == '.' || text::EqualsNoCase(name, "node_modules") ||
          text::EqualsNoCase(name, "AppData");
 }
@@ -56,13 +55,10 @@ void ScanFolder(const std::string& folder, int depth, std::vector<std::string>* 
   }
   // Sub-folders would be one level too deep; listing them costs more than all the rest.
   if (depth == 0) return;
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return;
-  do {
-    if (!IsSkipped(fd)) ScanFolder(folder + "\\" + fd.cFileName, depth - 1, found);
-  } while (found->size() <= kFoundCap && FindNextFileA(h, &fd));
-  FindClose(h);
+  for (const files::FolderEntry& e : files::ListFolder(folder)) {
+    if (found->size() > kFoundCap) break;
+    if (!IsSkipped(e)) ScanFolder(folder + "\\" + e.name, depth - 1, found);
+  }
 }
 
 // The dump chosen before: the setting, else the folder above dump.ini's files folder.

@@ -157,17 +157,13 @@ std::string FindCrashReport(const RunRecord& run) {
   const int64_t last = first + run.seconds / 60 + 2;
 
   const std::string folder = LogsFolder();
-  WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA((folder + "\\crash_*.txt").c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) return std::string();
   std::string best;
-  do {
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    const int64_t stamp = strlen(found.cFileName) > 6 ? MinuteStamp(found.cFileName + 6) : -1;
+  for (const files::FolderEntry& e : files::ListFolder(folder, "crash_*.txt")) {
+    if (e.folder) continue;
+    const int64_t stamp = e.name.size() > 6 ? MinuteStamp(e.name.c_str() + 6) : -1;
     if (stamp < first || stamp > last) continue;
-    if (best.empty() || strcmp(found.cFileName, best.c_str()) > 0) best = found.cFileName;
-  } while (FindNextFileA(find, &found));
-  FindClose(find);
+    if (best.empty() || strcmp(e.name.c_str(), best.c_str()) > 0) best = e.name;
+  }
   return best.empty() ? std::string() : folder + "\\" + best;
 }
 

@@ -79,19 +79,9 @@ void ShowFrames(int step, unsigned done, unsigned total, const wchar_t* what) {
   Activate(step, std::to_wstring(done) + L" of " + std::to_wstring(total) + what, (float)((double)done / total));
 }
 
-bool IsRealFolder(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
 void DeleteFilesIn(const std::string& folder) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return;
-  do {
-    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileA((folder + "\\" + fd.cFileName).c_str());
-  } while (FindNextFileA(h, &fd));
-  FindClose(h);
+  for (const files::FolderEntry& e : files::ListFolder(folder))
+    if (!e.folder) DeleteFileA((folder + "\\" + e.name).c_str());
 }
 
 // [SECTION] Steps
@@ -320,11 +310,11 @@ void RemoveTemporaryFrames() {
   const EnhancePaths p = Paths();
   // Never through a link: a junction in place of a frames folder must not cost the
   // player the files it points at.
-  if (!IsRealFolder(p.frames)) {
+  if (!files::IsPlainFolder(p.frames)) {
     RemoveDirectoryA(p.frames.c_str());  // a link: only the link goes
     return;
   }
-  if (IsRealFolder(p.up)) DeleteFilesIn(p.up);
+  if (files::IsPlainFolder(p.up)) DeleteFilesIn(p.up);
   RemoveDirectoryA(p.up.c_str());
   DeleteFilesIn(p.frames);
   RemoveDirectoryA(p.frames.c_str());

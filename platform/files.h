@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace files {
 
@@ -13,5 +14,17 @@ bool IsFolder(const std::string& path);
 int64_t FileSize(const std::string& path);
 // Reads a whole file in binary; false when it cannot be opened.
 bool ReadAll(const std::string& path, std::string* bytes);
+// A folder that is not a junction or symbolic link: safe to walk into or empty.
+bool IsPlainFolder(const std::string& path);
+
+struct FolderEntry {
+  std::string name;
+  bool folder = false;
+  bool link = false;  // a reparse point (junction or symbolic link): never walk into it
+  int64_t size = 0;
+};
+// The entries of `folder` whose names match `pattern`, in the file system's order,
+// without "." and "..". Empty when the folder can't be listed.
+std::vector<FolderEntry> ListFolder(const std::string& folder, const char* pattern = "*");
 
 }  // namespace files

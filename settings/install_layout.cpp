@@ -106,19 +106,11 @@ std::string FileDate(const std::string& path) {
 
 static int64_t FolderSizeAt(const std::string& folder, int level) {
   if (level > 12) return 0;
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return 0;
   int64_t total = 0;
-  do {
-    if (strcmp(fd.cFileName, ".") == 0 || strcmp(fd.cFileName, "..") == 0) continue;
-    if (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
-    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-      total += FolderSizeAt(folder + "\\" + fd.cFileName, level + 1);
-    else
-      total += ((int64_t)fd.nFileSizeHigh << 32) | fd.nFileSizeLow;
-  } while (FindNextFileA(h, &fd));
-  FindClose(h);
+  for (const files::FolderEntry& e : files::ListFolder(folder)) {
+    if (e.link) continue;
+    total += e.folder ? FolderSizeAt(folder + "\\" + e.name, level + 1) : e.size;
+  }
   return total;
 }
 
