@@ -274,7 +274,7 @@ DWORD WINAPI PauseWatcher(LPVOID param) {
 
 // [SECTION] Interface
 
-void StartEnhanceJob() {
+bool StartEnhanceJob() {
   JobStatus fresh;
   fresh.kind = kJobEnhance;
   fresh.title = L"Enhancing your intro video";
@@ -286,13 +286,13 @@ void StartEnhanceJob() {
     fresh.steps.push_back(step);
   }
   uint32_t serial = 0;
-  if (!BeginJob(fresh, &serial)) return;  // a setup or enhancement job is working
+  if (!BeginJob(fresh, &serial)) return false;  // a setup or enhancement job is working
   HANDLE thread = CreateThread(nullptr, 0, EnhanceThread, nullptr, 0, nullptr);
   if (!thread) {
     // Without its thread the job would show as running forever.
     FailStep(kFreeSpace, L"Couldn't start the enhancement job.");
     EndEnhanceJob();
-    return;
+    return true;
   }
   CloseHandle(thread);
   HANDLE watcher = CreateThread(nullptr, 0, PauseWatcher, (LPVOID)(uintptr_t)serial, 0, nullptr);
@@ -300,6 +300,7 @@ void StartEnhanceJob() {
     CloseHandle(watcher);
   else
     LogLine("[launcher] couldn't start the pause watcher: the enhancer will run on while the game plays");
+  return true;
 }
 
 int64_t EnhancedVideoSize() { return files::FileSize(Paths().video); }

@@ -8,8 +8,9 @@
 
 #include <cstdint>
 
-// Starts the job and its pause watcher unless a setup or enhancement job is running.
-void StartEnhanceJob();
+// Starts the job and its pause watcher unless a setup or enhancement job is running;
+// false when one was, so nothing started.
+bool StartEnhanceJob();
 
 // The finished video is in place with a size above 0 bytes.
 bool HasEnhancedVideo();

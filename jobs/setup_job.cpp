@@ -243,7 +243,7 @@ DWORD WINAPI SetupThread(LPVOID param) {
 
 }  // namespace
 
-void StartSetupJob(const std::string& dumpPath, bool rebuild) {
+bool StartSetupJob(const std::string& dumpPath, bool rebuild) {
   JobStatus fresh;
   fresh.kind = kJobSetup;
   fresh.title = rebuild ? L"Rebuilding Kestrane" : L"Getting Kestrane ready";
@@ -253,17 +253,18 @@ void StartSetupJob(const std::string& dumpPath, bool rebuild) {
     step.title = title;
     fresh.steps.push_back(step);
   }
-  if (!BeginJob(fresh)) return;  // a setup or enhancement job is working
+  if (!BeginJob(fresh)) return false;  // a setup or enhancement job is working
   SetupRequest* request = new SetupRequest{dumpPath, rebuild};
   HANDLE thread = CreateThread(nullptr, 0, SetupThread, request, 0, nullptr);
   if (thread) {
     CloseHandle(thread);
-    return;
+    return true;
   }
   // Without its thread the job would show as running forever.
   delete request;
   FailStep(kFindDump, L"Couldn't start the setup job.");
   EndJob(true);
+  return true;
 }
 
 int RunSetupFromConsole(const std::string& dumpPath, bool rebuild) {

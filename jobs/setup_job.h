@@ -8,7 +8,8 @@
 
 // Starts the job for the dump at `dumpPath` unless a job is running already. Without
 // `rebuild` an installed game is kept and only the dump is checked and indexed again.
-void StartSetupJob(const std::string& dumpPath, bool rebuild);
+// False when another job was running, so nothing started.
+bool StartSetupJob(const std::string& dumpPath, bool rebuild);
 
 // The "--setup" console mode: runs the job, prints its progress, and on failure the job
 // log. Returns the process exit status, 0 or 1.
