@@ -3,9 +3,12 @@
 #include <cmath>
 #include <functional>
 
+#include "launcher/disc_chooser_screen.h"
 #include "launcher/home_screen.h"
+#include "launcher/job_progress_screen.h"
 #include "launcher/launcher_state.h"
 #include "launcher/navigation.h"
+#include "launcher/settings_screen.h"
 #include "ui/backdrop.h"
 #include "ui/context.h"
 #include "ui/draw.h"
@@ -110,8 +113,13 @@ void Frame(Gdiplus::Graphics* g, int width, int height, const ui::Input& input) 
       HomeScreen();
       break;
     case ScreenId::DiscChooser:
+      DiscChooserScreen();
+      break;
     case ScreenId::JobProgress:
+      JobProgressScreen();
+      break;
     case ScreenId::Settings:
+      SettingsScreen();
       break;
   }
   st.stamp_end = Stamp();

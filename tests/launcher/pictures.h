@@ -1,0 +1,54 @@
+// The launcher's pictures: every screen state the screens are judged by, made with the
+// real program (the test build, so a fixture dump verifies) in install folders with the
+// stand-in tools, at the four window sizes, as PNGs in build/launcher_shots/<w>x<h>/.
+//
+// Each screen's states live in a pictures_<screen>.cpp that registers a maker; the maker
+// builds its scenes and shoots them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tests/support/child_run.h"
+
+namespace pictures {
+
+struct Size {
+  int width, height;
+};
+// 1280 x 720, 1920 x 1080, 1280 x 800 (16:10 handhelds) and 1024 x 576 (the minimum).
+const std::vector<Size>& Sizes();
+// "1280x720".
+std::string SizeName(const Size& size);
+
+// An install of the test build as Kestrane.exe in a source checkout (with the fonts, the
+// stand-in import.exe, Python, zig, game and enhancer and the probe), and a player
+// profile of its own.
+struct Scene {
+  std::string root;     // the scene's folder
+  std::string install;  // root\checkout\bin, holding Kestrane.exe
+  std::string profile;  // root\profile: LOCALAPPDATA and USERPROFILE live here
+  testsupport::ChildOptions options;  // for running the launcher with this profile
+};
+Scene MakeScene(const std::string& name);
+// A fixture dump at root\<name> that the test build verifies; returns the folder to choose.
+std::string MakeReadyDump(const Scene& scene, const std::string& name);
+// Runs the scene's Kestrane.exe (or another program of the install) with args.
+testsupport::ChildResult Run(const Scene& scene, const std::vector<std::string>& args,
+                             const std::string& program = "Kestrane.exe");
+// Writes settings.ini of the scene's profile.
+void WriteSettings(const Scene& scene, const std::string& text);
+
+// "--ui-shot <screen>" at every size, saved as <state>.png.
+void Shoot(const Scene& scene, const std::string& state, const std::string& screen);
+// The probe shoots at every size after its own set-up in process (a job running, say):
+// launcher_probe shots <out dir> <state> <screen> <setup...>.
+void ShootWithProbe(const Scene& scene, const std::string& state, const std::string& screen,
+                    const std::vector<std::string>& setup);
+
+using Maker = void (*)();
+struct Registrar {
+  Registrar(const char* group, Maker maker);
+};
+
+}  // namespace pictures

@@ -1,0 +1,175 @@
+// launcher_pictures OUT_DIR [GROUP...]: makes the scenes of every registered group (or the
+// named ones) under a temporary folder and writes the pictures into OUT_DIR.
+#include <windows.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/text.h"
+#include "tests/fixtures/dump_fixture.h"
+#include "tests/launcher/pictures.h"
+#include "tests/support/temp_folder.h"
+#include "tests/ui/render_surface.h"
+#include "ui/gdiplus_api.h"
+
+namespace pictures {
+namespace {
+
+std::string g_out;
+std::string g_work;
+int g_failures = 0;
+
+std::map<std::string, Maker>& Makers() {
+  static std::map<std::string, Maker> makers;
+  return makers;
+}
+
+bool CopyFolderFiles(const std::string& from, const std::string& to) {
+  testsupport::MakeFolders(to);
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((from + "\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return false;
+  bool ok = true;
+  do {
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    ok = CopyFileA((from + "\\" + data.cFileName).c_str(), (to + "\\" + data.cFileName).c_str(), FALSE) && ok;
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+  return ok;
+}
+
+const CLSID* PngEncoder() {
+  static CLSID clsid;
+  static bool found = false;
+  if (found) return &clsid;
+  UINT count = 0, size = 0;
+  Gdiplus::GetImageEncodersSize(&count, &size);
+  std::vector<unsigned char> buffer(size);
+  auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+  if (size == 0 || Gdiplus::GetImageEncoders(count, size, codecs) != Gdiplus::Ok) return nullptr;
+  for (UINT i = 0; i < count; ++i) {
+    if (wcscmp(codecs[i].MimeType, L"image/png") == 0) {
+      clsid = codecs[i].Clsid;
+      found = true;
+      return &clsid;
+    }
+  }
+  return nullptr;
+}
+
+// The shot as a PNG beside it; the BMP goes.
+bool BmpToPng(const std::string& bmp) {
+  const std::string png = bmp.substr(0, bmp.size() - 4) + ".png";
+  Gdiplus::GpBitmap* image = nullptr;
+  bool ok = false;
+  if (Gdiplus::DllExports::GdipCreateBitmapFromFile(text::Utf8ToWide(bmp).c_str(), &image) == Gdiplus::Ok) {
+    const CLSID* encoder = PngEncoder();
+    ok = encoder && Gdiplus::DllExports::GdipSaveImageToFile(image, text::Utf8ToWide(png).c_str(), encoder,
+                                                              nullptr) == Gdiplus::Ok;
+    Gdiplus::DllExports::GdipDisposeImage(image);
+  }
+  if (ok) DeleteFileA(bmp.c_str());
+  return ok;
+}
+
+void Fail(const std::string& what) {
+  fprintf(stderr, "FAILED %s\n", what.c_str());
+  ++g_failures;
+}
+
+}  // namespace
+
+Registrar::Registrar(const char* group, Maker maker) { Makers()[group] = maker; }
+
+Scene MakeScene(const std::string& name) {
+  Scene scene;
+  scene.root = g_work + "\\" + name;
+  scene.install = scene.root + "\\checkout\\bin";
+  scene.profile = scene.root + "\\profile";
+  testsupport::RemoveTree(scene.root);
+  const bool ok = fixtures::MakeInstall(scene.install) != "" &&
+                  fixtures::AddTool(scene.install, "tools\\python\\python.exe", "standin_python.exe") &&
+                  fixtures::AddTool(scene.install, "tools\\zig\\zig.exe", "standin_zig.exe") &&
+                  fixtures::AddTool(scene.install, "import.exe", "standin_import.exe") &&
+                  fixtures::AddTool(scene.install, "enhance.exe", "standin_enhance.exe") &&
+                  fixtures::AddTool(scene.install, "launcher_probe.exe", "launcher_probe.exe") &&
+                  fixtures::AddDtk(scene.install) &&
+                  CopyFolderFiles(testsupport::BinDir() + "fonts", scene.root + "\\checkout\\assets\\fonts");
+  if (!ok) Fail("scene " + name);
+  // The build script the stand-in Python runs writes the stand-in game as the build.
+  testsupport::WriteFile(scene.root + "\\checkout\\tools\\gametrial\\link.py",
+                         "output=" + scene.install + "\\KestraneGame.exe\nline=compiling main\nline=linking\n");
+  testsupport::WriteFile(scene.root + "\\checkout\\tools\\gametrial\\decomp_ref.txt", "4e1b7a2c9d\n");
+  scene.options = fixtures::LauncherOptions(scene.profile);
+  scene.options.env.push_back({"KESTRANE_TEST_FREE_SPACE", "107374182400"});
+  scene.options.env.push_back({"KESTRANE_GAME_EXE", ""});
+  scene.options.env.push_back({"KESTRANE_TRUCKRUN_T", "2.5"});
+  scene.options.env.push_back({"ZIG", ""});
+  return scene;
+}
+
+std::string MakeReadyDump(const Scene& scene, const std::string& name) {
+  return fixtures::MakeDump(scene.root + "\\" + name).chosen;
+}
+
+testsupport::ChildResult Run(const Scene& scene, const std::vector<std::string>& args, const std::string& program) {
+  testsupport::ChildResult r = testsupport::RunChild(scene.install + "\\" + program, args, scene.options);
+  if (!r.started || r.timed_out) Fail(program + " in " + scene.root);
+  return r;
+}
+
+void WriteSettings(const Scene& scene, const std::string& text) {
+  testsupport::WriteFile(scene.profile + "\\local\\Kestrane\\settings.ini", text);
+}
+
+void Shoot(const Scene& scene, const std::string& state, const std::string& screen) {
+  for (const Size& size : Sizes()) {
+    const std::string folder = g_out + "\\" + SizeName(size);
+    testsupport::MakeFolders(folder);
+    const std::string bmp = folder + "\\" + state + ".bmp";
+    testsupport::ChildResult r =
+        Run(scene, {"--ui-shot", screen, bmp, std::to_string(size.width), std::to_string(size.height)});
+    if (r.exit_code != 0 || !BmpToPng(bmp)) Fail(state + " at " + SizeName(size) + ": " + r.out + r.err);
+  }
+  printf("%s\n", state.c_str());
+}
+
+void ShootWithProbe(const Scene& scene, const std::string& state, const std::string& screen,
+                    const std::vector<std::string>& setup) {
+  for (const Size& size : Sizes()) testsupport::MakeFolders(g_out + "\\" + SizeName(size));
+  std::vector<std::string> args = {"shots", g_out, state, screen};
+  args.insert(args.end(), setup.begin(), setup.end());
+  testsupport::ChildResult r = Run(scene, args, "launcher_probe.exe");
+  if (r.exit_code != 0) Fail(state + " through the probe (exit " + std::to_string(r.exit_code) + "): " + r.out + r.err);
+  for (const Size& size : Sizes()) {
+    const std::string bmp = g_out + "\\" + SizeName(size) + "\\" + state + ".bmp";
+    if (!BmpToPng(bmp)) Fail(state + " at " + SizeName(size));
+  }
+  printf("%s\n", state.c_str());
+}
+
+}  // namespace pictures
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    fprintf(stderr, "usage: launcher_pictures OUT_DIR [GROUP...]\n");
+    return 2;
+  }
+  Gdiplus::GdiplusStartupInput startup;
+  ULONG_PTR token = 0;
+  Gdiplus::GdiplusStartup(&token, &startup, nullptr);
+  pictures::g_out = argv[1];
+  testsupport::MakeFolders(pictures::g_out);
+  testsupport::TempFolder work;
+  pictures::g_work = work.path();
+  for (const auto& [group, maker] : pictures::Makers()) {
+    bool wanted = argc == 2;
+    for (int i = 2; i < argc; ++i) wanted = wanted || group == argv[i];
+    if (wanted) maker();
+  }
+  Gdiplus::GdiplusShutdown(token);
+  printf("%d failures; pictures in %s\n", pictures::g_failures, argv[1]);
+  return pictures::g_failures == 0 ? 0 : 1;
+}
