@@ -20,6 +20,7 @@
 #include "launcher/launcher_state.h"
 #include "launcher/launcher_window_testing.h"
 #include "launcher/navigation.h"
+#include "launcher/window_geometry.h"
 #include "platform/env.h"
 #include "platform/text.h"
 #include "settings/game_data_folder.h"
@@ -62,6 +63,7 @@ struct WindowLayer {
   int timed_frames = 0;
   uint64_t partial_serial = 0;  // partial frames so far; the emblem refreshes on every third
   LauncherWindowTesting::FrameCounts counts;
+  ui::XInputGetStateFn pad_override = nullptr;  // a test's stand-in for XInputGetState
 };
 
 WindowLayer& W() {
@@ -89,18 +91,6 @@ bool ReadSystemAnimation() {
 }
 
 // [SECTION] Sizes
-
-// The window's size at dpi, fitted into the work area less 40 on each axis with the
-// aspect kept.
-SIZE FitToWorkArea(int w, int h, const RECT& work) {
-  const int avail_w = (work.right - work.left) - 40, avail_h = (work.bottom - work.top) - 40;
-  if ((w > avail_w || h > avail_h) && w > 0 && h > 0 && avail_w > 0 && avail_h > 0) {
-    const double k = std::min(static_cast<double>(avail_w) / w, static_cast<double>(avail_h) / h);
-    w = static_cast<int>(w * k);
-    h = static_cast<int>(h * k);
-  }
-  return SIZE{w, h};
-}
 
 RECT WorkAreaOf(HWND hwnd) {
   RECT work = {0, 0, 1280, 720};
@@ -372,9 +362,7 @@ LRESULT CALLBACK LauncherWndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
     case WM_GETMINMAXINFO: {
       auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
       const int dpi = static_cast<int>(WindowDpi(hwnd));
-      // At a high dpi the scaled minimum can be larger than the screen; it may never force
-      // the window off it.
-      const SIZE min = FitToWorkArea(MulDiv(1024, dpi, 96), MulDiv(576, dpi, 96), WorkAreaOf(hwnd));
+      const SIZE min = MinimumWindowSize(dpi, WorkAreaOf(hwnd));
       info->ptMinTrackSize.x = min.cx;
       info->ptMinTrackSize.y = min.cy;
       return 0;
@@ -458,12 +446,10 @@ HWND CreateLauncherWindow() {
   HDC screen = GetDC(nullptr);
   const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
   if (screen) ReleaseDC(nullptr, screen);
-  const SIZE size = FitToWorkArea(MulDiv(1280, dpi, 96), MulDiv(720, dpi, 96), work);
-  const int x = work.left + ((work.right - work.left) - size.cx) / 2;
-  const int y = work.top + ((work.bottom - work.top) - size.cy) / 2;
+  const RECT r = InitialWindowRect(dpi, work);
   return CreateWindowExW(WS_EX_APPWINDOW | WS_EX_ACCEPTFILES, kClassName, L"Kestrane",
-                         WS_POPUP | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, x, y, size.cx,
-                         size.cy, nullptr, nullptr, instance, nullptr);
+                         WS_POPUP | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, r.left, r.top,
+                         r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance, nullptr);
 }
 
 bool MeasuringBuildFolder() {
@@ -503,7 +489,7 @@ void MessageLoop(HWND hwnd) {
 
     const bool shown = IsWindowVisible(hwnd) && !IsIconic(hwnd);
     if (shown) {
-      ui::PollGamepad(&w.pad, ui::ReadFirstPad(w.xinput_get_state), GetForegroundWindow() == hwnd, elapsed,
+      ui::PollGamepad(&w.pad, ui::ReadFirstPad(w.pad_override ? w.pad_override : w.xinput_get_state), GetForegroundWindow() == hwnd, elapsed,
                       &w.queue);
       const double now = NowSeconds();
       const bool full =
@@ -523,6 +509,12 @@ void MessageLoop(HWND hwnd) {
 }  // namespace
 
 int RunGui() {
+  {
+    // A window opened again in the same process starts from a clean loop.
+    const ui::XInputGetStateFn pad_override = W().pad_override;
+    W() = WindowLayer();
+    W().pad_override = pad_override;
+  }
   SetDpiAwareness();
   LauncherState& st = Launcher();
   st.start_tick = GetTickCount64();
@@ -546,6 +538,9 @@ int RunGui() {
     return 1;
   }
   st.hwnd = hwnd;
+  // The frame computed at creation still has the thick border's client inset; asking again
+  // makes the whole window client area.
+  SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   RegisterGameWindow(hwnd, kGameEndedMessage);
   ShowWindow(hwnd, SW_SHOW);
   UpdateWindow(hwnd);
@@ -561,3 +556,4 @@ int RunGui() {
 }
 
 LauncherWindowTesting::FrameCounts LauncherWindowTesting::Counts() { return W().counts; }
+void LauncherWindowTesting::SetPadReader(ui::XInputGetStateFn reader) { W().pad_override = reader; }
