@@ -118,6 +118,63 @@ TEST_F(WindowTest, TheWindowIsABorderlessAppWindowCentredInTheWorkArea) {
   EXPECT_EQ(0, w.Close());
 }
 
+// What the window shows, read back from its own device context.
+std::vector<uint32_t> CaptureClient(HWND hwnd, int* width, int* height) {
+  RECT client = {};
+  GetClientRect(hwnd, &client);
+  *width = client.right;
+  *height = client.bottom;
+  HDC window_dc = GetDC(hwnd);
+  HDC memory = CreateCompatibleDC(window_dc);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = *width;
+  info.bmiHeader.biHeight = -*height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, *width, *height, window_dc, 0, 0, SRCCOPY);
+  GdiFlush();
+  std::vector<uint32_t> pixels(static_cast<const uint32_t*>(bits),
+                               static_cast<const uint32_t*>(bits) + static_cast<size_t>(*width) * *height);
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(hwnd, window_dc);
+  return pixels;
+}
+
+TEST_F(WindowTest, TheWindowShowsWhatTheUiShotOfTheSameStateShows) {
+  ConfigureMissingDump();
+  WindowHarness w;
+  ASSERT_TRUE(w.Start());
+  ASSERT_TRUE(w.WaitFor([] { return !DumpChecks::Busy(); }));
+  ASSERT_TRUE(w.WaitFullFrames(1));
+  int width = 0, height = 0;
+  std::vector<uint32_t> shown;
+  w.OnGui([&] { shown = CaptureClient(w.hwnd(), &width, &height); });
+  EXPECT_EQ(0, w.Close());
+
+  testsupport::ChildOptions options;
+  options.env = {{"KESTRANE_SETTINGS_FILE", SettingsPath()}};
+  const std::string shot = Path("home.bmp");
+  testsupport::ChildResult r = testsupport::RunChild(
+      testsupport::BinDir() + "KestraneTestBuild.exe",
+      {"--ui-shot", "home", shot, std::to_string(width), std::to_string(height)}, options);
+  ASSERT_EQ(0u, r.exit_code) << r.out << r.err;
+  const std::string bmp = testsupport::ReadFile(shot);
+  ASSERT_EQ(54 + shown.size() * 4, bmp.size());
+  size_t differ = 0;
+  for (size_t i = 0; i < shown.size(); ++i) {
+    uint32_t pixel;
+    std::memcpy(&pixel, bmp.data() + 54 + i * 4, 4);
+    if ((pixel & 0xFFFFFF) != (shown[i] & 0xFFFFFF)) ++differ;
+  }
+  EXPECT_EQ(0u, differ) << "of " << shown.size() << " pixels";
+}
+
 // [SECTION] Input
 
 struct Pad {
@@ -296,6 +353,34 @@ TEST_F(WindowTest, AnIdleHomeDrawsOnlyTheHeartbeatAndTheAnimationOnlyPartialFram
   after = w.Counts();
   EXPECT_EQ(before.full, after.full);
   EXPECT_EQ(before.partial, after.partial);
+  EXPECT_EQ(0, w.Close());
+}
+
+TEST_F(WindowTest, TheFrameTimeLogAveragesEveryHundredPartialFrames) {
+  UseFileWithText("[launcher]\ndump_path = " + Path("gone") + "\n[display]\nbackground_animation = on\n");
+  testsupport::ScopedEnv log("KESTRANE_FRAMETIME", Path("frametime.txt"));
+  WindowHarness w;
+  ASSERT_TRUE(w.Start());
+  ASSERT_TRUE(w.WaitFor([&] { return testsupport::ReadFile(Path("frametime.txt")).find('\n') != std::string::npos; }));
+  const std::string line = testsupport::ReadFile(Path("frametime.txt"));
+  double frame = -1, backdrop = -1, screen = -1;
+  int count = 0;
+  ASSERT_EQ(4, sscanf(line.c_str(), "partial frame %lf ms (backdrop %lf, screen %lf; %d frames)", &frame, &backdrop,
+                      &screen, &count))
+      << line;
+  EXPECT_EQ(100, count);
+  EXPECT_GT(frame, 0);
+  EXPECT_LE(backdrop + screen, frame * 1.01);
+  EXPECT_EQ(0, w.Close());
+}
+
+TEST_F(WindowTest, AFrameTimeLogThatCantBeOpenedIsSkipped) {
+  UseFileWithText("[launcher]\ndump_path = " + Path("gone") + "\n[display]\nbackground_animation = on\n");
+  testsupport::ScopedEnv log("KESTRANE_FRAMETIME", Path("home"));  // a folder
+  WindowHarness w;
+  ASSERT_TRUE(w.Start());
+  ASSERT_TRUE(w.WaitFor([] { return LauncherWindowTesting::Counts().partial >= 210; }));
+  EXPECT_TRUE(w.Running());
   EXPECT_EQ(0, w.Close());
 }
 
