@@ -64,6 +64,7 @@ struct WindowLayer {
   uint64_t partial_serial = 0;  // partial frames so far; the emblem refreshes on every third
   LauncherWindowTesting::FrameCounts counts;
   ui::XInputGetStateFn pad_override = nullptr;  // a test's stand-in for XInputGetState
+  std::vector<LauncherWindowTesting::FrameTiming>* frame_log = nullptr;
 };
 
 WindowLayer& W() {
@@ -198,6 +199,8 @@ void PaintFrame(HWND hwnd, bool full) {
   const bool applying_default = st.focus_default;
   const ui::Input frame_input = ui::FrameInput(w.input, &w.queue, applying_default);
 
+  LauncherWindowTesting::FrameTiming timing;
+  double ms = 0;
   {
     Gdiplus::Graphics graphics(w.buffer.dc);
     if (partial) {
@@ -212,13 +215,16 @@ void PaintFrame(HWND hwnd, bool full) {
     Frame(&graphics, width, height, frame_input);
     QueryPerformanceCounter(&t1);
     QueryPerformanceFrequency(&freq);
-    const double ms = 1000.0 / static_cast<double>(freq.QuadPart);
-    if (partial)
-      LogFrameTime(static_cast<double>(t1.QuadPart - t0.QuadPart) * ms,
-                   static_cast<double>(st.stamp_backdrop - st.stamp_start) * ms,
-                   static_cast<double>(st.stamp_end - st.stamp_backdrop) * ms);
+    ms = 1000.0 / static_cast<double>(freq.QuadPart);
+    timing.partial = partial;
+    timing.frame_ms = static_cast<double>(t1.QuadPart - t0.QuadPart) * ms;
+    timing.backdrop_ms = static_cast<double>(st.stamp_backdrop - st.stamp_start) * ms;
+    timing.screen_ms = static_cast<double>(st.stamp_end - st.stamp_backdrop) * ms;
+    if (partial) LogFrameTime(timing.frame_ms, timing.backdrop_ms, timing.screen_ms);
     if (applying_default) st.focus_default = false;
   }
+  LARGE_INTEGER p0, p1;
+  QueryPerformanceCounter(&p0);
 
   if (partial) {
     const RECT all = {0, 0, width, height};
@@ -229,10 +235,15 @@ void PaintFrame(HWND hwnd, bool full) {
                w.buffer.dc, clipped.left, clipped.top, SRCCOPY);
     }
     ++w.counts.partial;
+    if (with_emblem) ++w.counts.emblem;
   } else {
     BitBlt(hdc, 0, 0, width, height, w.buffer.dc, 0, 0, SRCCOPY);
     ++w.counts.full;
   }
+  GdiFlush();
+  QueryPerformanceCounter(&p1);
+  timing.present_ms = static_cast<double>(p1.QuadPart - p0.QuadPart) * ms;
+  if (w.frame_log) w.frame_log->push_back(timing);
   ReleaseDC(hwnd, hdc);
   w.input_pending = false;
   ui::ClearFrameInput(&w.input);
@@ -512,8 +523,10 @@ int RunGui() {
   {
     // A window opened again in the same process starts from a clean loop.
     const ui::XInputGetStateFn pad_override = W().pad_override;
+    auto* frame_log = W().frame_log;
     W() = WindowLayer();
     W().pad_override = pad_override;
+    W().frame_log = frame_log;
   }
   SetDpiAwareness();
   LauncherState& st = Launcher();
@@ -557,3 +570,4 @@ int RunGui() {
 
 LauncherWindowTesting::FrameCounts LauncherWindowTesting::Counts() { return W().counts; }
 void LauncherWindowTesting::SetPadReader(ui::XInputGetStateFn reader) { W().pad_override = reader; }
+void LauncherWindowTesting::SetFrameLog(std::vector<FrameTiming>* log) { W().frame_log = log; }

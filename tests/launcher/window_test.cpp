@@ -344,6 +344,9 @@ TEST_F(WindowTest, AnIdleHomeDrawsOnlyTheHeartbeatAndTheAnimationOnlyPartialFram
   after = w.Counts();
   const int heartbeats = static_cast<int>((GetTickCount64() - started) / 2000);
   EXPECT_LE(after.full - before.full, 1 + heartbeats) << "full frames while only the backdrop moved";
+  // The emblem's slowly turning ring refreshes in one partial frame of three.
+  const int partials = after.partial - before.partial, emblems = after.emblem - before.emblem;
+  EXPECT_NEAR(partials / 3.0, emblems, 1.0);
 
   // Minimised: nothing at all, for longer than the heartbeat.
   ShowWindow(w.hwnd(), SW_MINIMIZE);
