@@ -77,7 +77,7 @@ wait_gone() {
   done
 }
 
-# Ends process $1 (the record file $2 names it): TERM, then KILL after a while.
+# Ends process $1: TERM, then KILL after a while.
 end_process() {
   rstart=$(started_at "$1")
   kill "$1" 2>/dev/null
@@ -214,15 +214,18 @@ serve_wine() {
   if pid=$(find_server); then
     if [ "$(recorded_pid "$state/server")" = "$pid" ]; then
       read -r _ _ served <"$state/server"
-      [ "${served:-}" = "$display" ] ||
-        fail "The Wine server of $WINEPREFIX was started for display '${served:-}', not '$display'."
-      return 0
+      [ "${served:-}" = "$display" ] && return 0
+      # The session's, for another display: replaced once no member uses it.
+      ! members_left ||
+        fail "The Wine server of $WINEPREFIX draws on display '${served:-}', not '$display', and a member still uses it."
+      end_if_unused
+    else
+      # Started by something else: usable only if it stays up and draws where we do.
+      if kept_for_good "$pid" && [ "$(display_of "$pid")" = "$display" ]; then return 0; fi
+      say "Waiting up to $foreign_wait s for a Wine server this session didn't start (process $pid) to end in $WINEPREFIX."
+      wait_gone "$pid" "$(started_at "$pid")" "$foreign_wait" ||
+        fail "A Wine server this session didn't start (process $pid) still runs in $WINEPREFIX after $foreign_wait s, and the session can't use it: it isn't kept running for good, or it draws on another display than '$display'. Let its programs end, or end them and it with: WINEPREFIX='$WINEPREFIX' wineserver -k"
     fi
-    # Started by something else: usable only if it stays up and draws where we do.
-    if kept_for_good "$pid" && [ "$(display_of "$pid")" = "$display" ]; then return 0; fi
-    say "Waiting up to $foreign_wait s for a Wine server this session didn't start (process $pid) to end in $WINEPREFIX."
-    wait_gone "$pid" "$(started_at "$pid")" "$foreign_wait" ||
-      fail "A Wine server this session didn't start (process $pid) still runs in $WINEPREFIX after $foreign_wait s, and the session can't use it: it isn't kept running for good, or it draws on another display than '$display'. Let its programs end, or end them and it with: WINEPREFIX='$WINEPREFIX' wineserver -k"
   fi
   command -v wine >/dev/null 2>&1 || fail "wine is missing: install wine and wine64 (scripts/install-deps.sh does)."
   rm -f "$state/server"

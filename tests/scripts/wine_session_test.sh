@@ -62,10 +62,16 @@ starting; c=$last_member
 check "a member that ended without stopping holds nothing; the next joins" is "$rc/$(status server)/$(status members)" "0/$server/2"
 sh "$session" stop "$c"
 check "the program scripts/run.sh started keeps the server running" is "$(status server)" "$server"
+starting DISPLAY=
+check "a member without the display can't join while that program uses the server" is "$rc/$(status server)" "1/$server"
+check "saying so" said "draws on display '$display', not ''"
 kill "$g"
-sh "$session" stop "$c"
+starting DISPLAY=; h=$last_member
+check "once no member uses it, the server is replaced" is "$rc/$(status members)" 0/1
+check "by another" differs "$(status server)" "$server"
+check "and the display ends" silent "$display"
+sh "$session" stop "$h"
 check "when the last member has gone, the server ends" is "$(status server)" none
-check "and so does the display" silent "$display"
 
 echo "# servers started elsewhere"
 unset DISPLAY
