@@ -1,7 +1,8 @@
 #!/bin/sh
 # Builds the resource-set and texture fuzzers natively (clang, libFuzzer, AddressSanitizer,
 # UndefinedBehaviorSanitizer) and runs each for a bounded time from a seed corpus the
-# fixture writer makes. Fails when a fuzzer finds anything.
+# fixture writer makes. Fails when a fuzzer finds anything; exits with 77 (ctest: skipped)
+# when clang, libFuzzer or the sanitizer runtime is missing.
 #   scripts/fuzz-resdata.sh [OUT_DIR]     KESTRANE_FUZZ_SECONDS per fuzzer (default 60)
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -9,6 +10,22 @@ out=${1:-${KESTRANE_BUILD_DIR:-$top/build}/fuzz}
 seconds=${KESTRANE_FUZZ_SECONDS:-60}
 CXX=${FUZZ_CXX:-clang++}
 mkdir -p "$out"
+
+# An empty fuzzer, built the way the real ones are, tells whether the toolchain is whole.
+probe="$out/toolchain-probe"
+printf '%s\n' '#include <cstddef>' '#include <cstdint>' \
+  'extern "C" int LLVMFuzzerTestOneInput(const uint8_t*, size_t) { return 0; }' >"$probe.cpp"
+if ! command -v "$CXX" >/dev/null 2>&1; then
+  echo "resdata fuzzers skipped: $CXX is missing."
+  echo "Install clang and the sanitizer runtime of its version (scripts/install-deps.sh --tests does)."
+  exit 77
+fi
+if ! "$CXX" -fsanitize=fuzzer,address,undefined -o "$probe" "$probe.cpp" >"$probe.log" 2>&1; then
+  echo "resdata fuzzers skipped: $CXX cannot build a libFuzzer program with the address and undefined-behaviour sanitizers:"
+  sed -n '1,5s/^/  | /p' "$probe.log"
+  echo "Install the sanitizer runtime of $CXX's version (scripts/install-deps.sh --tests does)."
+  exit 77
+fi
 
 # The readers and decoders only: the viewer window is Windows code.
 readers="$top/resdata/gx_decode.cpp $top/resdata/gx_texture.cpp $top/resdata/res_file.cpp
