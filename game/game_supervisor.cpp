@@ -5,12 +5,12 @@
 #include <cstring>
 #include <memory>
 
-#include "game/game_contract.h"
 #include "game/run_records.h"
 #include "jobs/jobs_lock.h"
 #include "platform/files.h"
 #include "platform/local_time.h"
 #include "platform/text.h"
+#include "process/game_contract.h"
 #include "settings/launcher_log.h"
 #include "settings/settings_store.h"
 

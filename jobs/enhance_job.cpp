@@ -7,13 +7,13 @@
 #include <string>
 
 #include "dump/delete_tree.h"
-#include "game/game_contract.h"
-#include "jobs/child_process.h"
 #include "jobs/free_space_probe.h"
 #include "jobs/job_status.h"
 #include "jobs/jobs_lock.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "process/child_process.h"
+#include "process/game_contract.h"
 #include "settings/install_layout.h"
 #include "settings/launcher_log.h"
 #include "settings/settings_store.h"

@@ -1,8 +1,8 @@
 #include "jobs/job_status.h"
 
-#include "jobs/child_process.h"
 #include "jobs/jobs_lock.h"
 #include "platform/text.h"
+#include "process/child_process.h"
 #include "settings/launcher_log.h"
 
 namespace {

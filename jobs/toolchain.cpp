@@ -4,10 +4,10 @@
 
 #include <cstdio>
 
-#include "jobs/child_process.h"
 #include "platform/env.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "process/child_process.h"
 #include "settings/install_layout.h"
 
 namespace {

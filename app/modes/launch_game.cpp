@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "app/modes.h"
-#include "game/game_contract.h"
 #include "game/game_supervisor.h"
 #include "game/run_records.h"
 #include "platform/text.h"
+#include "process/game_contract.h"
 
 int LaunchGameFromConsole(int seconds) {
   std::string message;

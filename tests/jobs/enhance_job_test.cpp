@@ -12,8 +12,8 @@
 #include <set>
 #include <thread>
 
-#include "jobs/child_process.h"
 #include "platform/text.h"
+#include "process/child_process.h"
 #include "settings/settings_store.h"
 #include "tests/fixtures/dump_fixture.h"
 #include "tests/jobs/jobs_test_support.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "jobs/child_process.h"
+#include "process/child_process.h"
 
 namespace jobstest {
 

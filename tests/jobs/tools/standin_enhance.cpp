@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "platform/text.h"
-#include "tests/jobs/tools/standin.h"
+#include "tests/tools/standin.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "game/game_contract.h"
+#include "process/game_contract.h"
 
 #include "platform/env.h"
-#include "platform/product.h"
 #include "platform/text.h"
 #include "settings/install_layout.h"
+#include "settings/product.h"
 
 std::string GameExePath() {
   std::string path;

@@ -1,4 +1,4 @@
-#include "tests/jobs/tools/standin.h"
+#include "tests/tools/standin.h"
 
 #include <windows.h>
 #include <shellapi.h>

@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "jobs/child_process.h"
 #include "platform/text.h"
+#include "process/child_process.h"
 
 namespace {
 
