@@ -1,16 +1,17 @@
 #include "process/child_process.h"
 
-#include <algorithm>
-#include <cwchar>
+#include <windows.h>
 
-#include "jobs/jobs_lock.h"
+#include <vector>
+
 #include "platform/text.h"
-
-// [SECTION] Runner
+#include "process/process_start.h"
+#include "settings/launcher_log.h"
 
 namespace {
 
 const DWORD kReadSize = 64 * 1024;
+const uint32_t kCancelledCode = 1;
 
 void CloseIfOpen(HANDLE h) {
   if (h != nullptr && h != INVALID_HANDLE_VALUE) CloseHandle(h);
@@ -34,18 +35,45 @@ void DeliverLines(std::string* pending, std::string* line, const LineHandler& on
   pending->erase(0, start);
 }
 
-// Puts the started tool's job where a cancel can reach it. A cancel that came while the
-// tool was being started found no job to end; honour it now, before the tool runs.
-void PublishToolJob(HANDLE job) {
-  ScopedLock lock(JobsLock());
-  JobsShared& jobs = Jobs();
-  jobs.tool_job = job;
-  if (jobs.status.running && jobs.cancel_request.load() != 0) TerminateJobObject(job, 1);
+// The program a command line starts, for the log: its first token.
+std::string ProgramOf(const std::wstring& commandLine) {
+  std::wstring program;
+  if (!commandLine.empty() && commandLine[0] == L'"') {
+    program = commandLine.substr(1, commandLine.find(L'"', 1) - 1);
+  } else {
+    program = commandLine.substr(0, commandLine.find(L' '));
+  }
+  return text::WideToUtf8(program);
 }
 
-void WithdrawToolJob(HANDLE job) {
-  ScopedLock lock(JobsLock());
-  if (Jobs().tool_job == job) Jobs().tool_job = nullptr;
+bool JobHasProcesses(HANDLE job) {
+  JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info = {};
+  if (!QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &info, sizeof info, nullptr)) return true;
+  return info.ActiveProcesses > 0;
+}
+
+// Ends what a tool leaves holding its output. The output of a tool ends when every
+// process holding the pipe has gone, and a process the tool started may hold it long
+// after the tool itself has exited (a build server, a stray child): once the tool's own
+// process has ended, the output gets a short grace, then the rest of the job is ended.
+struct EndWatch {
+  HANDLE process = nullptr;
+  HANDLE job = nullptr;
+  HANDLE output_ended = nullptr;  // set by the runner at the end of the output
+  std::string program;
+};
+
+DWORD WINAPI WatchToolEnd(LPVOID param) {
+  const EndWatch* watch = static_cast<const EndWatch*>(param);
+  HANDLE either[2] = {watch->output_ended, watch->process};
+  if (WaitForMultipleObjects(2, either, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) return 0;
+  if (WaitForSingleObject(watch->output_ended, ChildProcess::kLeftoverGraceMs) != WAIT_TIMEOUT) return 0;
+  // Still reading what the tool wrote before it exited: nothing is left to end.
+  if (!JobHasProcesses(watch->job)) return 0;
+  LogLine("[launcher] %s exited, but what it started kept its output open; ended that after %u ms",
+          watch->program.c_str(), ChildProcess::kLeftoverGraceMs);
+  TerminateJobObject(watch->job, 1);
+  return 0;
 }
 
 }  // namespace
@@ -53,7 +81,8 @@ void WithdrawToolJob(HANDLE job) {
 namespace ChildProcess {
 
 uint32_t Run(const std::wstring& commandLine, const std::string& workingDir, const EnvOverrides& overrides,
-             const LineHandler& onLine) {
+             const LineHandler& onLine, CancelToken* cancel) {
+  if (CancelRequested(cancel)) return kCancelledCode;
   SECURITY_ATTRIBUTES sa = {};
   sa.nLength = sizeof sa;
   sa.bInheritHandle = TRUE;
@@ -62,33 +91,22 @@ uint32_t Run(const std::wstring& commandLine, const std::string& workingDir, con
   SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);  // only the write end goes to the tool
   HANDLE null_in = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0, nullptr);
 
-  STARTUPINFOEXW si = {};
-  si.StartupInfo.cb = sizeof si;
-  si.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
-  si.StartupInfo.hStdInput = null_in;
-  si.StartupInfo.hStdOutput = write_end;
-  si.StartupInfo.hStdError = write_end;
-  // Only these two: a game the player starts meanwhile opens its error log inheritable,
-  // and a tool holding that handle would keep the log from being rotated.
-  InheritOnly inherit({write_end, null_in});
-  DWORD flags = CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW;
-  if (inherit.list) {
-    si.lpAttributeList = inherit.list;
-    flags |= EXTENDED_STARTUPINFO_PRESENT;
-  }
-
-  std::wstring block = BuildEnvironmentBlock(overrides);
-  std::wstring cwd = text::Utf8ToWide(workingDir);
-  std::wstring cmd = commandLine;  // CreateProcessW may write into its command line
-
   HANDLE job = CreateJobObjectA(nullptr, nullptr);
   JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
   limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
   SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
 
+  ProcessLaunch launch;
+  launch.commandLine = commandLine;
+  launch.workingDir = workingDir;
+  launch.environment = overrides;
+  launch.input = null_in;
+  launch.output = write_end;
+  launch.error = write_end;
+  launch.suspended = true;  // into the job before its first instruction
   PROCESS_INFORMATION pi = {};
-  BOOL started = CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, flags, &block[0],
-                                cwd.empty() ? nullptr : cwd.c_str(), &si.StartupInfo, &pi);
+  DWORD start_error = 0;
+  const bool started = StartProcess(launch, &pi, &start_error);
   // From here only the tool may hold the write end, so the reads end when it (and all it
   // started) has gone.
   CloseHandle(write_end);
@@ -101,9 +119,19 @@ uint32_t Run(const std::wstring& commandLine, const std::string& workingDir, con
 
   // In the job before its first instruction, so everything it starts is in the job too.
   AssignProcessToJobObject(job, pi.hProcess);
-  PublishToolJob(job);
-  ResumeThread(pi.hThread);
+  const bool go = cancel == nullptr || PublishTool(cancel, job);
+  if (go)
+    ResumeThread(pi.hThread);
+  else
+    TerminateProcess(pi.hProcess, kCancelledCode);  // never ran a line of its own
   CloseHandle(pi.hThread);
+
+  EndWatch watch;
+  watch.process = pi.hProcess;
+  watch.job = job;
+  watch.output_ended = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  watch.program = ProgramOf(commandLine);
+  HANDLE watcher = watch.output_ended ? CreateThread(nullptr, 0, WatchToolEnd, &watch, 0, nullptr) : nullptr;
 
   // Large reads: each read is a round trip to the system (under Wine, to its server), and
   // reads of 4 KiB made a chatty tool several times slower than a plain pipe.
@@ -116,130 +144,22 @@ uint32_t Run(const std::wstring& commandLine, const std::string& workingDir, con
   }
   if (!pending.empty()) onLine(pending);
   CloseHandle(read_end);
+  if (watcher) {
+    SetEvent(watch.output_ended);
+    WaitForSingleObject(watcher, INFINITE);
+    CloseHandle(watcher);
+  }
+  CloseIfOpen(watch.output_ended);
 
   WaitForSingleObject(pi.hProcess, INFINITE);
   DWORD code = 0;
   GetExitCodeProcess(pi.hProcess, &code);
   CloseHandle(pi.hProcess);
+  if (!go) code = kCancelledCode;
 
-  WithdrawToolJob(job);
+  if (cancel) WithdrawTool(cancel, job);
   CloseIfOpen(job);  // ends whatever the tool left running
   return code;
 }
 
 }  // namespace ChildProcess
-
-// [SECTION] Quoting and environment
-
-std::wstring QuoteArgument(const std::wstring& text) {
-  if (text.empty()) return L"\"\"";
-  if (text.find_first_of(L" \t\"") == std::wstring::npos) return text;
-  // Windows programs split their command line so that backslashes count only before a
-  // double quote: there they are halved. Doubling exactly those runs (before an inner
-  // quote and before the closing one) gives the tool back the text as it was.
-  std::wstring out = L"\"";
-  size_t backslashes = 0;
-  for (wchar_t c : text) {
-    if (c == L'\\') {
-      ++backslashes;
-      continue;
-    }
-    if (c == L'"') {
-      out.append(backslashes * 2 + 1, L'\\');
-    } else {
-      out.append(backslashes, L'\\');
-    }
-    backslashes = 0;
-    out += c;
-  }
-  out.append(backslashes * 2, L'\\');
-  out += L'"';
-  return out;
-}
-
-std::wstring BuildEnvironmentBlock(const EnvOverrides& overrides) {
-  std::vector<std::wstring> entries;
-  if (wchar_t* own = GetEnvironmentStringsW()) {
-    for (const wchar_t* p = own; *p; p += wcslen(p) + 1) entries.emplace_back(p);
-    FreeEnvironmentStringsW(own);
-  }
-  for (const auto& o : overrides) {
-    const std::wstring prefix = text::Utf8ToWide(o.first) + L"=";
-    entries.erase(std::remove_if(entries.begin(), entries.end(),
-                                 [&](const std::wstring& e) {
-                                   return _wcsnicmp(e.c_str(), prefix.c_str(), prefix.size()) == 0;
-                                 }),
-                  entries.end());
-    if (!o.second.empty()) entries.push_back(prefix + text::Utf8ToWide(o.second));
-  }
-  // Windows expects the block sorted without regard to case.
-  std::sort(entries.begin(), entries.end(),
-            [](const std::wstring& a, const std::wstring& b) { return _wcsicmp(a.c_str(), b.c_str()) < 0; });
-  std::wstring block;
-  for (const std::wstring& e : entries) {
-    block += e;
-    block += L'\0';
-  }
-  if (entries.empty()) block += L'\0';  // an empty block is still two NULs
-  block += L'\0';
-  return block;
-}
-
-// [SECTION] Suspend
-
-void SuspendToolProcesses(HANDLE job, bool suspend) {
-  typedef LONG(NTAPI * ProcessCall)(HANDLE);
-  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  if (!ntdll) return;
-  FARPROC proc = GetProcAddress(ntdll, suspend ? "NtSuspendProcess" : "NtResumeProcess");
-  if (!proc) return;
-  ProcessCall call = reinterpret_cast<ProcessCall>(reinterpret_cast<void*>(proc));
-
-  const DWORD kRoom = 64;
-  union {
-    JOBOBJECT_BASIC_PROCESS_ID_LIST list;
-    unsigned char bytes[sizeof(JOBOBJECT_BASIC_PROCESS_ID_LIST) + (kRoom - 1) * sizeof(ULONG_PTR)];
-  } buffer = {};
-  buffer.list.NumberOfAssignedProcesses = kRoom;
-  if (!QueryInformationJobObject(job, JobObjectBasicProcessIdList, &buffer, sizeof buffer, nullptr)) return;
-  const DWORD count = std::min(buffer.list.NumberOfProcessIdsInList, kRoom);
-  const ULONG_PTR* ids = buffer.list.ProcessIdList;
-  for (DWORD i = 0; i < count; ++i) {
-    HANDLE process = OpenProcess(PROCESS_SUSPEND_RESUME, FALSE, (DWORD)ids[i]);
-    if (!process) continue;  // already gone, or not ours to touch
-    call(process);
-    CloseHandle(process);
-  }
-}
-
-// [SECTION] Inherited handles
-
-InheritOnly::InheritOnly(std::vector<HANDLE> wanted) {
-  for (HANDLE h : wanted) {
-    if (h == nullptr || h == INVALID_HANDLE_VALUE) continue;
-    if (std::find(handles.begin(), handles.end(), h) == handles.end()) handles.push_back(h);
-  }
-  if (handles.empty()) return;
-  SIZE_T size = 0;
-  InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
-  storage.resize(size);
-  auto* candidate = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage.data());
-  if (!InitializeProcThreadAttributeList(candidate, 1, 0, &size)) return;
-  if (!UpdateProcThreadAttribute(candidate, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles.data(),
-                                 handles.size() * sizeof(HANDLE), nullptr, nullptr)) {
-    DeleteProcThreadAttributeList(candidate);
-    return;
-  }
-  list = candidate;
-}
-
-InheritOnly::~InheritOnly() {
-  if (list) DeleteProcThreadAttributeList(list);
-}
-
-// [SECTION] Terminate
-
-void TerminateCurrentTool() {
-  ScopedLock lock(JobsLock());
-  if (Jobs().tool_job) TerminateJobObject(Jobs().tool_job, 1);
-}

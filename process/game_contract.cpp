@@ -2,6 +2,7 @@
 
 #include "platform/env.h"
 #include "platform/text.h"
+#include "process/quote_argument.h"
 #include "settings/install_layout.h"
 #include "settings/product.h"
 
