@@ -9,6 +9,7 @@
 #include "game/run_records.h"
 #include "platform/text.h"
 #include "settings/install_layout.h"
+#include "settings/launcher_log.h"
 #include "settings/settings_store.h"
 #include "tests/game/game_test_support.h"
 #include "tests/support/child_run.h"
@@ -129,6 +130,22 @@ TEST_F(SupervisorTest, RefusalsComeBeforeAnythingIsWritten) {
   ASSERT_EQ(1u, runs.size());
   EXPECT_EQ(1u, runs[0].exitCode);
   EXPECT_EQ(L"Stopped (exit code 1)", OutcomeText(runs[0].exitCode));
+}
+
+TEST_F(SupervisorTest, TheLogStillRotatesWhileTheGameHoldsItsStandardError) {
+  Steer(GameFolder(), {"stderr=[game] the first run's line"});  // plays until ended
+  Play(false);
+  bool written = false;
+  for (const ULONGLONG until = GetTickCount64() + 30000; !written && GetTickCount64() < until; Sleep(20))
+    written = ReadFile(LogPath()).find("[game] the first run's line") != std::string::npos;
+  ASSERT_TRUE(written) << ReadFile(LogPath());
+  // What the next start does first, while this game (or a process it started) still
+  // holds the log as its standard error.
+  StartGameLog("16:9");
+  EXPECT_NE(std::string::npos, ReadFile(LogPath() + ".1").find("[game] the first run's line"));
+  EXPECT_EQ(std::string::npos, ReadFile(LogPath()).find("[game] the first run's line")) << ReadFile(LogPath());
+  EndGame();
+  ASSERT_TRUE(gametest::WaitForGameEnd());
 }
 
 TEST_F(SupervisorTest, AStartFailureIsReportedAndLoggedAfterTheRotation) {

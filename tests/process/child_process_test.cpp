@@ -105,13 +105,19 @@ class BackgroundTool {
   std::thread thread_;
 };
 
-bool HasEnded(HANDLE process, DWORD wait_ms) { return WaitForSingleObject(process, wait_ms) == WAIT_OBJECT_0; }
+// Whether the process ends within `wait_ms`; one that doesn't is ended here, so a test
+// that fails leaves nothing running.
+bool HasEnded(HANDLE process, DWORD wait_ms) {
+  const bool ended = WaitForSingleObject(process, wait_ms) == WAIT_OBJECT_0;
+  if (!ended) TerminateProcess(process, 1);
+  return ended;
+}
 
 // The process whose id ends the line ("grandchild 1234"), opened to wait for it.
 HANDLE ProcessNamedIn(const std::string& line) {
   const size_t space = line.find_last_of(' ');
   if (space == std::string::npos) return nullptr;
-  return OpenProcess(SYNCHRONIZE, FALSE, (DWORD)atol(line.c_str() + space + 1));
+  return OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, (DWORD)atol(line.c_str() + space + 1));
 }
 
 // Every thread of every process in the job holds a suspension, seen from outside: a
