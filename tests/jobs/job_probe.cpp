@@ -35,11 +35,11 @@ When g_cancel, g_mark;
 // Each fires once; only the job thread and, for "file", the main thread touch them.
 volatile LONG g_cancelled = 0, g_marked = 0;
 
-When ParseWhen(const std::string& spec) {
+When ParseWhen(const std::string& words) {
   When w;
-  const size_t space = spec.find(' ');
-  w.kind = spec.substr(0, space);
-  std::string rest = space == std::string::npos ? "" : spec.substr(space + 1);
+  const size_t space = words.find(' ');
+  w.kind = words.substr(0, space);
+  std::string rest = space == std::string::npos ? "" : words.substr(space + 1);
   if (w.kind == "active" || w.kind == "done" || w.kind == "detail") {
     w.step = atoi(rest.c_str());
     const size_t after = rest.find(' ');
