@@ -21,7 +21,7 @@
 #include <string>
 
 #include "platform/text.h"
-#include "tests/jobs/tools/standin.h"
+#include "tests/tools/standin.h"
 
 namespace {
 
