@@ -243,6 +243,19 @@ TEST_F(ResourceLibraryTest, ExternalTocFaultsRejectTheSet) {
   EXPECT_FALSE(HasMessage("res(race.res): TOC mismatch (create_time)"));
 }
 
+TEST_F(ResourceLibraryTest, AnExternalTocCountsTheEntriesWhateverTheHeaderSays) {
+  SetContents race = TwoResources();
+  race.external_toc = true;
+  race.res_count = -1;      // the header's count is not used with an external TOC
+  race.toc_res_count = 2;
+  WriteDump({{"race.res", race}});
+  ASSERT_TRUE(lib.Open(Files()));
+  ResourceSet* set = lib.LoadSet("race.res");
+  ASSERT_NE(nullptr, set);
+  EXPECT_EQ(2u, set->entries.size());
+  EXPECT_TRUE(HasMessage("res(race.res): TOC mismatch (res_count)"));
+}
+
 TEST_F(ResourceLibraryTest, ASetWithoutItsExternalTocIsRefused) {
   SetContents race = TwoResources();
   race.external_toc = true;
@@ -282,6 +295,29 @@ TEST_F(ResourceLibraryTest, UnloadingKeepsTheOthersInOrder) {
   EXPECT_EQ("c.res", lib.sets[2]->name);
   lib.UnloadSet("not-loaded.res");
   EXPECT_EQ(3u, lib.sets.size());
+}
+
+TEST_F(ResourceLibraryTest, WhatIsUnloadedOrReleasedIsFreedNotKeptForTheNextSet) {
+  SetContents big;
+  big.resources = {Res("bulk", std::string(1 << 20, 'b')), Res("far", std::string(1 << 20, 'f'), false)};
+  SetContents small;
+  small.resources = {Res("bit", "x"), Res("far-bit", "y", false)};
+  WriteDump();
+  ASSERT_TRUE(lib.Open(Files()));
+  Write("big.res", BuildSet(big).file);
+  Write("small.res", BuildSet(small).file);
+  ResourceSet* set = lib.LoadSet("big.res");
+  ASSERT_NE(nullptr, set);
+  uint16_t version = 0;
+  ASSERT_NE(nullptr, ResourceGet(lib, "big.res/far", kModl, &version));
+  ReleaseExtracted(*set, set->entries[1]);
+  lib.UnloadSet("big.res");
+
+  set = lib.LoadSet("small.res");
+  ASSERT_NE(nullptr, set);
+  ASSERT_NE(nullptr, ResourceGet(lib, "small.res/far-bit", kModl, &version));
+  EXPECT_LT(set->resident.capacity(), 4096u);
+  EXPECT_LT(set->entries[1].buffer.capacity(), 4096u);
 }
 
 TEST_F(ResourceLibraryTest, MessagesAreCutToTheLineBuffer) {
@@ -347,7 +383,7 @@ TEST_F(ResourceLibraryTest, AResourceOutsideTheBlockIsReadOnceOnFirstUse) {
   EXPECT_EQ(2, far.use_count);
 
   // Released, it is read again on the next fetch (and the emptied file now fails that).
-  ReleaseExtracted(lib, *set, far);
+  ReleaseExtracted(*set, far);
   EXPECT_EQ(0u, far.flags & (kResourceResident | kResourceExtracted));
   EXPECT_EQ(nullptr, ResourceGet(lib, "far", kModl, &version));
   EXPECT_TRUE(HasMessage("res: read failed on extraction: far"));
