@@ -7,6 +7,7 @@
 #include "ui/draw.h"
 #include "ui/gdiplus_session.h"
 #include "ui/icons.h"
+#include "ui/layer.h"
 
 namespace ui {
 
@@ -110,17 +111,16 @@ Edges ViewEdges() {
   return e;
 }
 
+void DrawStaticArt(const Edges& e);
+
 void RenderStaticLayer(const Edges& e) {
   const Context& c = Ctx();
   BackdropCache& cache = Cache();
-  cache.layer = std::make_unique<Bitmap>(c.width, c.height, PixelFormat32bppPARGB);
+  cache.layer = NewLayerBitmap(c.width, c.height);
   cache.layer_width = c.width;
   cache.layer_height = c.height;
   ++cache.builds;
-  if (cache.layer->GetLastStatus() != Ok) {
-    cache.layer.reset();  // out of memory: the frame's own background shows instead
-    return;
-  }
+  if (!cache.layer) return;  // out of memory: tried again on the next frame
   Graphics layer_graphics(cache.layer.get());
   GpGraphics* g = detail::Native(&layer_graphics);
   gp::GdipSetSmoothingMode(g, SmoothingModeAntiAlias);
@@ -129,7 +129,12 @@ void RenderStaticLayer(const Edges& e) {
   gp::GdipTranslateWorldTransform(g, c.offset_x, c.offset_y, MatrixOrderPrepend);
   gp::GdipScaleWorldTransform(g, c.scale, c.scale, MatrixOrderPrepend);
   ScopedDrawTarget target(&layer_graphics);
+  DrawStaticArt(e);
+}
 
+// Sky, glows and silhouettes through the current target, which has the canvas transform.
+void DrawStaticArt(const Edges& e) {
+  GpGraphics* g = detail::FrameGraphics();
   FillRect(e.left, e.top, e.span, e.bottom - e.top, Palette::bg1);
   const PointF sky_top(0, std::min(e.top, 0.0f)), sky_bottom(0, 461);
   GpLineGradient* sky = nullptr;
@@ -236,8 +241,11 @@ void Backdrop(const std::function<void(float, float)>& truck) {
   if (!g || c.width <= 0 || c.height <= 0) return;
   const Edges e = ViewEdges();
   BackdropCache& cache = Cache();
-  if (cache.layer_width != c.width || cache.layer_height != c.height) RenderStaticLayer(e);
-  if (cache.layer) CopyStaticLayer();
+  if (!cache.layer || cache.layer_width != c.width || cache.layer_height != c.height) RenderStaticLayer(e);
+  if (cache.layer)
+    CopyStaticLayer();
+  else
+    DrawStaticArt(e);  // no memory for the layer this time: straight into the frame
 
   if (truck) truck(e.left, e.span / 1280.0f);
 

@@ -10,6 +10,7 @@
 #include "ui/draw.h"
 #include "ui/gdiplus_session.h"
 #include "ui/icons.h"
+#include "ui/layer.h"
 #include "ui/truck_run.h"
 
 namespace ui {
@@ -129,7 +130,8 @@ void DrawFrontLayer(GpGraphics* g) {
 // shifted to the rectangle's origin.
 std::unique_ptr<Bitmap> RenderLayer(GpMatrix* frame_transform, int rx, int ry, int rw, int rh,
                                     float x, float y, float size, void (*draw)(GpGraphics*)) {
-  auto bitmap = std::make_unique<Bitmap>(rw, rh, PixelFormat32bppPARGB);
+  std::unique_ptr<Bitmap> bitmap = NewLayerBitmap(rw, rh);
+  if (!bitmap) return nullptr;
   Graphics layer_graphics(bitmap.get());
   GpGraphics* g = detail::Native(&layer_graphics);
   gp::GdipSetSmoothingMode(g, SmoothingModeAntiAlias);
@@ -185,20 +187,27 @@ void Emblem(float x, float y, float size, float ring_angle) {
     if (cache.layers.size() >= kMaxCachedEmblems) cache.layers.clear();
     Layers layers;
     layers.back = RenderLayer(transform, rx, ry, rw, rh, x, y, size, DrawBackLayer);
-    layers.front = RenderLayer(transform, rx, ry, rw, rh, x, y, size, DrawFrontLayer);
-    it = cache.layers.emplace(key, std::move(layers)).first;
+    if (layers.back) layers.front = RenderLayer(transform, rx, ry, rw, rh, x, y, size, DrawFrontLayer);
     ++cache.builds;
-    AtGdiplusStop(ForgetEmblemLayers);
+    // Without memory for both layers nothing is kept: this frame draws the emblem
+    // directly and the next one tries again.
+    if (layers.front) {
+      it = cache.layers.emplace(key, std::move(layers)).first;
+      AtGdiplusStop(ForgetEmblemLayers);
+    }
   }
   gp::GdipDeleteMatrix(transform);
 
-  Blit(it->second.back.get(), rx, ry, rw, rh);
+  const bool cached = it != cache.layers.end();
+  if (cached) Blit(it->second.back.get(), rx, ry, rw, rh);
   const GraphicsState saved = Save(g);
   gp::GdipTranslateWorldTransform(g, x, y, MatrixOrderPrepend);
   gp::GdipScaleWorldTransform(g, size / 400, size / 400, MatrixOrderPrepend);
+  if (!cached) DrawBackLayer(g);
   DrawRing(g, ring_angle);
+  if (!cached) DrawFrontLayer(g);
   gp::GdipRestoreGraphics(g, saved);
-  Blit(it->second.front.get(), rx, ry, rw, rh);
+  if (cached) Blit(it->second.front.get(), rx, ry, rw, rh);
 }
 
 void TruckBadge(float x, float y, float w, float h) {

@@ -25,10 +25,23 @@ struct WidthKeyHash {
     return std::hash<std::wstring>()(k.text) ^ (std::hash<uint64_t>()(k.font) * 0x9E3779B97F4A7C15ull);
   }
 };
-// GUI thread only.
+// GUI thread only. Hinting fits glyphs to the pixel grid, so a width holds only at the
+// canvas scale it was measured at; the cache is emptied when the scale changes.
+struct WidthCache {
+  std::unordered_map<WidthKey, float, WidthKeyHash> widths;
+  float scale = 0;
+};
+WidthCache& TheWidthCache() {
+  static WidthCache cache;
+  return cache;
+}
 std::unordered_map<WidthKey, float, WidthKeyHash>& Widths() {
-  static std::unordered_map<WidthKey, float, WidthKeyHash> widths;
-  return widths;
+  WidthCache& cache = TheWidthCache();
+  if (cache.scale != Ctx().scale) {
+    cache.widths.clear();
+    cache.scale = Ctx().scale;
+  }
+  return cache.widths;
 }
 
 uint64_t FontKey(FontRole role, float size) {
@@ -158,15 +171,19 @@ float DrawWrapped(const std::wstring& text, FontRole role, float size, float x, 
 
 std::wstring ElideLeft(const std::wstring& text, FontRole role, float size, float max_width) {
   if (MeasureText(text, role, size) <= max_width) return text;
-  size_t lo = 0, hi = text.size();
+  // The tail may start only where a character starts: never inside a surrogate pair.
+  std::vector<size_t> starts;
+  for (size_t i = 0; i < text.size(); i += CharLength(text, i)) starts.push_back(i);
+  starts.push_back(text.size());
+  size_t lo = 0, hi = starts.size() - 1;
   while (lo < hi) {
     const size_t mid = (lo + hi) / 2;
-    if (MeasureText(kEllipsis + text.substr(mid), role, size) <= max_width)
+    if (MeasureText(kEllipsis + text.substr(starts[mid]), role, size) <= max_width)
       hi = mid;
     else
       lo = mid + 1;
   }
-  return kEllipsis + text.substr(lo);
+  return kEllipsis + text.substr(starts[lo]);
 }
 
 float FitTextSize(const std::wstring& text, FontRole role, float size, float max_width, float spacing) {
@@ -177,7 +194,7 @@ float FitTextSize(const std::wstring& text, FontRole role, float size, float max
 
 std::wstring Utf8ToWide(const std::string& utf8) { return text::Utf8ToWide(utf8); }
 
-size_t TextWidthCacheSize() { return Widths().size(); }
-void ForgetTextWidths() { Widths().clear(); }
+size_t TextWidthCacheSize() { return TheWidthCache().widths.size(); }
+void ForgetTextWidths() { TheWidthCache().widths.clear(); }
 
 }  // namespace ui

@@ -8,6 +8,7 @@
 #include "tests/ui/ui_test_fixture.h"
 #include "ui/backdrop.h"
 #include "ui/emblem.h"
+#include "ui/layer.h"
 #include "ui/palette.h"
 #include "ui/truck_run.h"
 
@@ -191,6 +192,25 @@ TEST_F(BackdropTest, TheStaticLayerIsRenderedOncePerWindowSize) {
   EXPECT_EQ(builds + 1, ui::BackdropLayerBuilds());
 }
 
+TEST_F(BackdropTest, ALayerThatCouldNotBeMadeIsTriedAgainOnTheNextFrame) {
+  Resize(1100, 700);  // a size no other test draws at: the layer is made anew
+  const int builds = ui::BackdropLayerBuilds();
+  surface_->Clear(0xFFFF00FF);
+  ui::detail::FailNextLayerBitmaps(1);
+  Draw();
+  EXPECT_EQ(builds + 1, ui::BackdropLayerBuilds());
+  // Without its layer the frame still shows the sky and the hills.
+  const uint32_t sky = Pixel(100, 100), hills = Pixel(601, 556);
+  surface_->Clear(0xFFFF00FF);
+  Draw();
+  EXPECT_EQ(builds + 2, ui::BackdropLayerBuilds());
+  EXPECT_LE(uitest::ColorDistance(sky, Pixel(100, 100)), 8);
+  EXPECT_LE(uitest::ColorDistance(hills, Pixel(601, 556)), 8);
+  EXPECT_NE(0xFF00FFu, sky);
+  Draw();
+  EXPECT_EQ(builds + 2, ui::BackdropLayerBuilds());
+}
+
 TEST_F(BackdropTest, APartialFrameCopiesOnlyItsDirtyRectangles) {
   Draw();
   const uint32_t sky = Pixel(100, 100), hills = Pixel(700, 650);
@@ -250,6 +270,21 @@ TEST_F(BackdropTest, EmblemLayersAreCachedPerPixelRectangleAndScale) {
   Resize(1920, 1080);
   Frame(ui::Input(), [] { ui::Emblem(600, 300, 100, 0); });
   EXPECT_EQ(builds + 10, ui::EmblemLayerBuilds());
+}
+
+TEST_F(BackdropTest, EmblemLayersThatCouldNotBeMadeAreTriedAgainOnTheNextFrame) {
+  ui::ForgetEmblemLayers();
+  const int builds = ui::EmblemLayerBuilds();
+  ui::detail::FailNextLayerBitmaps(1);
+  Frame(ui::Input(), [] { ui::Emblem(440, 160, 400, 0); });
+  EXPECT_EQ(0, ui::EmblemCacheSize());
+  const uint32_t star = Pixel(640, 260);  // inside the star: drawn even without its layers
+  EXPECT_NE(0u, star);
+  surface_->Clear(0xFF000000);
+  Frame(ui::Input(), [] { ui::Emblem(440, 160, 400, 0); });
+  EXPECT_EQ(builds + 2, ui::EmblemLayerBuilds());
+  EXPECT_EQ(1, ui::EmblemCacheSize());
+  EXPECT_LE(uitest::ColorDistance(star, Pixel(640, 260)), 8);
 }
 
 }  // namespace

@@ -88,6 +88,9 @@ TEST(IconPathTest, ParsingStopsQuietlyAndKeepsWhatWasBuilt) {
   ExpectPoints(Parse("M0 0 L1 1 Z 5 5 L9 9"), {{0, 0}, {1, 1}});  // a number straight after Z
   ExpectPoints(Parse("M0 0 L1 1 L2"), {{0, 0}, {1, 1}});           // missing coordinate
   ExpectPoints(Parse("M0 0 L1 inf"), {});                          // words are not numbers
+  ExpectPoints(Parse("M0 0 L1 1 L1e40 5 L9 9"), {{0, 0}, {1, 1}});   // too big for a float
+  ExpectPoints(Parse("M0 0 L1 1 L5 -1e39 L9 9"), {{0, 0}, {1, 1}});
+  ExpectPoints(Parse("M0 0 l1 1 l3e38 0 l3e38 0 l1 1"), {{0, 0}, {1, 1}, {3e38f, 1}});  // a sum too big
   EXPECT_TRUE(Parse("5 5 L1 1").points.empty());                   // numbers before any command
   EXPECT_TRUE(Parse("").points.empty());
 }

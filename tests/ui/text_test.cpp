@@ -188,6 +188,41 @@ TEST_F(TextTest, LeftElisionKeepsTheLongestTailThatFits) {
   });
 }
 
+TEST_F(TextTest, ElisionNeverSplitsACharacterOutsideTheBasicPlane) {
+  std::wstring faces = L"ab";
+  for (int i = 0; i < 12; ++i) faces += L"\U0001F600";
+  InFrame([&] {
+    const float face = ui::MeasureText(L"\U0001F600", FontRole::Body, 14);
+    const float dots = ui::MeasureText(L"\u2026", FontRole::Body, 14);
+    ASSERT_GT(face, 0);
+    for (float room = dots; room < dots + 12 * face; room += face / 3) {
+      const std::wstring elided = ui::ElideLeft(faces, FontRole::Body, 14, room);
+      ASSERT_EQ(L'\u2026', elided[0]);
+      ASSERT_EQ(1u, elided.size() % 2) << "a half of a pair at " << room;
+      for (size_t i = 1; i < elided.size(); i += 2) EXPECT_EQ(L"\U0001F600", elided.substr(i, 2)) << room;
+    }
+  });
+}
+
+TEST_F(TextTest, AnotherScaleMeasuresAfresh) {
+  // Hinting makes widths depend on the scale the text is drawn at, so widths measured at
+  // one window size are wrong at another.
+  const std::wstring link = L"Change where the game files live";
+  auto measure = [&](int width, int height) {
+    Resize(width, height);
+    float w = 0;
+    InFrame([&] { w = ui::MeasureText(link, FontRole::Semibold, 15); });
+    return w;
+  };
+  ui::ForgetTextWidths();
+  const float big = measure(1920, 1080);
+  ui::ForgetTextWidths();
+  const float small = measure(1280, 720);
+  ASSERT_NE(small, big) << "the measurement does not depend on the scale here";
+  EXPECT_EQ(big, measure(1920, 1080));
+  EXPECT_EQ(small, measure(1280, 720));
+}
+
 TEST_F(TextTest, FitSizeShrinksOnlyWhatIsTooWide) {
   InFrame([] {
     const std::wstring title = L"Welcome back, driver.";
