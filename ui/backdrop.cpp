@@ -38,12 +38,11 @@ const char kTrees[] =
 const char kForeground[] =
     "M0 214 C 180 180, 320 236, 520 204 S 880 168, 1060 206 S 1220 196, 1280 188 L1280 270 L0 270 Z";
 
-constexpr float kBandTop = 460;    // the silhouettes' 1280 x 270 box starts here
-constexpr int kMaxCopyRects = 64;  // more clip rectangles than this: copy the whole layer
+constexpr float kBandTop = 460;  // the silhouettes' 1280 x 270 box starts here
 
 // Process-lifetime caches, GUI thread only; freed when GDI+ stops.
 struct BackdropCache {
-  std::unique_ptr<Bitmap> layer;
+  std::unique_ptr<Layer> layer;
   int layer_width = 0, layer_height = 0;
   GpPath* silhouettes = nullptr;
   GpPath* foreground = nullptr;
@@ -116,20 +115,17 @@ void DrawStaticArt(const Edges& e);
 void RenderStaticLayer(const Edges& e) {
   const Context& c = Ctx();
   BackdropCache& cache = Cache();
-  cache.layer = NewLayerBitmap(c.width, c.height);
+  GpMatrix* canvas = nullptr;
+  gp::GdipCreateMatrix2(c.scale, 0, 0, c.scale, c.offset_x, c.offset_y, &canvas);
+  PixelBox whole;
+  whole.w = c.width;
+  whole.h = c.height;
+  cache.layer = RenderLayer(canvas, whole, [&](GpGraphics*) { DrawStaticArt(e); });
+  gp::GdipDeleteMatrix(canvas);
   cache.layer_width = c.width;
   cache.layer_height = c.height;
   ++cache.builds;
-  if (!cache.layer) return;  // out of memory: tried again on the next frame
-  Graphics layer_graphics(cache.layer.get());
-  GpGraphics* g = detail::Native(&layer_graphics);
-  gp::GdipSetSmoothingMode(g, SmoothingModeAntiAlias);
-  gp::GdipSetPixelOffsetMode(g, PixelOffsetModeHalf);
-  gp::GdipSetCompositingQuality(g, CompositingQualityHighQuality);
-  gp::GdipTranslateWorldTransform(g, c.offset_x, c.offset_y, MatrixOrderPrepend);
-  gp::GdipScaleWorldTransform(g, c.scale, c.scale, MatrixOrderPrepend);
-  ScopedDrawTarget target(&layer_graphics);
-  DrawStaticArt(e);
+  if (cache.layer) AtGdiplusStop(ReleaseCache);
 }
 
 // Sky, glows and silhouettes through the current target, which has the canvas transform.
@@ -153,45 +149,6 @@ void DrawStaticArt(const Edges& e) {
   gp::GdipFillPath(g, shade, Silhouettes());
   gp::GdipDeleteBrush(shade);
   gp::GdipRestoreGraphics(g, band);
-}
-
-// Copies the static layer into the frame: only the clip's rectangles when there are a few
-// (a partial frame), else all of it.
-void CopyStaticLayer() {
-  const Context& c = Ctx();
-  Graphics* frame = c.graphics;
-  GpGraphics* g = detail::Native(frame);
-  Bitmap* layer = Cache().layer.get();
-  GraphicsState saved = 0;
-  gp::GdipSaveGraphics(g, &saved);
-  gp::GdipResetWorldTransform(g);
-  gp::GdipSetCompositingMode(g, CompositingModeSourceCopy);
-  gp::GdipSetInterpolationMode(g, InterpolationModeNearestNeighbor);
-  gp::GdipSetPixelOffsetMode(g, PixelOffsetModeNone);
-
-  GpRect rects[kMaxCopyRects];
-  INT count = 0;
-  GpRegion* clip = nullptr;
-  GpMatrix* identity = nullptr;
-  gp::GdipCreateRegion(&clip);
-  gp::GdipCreateMatrix(&identity);
-  UINT scans = 0;
-  if (gp::GdipGetClip(g, clip) == Ok && gp::GdipGetRegionScansCount(clip, &scans, identity) == Ok &&
-      scans >= 1 && scans <= kMaxCopyRects) {
-    gp::GdipGetRegionScansI(clip, rects, &count, identity);
-  }
-  gp::GdipDeleteMatrix(identity);
-  gp::GdipDeleteRegion(clip);
-  if (count == 0) rects[count++] = GpRect(0, 0, c.width, c.height);
-
-  for (INT i = 0; i < count; ++i) {
-    const INT x0 = std::max(rects[i].X, 0), y0 = std::max(rects[i].Y, 0);
-    const INT x1 = std::min(rects[i].X + rects[i].Width, c.width);
-    const INT y1 = std::min(rects[i].Y + rects[i].Height, c.height);
-    if (x1 <= x0 || y1 <= y0) continue;
-    detail::NoteStatus(frame->DrawImage(layer, Rect(x0, y0, x1 - x0, y1 - y0), x0, y0, x1 - x0, y1 - y0, UnitPixel));
-  }
-  gp::GdipRestoreGraphics(g, saved);
 }
 
 void DrawKerb(const Edges& e) {
@@ -242,10 +199,14 @@ void Backdrop(const std::function<void(float, float)>& truck) {
   const Edges e = ViewEdges();
   BackdropCache& cache = Cache();
   if (!cache.layer || cache.layer_width != c.width || cache.layer_height != c.height) RenderStaticLayer(e);
-  if (cache.layer)
-    CopyStaticLayer();
-  else
+  if (cache.layer) {
+    PixelBox whole;
+    whole.w = c.width;
+    whole.h = c.height;
+    PutLayer(*cache.layer, whole, true);
+  } else {
     DrawStaticArt(e);  // no memory for the layer this time: straight into the frame
+  }
 
   if (truck) truck(e.left, e.span / 1280.0f);
 
