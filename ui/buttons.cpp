@@ -4,8 +4,10 @@
 
 #include "ui/context.h"
 #include "ui/draw.h"
+#include "ui/gdiplus_session.h"
 #include "ui/icons.h"
 #include "ui/interaction.h"
+#include "ui/layer.h"
 #include "ui/text.h"
 
 namespace ui {
@@ -35,6 +37,14 @@ void FillAccentBody(GpPath* path, float x, float y, float w, float h) {
   gp::GdipDeleteBrush(brush);
 }
 
+// The big button's glow, eight stacked translucent fills, drawn once per placement and
+// then only put into frames. GUI thread only; freed when GDI+ stops.
+ArtCache& Glows() {
+  static ArtCache cache;
+  return cache;
+}
+void ForgetGlows() { Glows().layers.clear(); }
+
 void PlayTriangle(float tx, float cy, float iw) {
   const PointF points[3] = {PointF(tx + 0.1f * iw, cy - 0.4f * iw), PointF(tx + 0.9f * iw, cy),
                             PointF(tx + 0.1f * iw, cy + 0.4f * iw)};
@@ -52,10 +62,13 @@ bool PlayButton(const std::wstring& label, float x, float y, float w, float h, b
 
   if (IsVisible(x - 50, y - 30, w + 100, h + 70)) {
     PushSkew(cx, cy, -14);
-    for (int n = 8; n >= 1; --n) {
-      const float s = 3.0f * n;
-      FillRoundRect(x - s, y + 10 - s, w + 2 * s, h + 2 * s, s + 6, Fade(Palette::accent, 0.035f));
-    }
+    AtGdiplusStop(ForgetGlows);
+    DrawCachedArt(Glows(), x - 24, y - 14, w + 48, h + 48, [&](GpGraphics*) {
+      for (int n = 8; n >= 1; --n) {
+        const float s = 3.0f * n;
+        FillRoundRect(x - s, y + 10 - s, w + 2 * s, h + 2 * s, s + 6, Fade(Palette::accent, 0.035f));
+      }
+    });
     GpPath* body = nullptr;
     gp::GdipCreatePath(FillModeAlternate, &body);
     AddRoundRect(body, x, y, w, h, 6);
