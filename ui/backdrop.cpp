@@ -42,8 +42,10 @@ constexpr float kBandTop = 460;  // the silhouettes' 1280 x 270 box starts here
 
 // Process-lifetime caches, GUI thread only; freed when GDI+ stops.
 struct BackdropCache {
-  std::unique_ptr<Layer> layer;
+  std::unique_ptr<Layer> layer;  // sky, glows and silhouettes
   int layer_width = 0, layer_height = 0;
+  ArtCache ground;                // foreground hill and kerb, for the current window size only
+  BackdropCache() { ground.limit = 1; }
   GpPath* silhouettes = nullptr;
   GpPath* foreground = nullptr;
   int builds = 0;
@@ -55,6 +57,7 @@ BackdropCache& Cache() {
 void ReleaseCache() {
   BackdropCache& c = Cache();
   c.layer.reset();
+  c.ground.layers.clear();
   if (c.silhouettes) gp::GdipDeletePath(c.silhouettes);
   if (c.foreground) gp::GdipDeletePath(c.foreground);
   const int builds = c.builds;
@@ -210,18 +213,23 @@ void Backdrop(const std::function<void(float, float)>& truck) {
 
   if (truck) truck(e.left, e.span / 1280.0f);
 
-  // Partial frames mostly repaint the sky: the big ground shapes are skipped unless the
-  // clip reaches them (the hill's outline never rises above band y 168).
-  if (IsVisible(e.left, kBandTop + 168, e.span, 270 - 168)) {
-    const GraphicsState band = EnterBand(g, e.left, e.span);
-    GpSolidFill* ink = nullptr;
-    gp::GdipCreateSolidFill(Palette::ink, &ink);
-    detail::NoteStatus(gp::GdipFillPath(g, ink, Foreground()));
-    gp::GdipDeleteBrush(ink);
-    gp::GdipRestoreGraphics(g, band);
+  // The ground in front of the truck is static too: a layer of its own, blended over.
+  // Partial frames mostly repaint the sky: it is skipped unless the clip reaches it (the
+  // hill's outline never rises above band y 168).
+  const float ground_top = kBandTop + 168;
+  if (IsVisible(e.left, ground_top, e.span, e.bottom - ground_top)) {
+    AtGdiplusStop(ReleaseCache);
+    DrawCachedArt(cache.ground, e.left, ground_top, e.span, e.bottom - ground_top, [&](GpGraphics* target) {
+      const GraphicsState band = EnterBand(target, e.left, e.span);
+      GpSolidFill* ink = nullptr;
+      gp::GdipCreateSolidFill(Palette::ink, &ink);
+      detail::NoteStatus(gp::GdipFillPath(target, ink, Foreground()));
+      gp::GdipDeleteBrush(ink);
+      gp::GdipRestoreGraphics(target, band);
+      if (e.bottom > 720) FillRect(e.left, 719, e.span, e.bottom - 719, Palette::ink);
+      DrawKerb(e);
+    });
   }
-  if (e.bottom > 720) FillRect(e.left, 719, e.span, e.bottom - 719, Palette::ink);
-  DrawKerb(e);
 }
 
 int BackdropLayerBuilds() { return Cache().builds; }

@@ -141,7 +141,7 @@ void PutLayer(const Layer& layer, const PixelBox& box, bool opaque) {
 }
 
 void DrawCachedArt(ArtCache& cache, float x, float y, float w, float h,
-                   const std::function<void(GpGraphics*)>& draw) {
+                   const std::function<void(GpGraphics*)>& draw, int variant) {
   GpGraphics* g = detail::FrameGraphics();
   if (!g) return;
   const ArtPlacement at(g, x, y, w, h);
@@ -150,7 +150,7 @@ void DrawCachedArt(ArtCache& cache, float x, float y, float w, float h,
   gp::GdipTransformMatrixPoints(at.transform, &origin, 1);
   auto thousandths = [](float v) { return static_cast<int>(std::lround(v * 1000)); };
   const ArtCache::Key key(thousandths(origin.X), thousandths(origin.Y), at.box.w, at.box.h, thousandths(at.m[0]),
-                          thousandths(at.m[1]), thousandths(at.m[2]), thousandths(at.m[3]));
+                          thousandths(at.m[1]), thousandths(at.m[2]), thousandths(at.m[3]), variant);
   auto it = cache.layers.find(key);
   if (it == cache.layers.end()) {
     std::unique_ptr<Layer> layer = RenderLayer(at.transform, at.box, draw);

@@ -50,20 +50,21 @@ std::unique_ptr<Layer> RenderLayer(Gdiplus::GpMatrix* transform, const PixelBox&
 void PutLayer(const Layer& layer, const PixelBox& box, bool opaque);
 
 // Static art cached per placement: a design rectangle under the frame's transform. The
-// key holds the rectangle's device pixels and the transform's linear part; `limit` caps the
-// entries (a new one beyond it frees the others first).
+// key holds the rectangle's device placement, the transform's linear part and a variant;
+// `limit` caps the entries (a new one beyond it frees the others first).
 struct ArtCache {
-  using Key = std::tuple<int, int, int, int, int, int, int, int>;
+  using Key = std::tuple<int, int, int, int, int, int, int, int, int>;
   std::map<Key, std::unique_ptr<Layer>> layers;
   size_t limit = 8;
   int builds = 0;  // how often a layer was rendered
 };
 
 // Draws (x, y, w, h)'s art through the cache: rendered by `draw` into a layer the first
-// time at this placement, then only put into frames. Without memory for the layer the art
-// is drawn straight into the frame and the layer is tried again next time.
+// time at this placement (and `variant`, for art with states), then only put into frames.
+// Without memory for the layer the art is drawn straight into the frame and the layer is
+// tried again next time.
 void DrawCachedArt(ArtCache& cache, float x, float y, float w, float h,
-                   const std::function<void(Gdiplus::GpGraphics*)>& draw);
+                   const std::function<void(Gdiplus::GpGraphics*)>& draw, int variant = 0);
 
 // Where art in a design rectangle lands in the frame: the frame's world transform, its six
 // elements and the device pixels the rectangle covers, grown by 2 on every side.

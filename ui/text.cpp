@@ -59,6 +59,41 @@ size_t CharLength(const std::wstring& text, size_t i) {
 
 const wchar_t kEllipsis[] = L"\u2026";
 
+// Text whose characters each map to one glyph with no shaping, reordering or line breaks:
+// Latin, its punctuation and general punctuation (the ellipsis, the middle dot, dashes).
+bool SimpleText(const std::wstring& text) {
+  for (wchar_t c : text)
+    if (!((c >= 0x20 && c < 0x300) || (c >= 0x2000 && c < 0x2070))) return false;
+  return true;
+}
+
+// Simple text placed glyph by glyph in one driver-string call, on the baseline a
+// DrawString at `top` uses. This skips the string layout, and for letter-spaced text it
+// replaces a DrawString per character; the glyphs land on the same pixels either way.
+void DrawSimpleText(GpGraphics* g, const std::wstring& text, FontRole role, float size, GpFont* font,
+                    GpBrush* brush, float x, float top, float spacing) {
+  const UINT16* glyphs = reinterpret_cast<const UINT16*>(text.c_str());
+  const PointF origin(0, 0);
+  RectF cell;
+  gp::GdipMeasureDriverString(g, glyphs, 1, font, &origin, DriverStringOptionsCmapLookup, nullptr, &cell);
+  const float baseline = top - cell.Y;
+  if (spacing == 0.0f) {
+    const PointF pen(x, baseline);
+    detail::Note(Ctx().graphics, gp::GdipDrawDriverString(g, glyphs, static_cast<INT>(text.size()), font, brush, &pen,
+                                                          DriverStringOptionsCmapLookup | DriverStringOptionsRealizedAdvance,
+                                                          nullptr));
+    return;
+  }
+  std::vector<PointF> pen;
+  pen.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    pen.push_back(PointF(x, baseline));
+    x += MeasureText(text.substr(i, 1), role, size) + spacing * size;
+  }
+  detail::Note(Ctx().graphics, gp::GdipDrawDriverString(g, glyphs, static_cast<INT>(text.size()), font, brush,
+                                                        pen.data(), DriverStringOptionsCmapLookup, nullptr));
+}
+
 }  // namespace
 
 float MeasureText(const std::wstring& text, FontRole role, float size) {
@@ -107,28 +142,21 @@ float DrawText(const std::wstring& text, FontRole role, float size, float x, flo
   GpSolidFill* brush = nullptr;
   detail::Note(Ctx().graphics, gp::GdipCreateSolidFill(color, &brush));
   const float top = y + size * GlyphTop(role);
-  if (spacing == 0.0f) {
+  if (SimpleText(text)) {
+    DrawSimpleText(g, text, role, size, font, brush, x, top, spacing);
+  } else if (spacing == 0.0f) {
     const RectF layout(x, top, 0, 0);
     detail::Note(Ctx().graphics, gp::GdipDrawString(g, text.c_str(), static_cast<INT>(text.size()),
                                                     font, &layout, TextFormat(), brush));
   } else {
-    // One call for all the characters, each at its own pen position on the baseline that
-    // a DrawString at `top` would use: much cheaper than a DrawString per character.
-    const PointF origin(0, 0);
-    RectF cell;
-    gp::GdipMeasureDriverString(g, reinterpret_cast<const UINT16*>(text.c_str()), 1, font, &origin,
-                                DriverStringOptionsCmapLookup, nullptr, &cell);
-    const float baseline = top - cell.Y;
-    std::vector<PointF> pen;
     for (size_t i = 0; i < text.size();) {
       const size_t n = CharLength(text, i);
-      for (size_t k = 0; k < n; ++k) pen.push_back(PointF(x, baseline));
+      const RectF layout(x, top, 0, 0);
+      detail::Note(Ctx().graphics, gp::GdipDrawString(g, text.c_str() + i, static_cast<INT>(n), font,
+                                                      &layout, TextFormat(), brush));
       x += MeasureText(text.substr(i, n), role, size) + spacing * size;
       i += n;
     }
-    detail::Note(Ctx().graphics, gp::GdipDrawDriverString(g, reinterpret_cast<const UINT16*>(text.c_str()),
-                                                          static_cast<INT>(text.size()), font, brush, pen.data(),
-                                                          DriverStringOptionsCmapLookup, nullptr));
   }
   gp::GdipDeleteBrush(brush);
   return w;
