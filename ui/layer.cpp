@@ -13,6 +13,13 @@ using namespace Gdiplus;
 namespace {
 int failures_to_come = 0;  // GUI thread only
 
+// The memory device context every layer is selected into while it is put into a frame
+// (GUI thread only; lives as long as the process).
+HDC LayerSource() {
+  static HDC dc = CreateCompatibleDC(nullptr);
+  return dc;
+}
+
 // The frame's clip in device pixels; null when it does not clip.
 HRGN DeviceClip(GpGraphics* g) {
   GpRegion* region = nullptr;
@@ -46,10 +53,6 @@ void DrawLayerImage(Graphics* frame, const Layer& layer, const PixelBox& box, bo
 
 Layer::~Layer() {
   bitmap.reset();
-  if (dc) {
-    SelectObject(dc, old_bitmap);
-    DeleteDC(dc);
-  }
   if (dib) DeleteObject(dib);
 }
 
@@ -69,11 +72,8 @@ std::unique_ptr<Layer> NewLayer(int width, int height) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  layer->dc = CreateCompatibleDC(nullptr);
-  if (!layer->dc) return nullptr;
-  layer->dib = CreateDIBSection(layer->dc, &info, DIB_RGB_COLORS, &layer->pixels, nullptr, 0);
+  layer->dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &layer->pixels, nullptr, 0);
   if (!layer->dib || !layer->pixels) return nullptr;
-  layer->old_bitmap = SelectObject(layer->dc, layer->dib);
   layer->bitmap = std::make_unique<Bitmap>(width, height, width * 4, PixelFormat32bppPARGB,
                                            static_cast<BYTE*>(layer->pixels));
   if (layer->bitmap->GetLastStatus() != Ok) return nullptr;
@@ -126,12 +126,15 @@ void PutLayer(const Layer& layer, const PixelBox& box, bool opaque) {
     // Only the clip may change: a partial frame keeps the rest of the back buffer as it is.
     const int saved = SaveDC(dc);
     if (clip) ExtSelectClipRgn(dc, clip, RGN_AND);
+    const HDC source = LayerSource();
+    const HGDIOBJ before = SelectObject(source, layer.dib);
     if (opaque) {
-      BitBlt(dc, box.x, box.y, box.w, box.h, layer.dc, 0, 0, SRCCOPY);
+      BitBlt(dc, box.x, box.y, box.w, box.h, source, 0, 0, SRCCOPY);
     } else {
       const BLENDFUNCTION over = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-      GdiAlphaBlend(dc, box.x, box.y, box.w, box.h, layer.dc, 0, 0, box.w, box.h, over);
+      GdiAlphaBlend(dc, box.x, box.y, box.w, box.h, source, 0, 0, box.w, box.h, over);
     }
+    SelectObject(source, before);
     RestoreDC(dc, saved);
     gp::GdipReleaseDC(g, dc);
   } else {

@@ -14,12 +14,11 @@
 namespace ui {
 
 // A top-down 32-bit DIB section of premultiplied ARGB pixels, with a GDI+ bitmap on the
-// same pixels (PixelFormat32bppPARGB) to draw into.
+// same pixels (PixelFormat32bppPARGB) to draw into. One GDI object each: layers share one
+// memory device context, selected only while a layer is put into a frame.
 struct Layer {
   int width = 0, height = 0;
-  HDC dc = nullptr;
   HBITMAP dib = nullptr;
-  HGDIOBJ old_bitmap = nullptr;
   void* pixels = nullptr;
   std::unique_ptr<Gdiplus::Bitmap> bitmap;
 

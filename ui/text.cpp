@@ -1,11 +1,14 @@
 #include "ui/text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <unordered_map>
 
 #include "platform/text.h"
 #include "ui/context.h"
 #include "ui/draw.h"
+#include "ui/gdiplus_session.h"
+#include "ui/layer.h"
 
 namespace ui {
 
@@ -94,6 +97,140 @@ void DrawSimpleText(GpGraphics* g, const std::wstring& text, FontRole role, floa
                                                         pen.data(), DriverStringOptionsCmapLookup, nullptr));
 }
 
+// One DrawText's text, font, place, colour and letter spacing.
+struct TextDraw {
+  const std::wstring& text;
+  FontRole role;
+  float size, x, y;
+  Color color;
+  float spacing;
+};
+
+void DrawGlyphs(GpGraphics* g, const TextDraw& d) {
+  GpFont* font = GetFont(d.role, d.size);
+  GpSolidFill* brush = nullptr;
+  detail::Note(Ctx().graphics, gp::GdipCreateSolidFill(d.color, &brush));
+  const float top = d.y + d.size * GlyphTop(d.role);
+  const std::wstring& text = d.text;
+  if (SimpleText(text)) {
+    DrawSimpleText(g, text, d.role, d.size, font, brush, d.x, top, d.spacing);
+  } else if (d.spacing == 0.0f) {
+    const RectF layout(d.x, top, 0, 0);
+    detail::Note(Ctx().graphics, gp::GdipDrawString(g, text.c_str(), static_cast<INT>(text.size()), font, &layout,
+                                                    TextFormat(), brush));
+  } else {
+    float x = d.x;
+    for (size_t i = 0; i < text.size();) {
+      const size_t n = CharLength(text, i);
+      const RectF layout(x, top, 0, 0);
+      detail::Note(Ctx().graphics, gp::GdipDrawString(g, text.c_str() + i, static_cast<INT>(n), font, &layout,
+                                                      TextFormat(), brush));
+      x += MeasureText(text.substr(i, n), d.role, d.size) + d.spacing * d.size;
+      i += n;
+    }
+  }
+  gp::GdipDeleteBrush(brush);
+}
+
+// [SECTION] Drawn text kept as layers
+//
+// GDI+ under Wine rasterises every glyph of a string anew on each draw, which makes text
+// most of a frame's cost. A line drawn a second time at the same fraction of a pixel,
+// scale, font and colour is kept as a layer and afterwards only blended into frames; it
+// lands on the same pixels. Text seen once (counters, log lines) is drawn directly.
+
+// Bounds of the kept layers together (each holds one GDI object); beyond either they are
+// all freed.
+constexpr size_t kTextLayerPixels = 4 << 20;
+constexpr size_t kTextLayerCount = 512;
+constexpr size_t kTextSightings = 8192;  // remembered one-off lines
+
+struct TextLayerKey {
+  std::wstring text;
+  uint64_t font;
+  Color color;
+  int spacing;           // thousandths
+  int frac_x, frac_y;    // the layout origin's place inside its device pixel, in 64ths
+  int m[4];              // the transform's linear part, in thousandths
+  bool operator==(const TextLayerKey& o) const {
+    return text == o.text && font == o.font && color == o.color && spacing == o.spacing && frac_x == o.frac_x &&
+           frac_y == o.frac_y && std::equal(m, m + 4, o.m);
+  }
+};
+struct TextLayerKeyHash {
+  size_t operator()(const TextLayerKey& k) const {
+    size_t h = std::hash<std::wstring>()(k.text) ^ (k.font * 0x9E3779B97F4A7C15ull);
+    for (int v : {int(k.color), k.spacing, k.frac_x, k.frac_y, k.m[0], k.m[1], k.m[2], k.m[3]})
+      h = (h ^ static_cast<size_t>(v)) * 0x100000001B3ull;
+    return h;
+  }
+};
+struct TextLayer {
+  std::unique_ptr<Layer> layer;
+  int dx = 0, dy = 0;  // the layer's top-left from the origin's device pixel
+};
+// GUI thread only; freed when GDI+ stops.
+struct TextLayers {
+  std::unordered_map<TextLayerKey, TextLayer, TextLayerKeyHash> layers;
+  std::unordered_map<size_t, bool> sighted;  // hashes of lines drawn once
+  size_t pixels = 0;
+};
+TextLayers& TheTextLayers() {
+  static TextLayers cache;
+  return cache;
+}
+void ForgetTextLayers() {
+  TheTextLayers().layers.clear();
+  TheTextLayers().sighted.clear();
+  TheTextLayers().pixels = 0;
+}
+
+// Puts the text from its layer, making the layer on its second sighting; false when the
+// caller must draw it.
+bool DrawFromTextLayer(GpGraphics* g, const TextDraw& d, float width) {
+  // Everything the glyphs may paint: italic overhangs and accents reach past the line box.
+  if (detail::DrawingIntoLayer()) return false;  // art being cached keeps its text itself
+  const float margin = 0.3f * d.size + 4;
+  const ArtPlacement at(g, d.x - margin, d.y - margin, width + 2 * margin, 1.2f * d.size + 2 * margin);
+  if (at.m[1] != 0 || at.m[2] != 0) return false;  // skewed or turned: drawn directly
+  PointF origin(d.x, d.y);
+  gp::GdipTransformMatrixPoints(at.transform, &origin, 1);
+  const float px = std::floor(origin.X), py = std::floor(origin.Y);
+  TextLayerKey key{d.text, FontKey(d.role, d.size), d.color, static_cast<int>(std::lround(d.spacing * 1000)),
+                   static_cast<int>(std::lround((origin.X - px) * 64)), static_cast<int>(std::lround((origin.Y - py) * 64)),
+                   {static_cast<int>(std::lround(at.m[0] * 1000)), 0, 0, static_cast<int>(std::lround(at.m[3] * 1000))}};
+  TextLayers& cache = TheTextLayers();
+  auto it = cache.layers.find(key);
+  if (it == cache.layers.end()) {
+    const size_t hash = TextLayerKeyHash()(key);
+    if (cache.sighted.emplace(hash, true).second) {
+      if (cache.sighted.size() > kTextSightings) cache.sighted.clear();
+      return false;
+    }
+    TextLayer entry;
+    entry.layer = RenderLayer(at.transform, at.box, [&](GpGraphics* target) { DrawGlyphs(target, d); });
+    if (!entry.layer) return false;
+    entry.dx = at.box.x - static_cast<int>(px);
+    entry.dy = at.box.y - static_cast<int>(py);
+    const size_t pixels = static_cast<size_t>(at.box.w) * static_cast<size_t>(at.box.h);
+    if (cache.pixels + pixels > kTextLayerPixels || cache.layers.size() >= kTextLayerCount) {
+      cache.layers.clear();
+      cache.pixels = 0;
+    }
+    cache.pixels += pixels;
+    AtGdiplusStop(ForgetTextLayers);
+    it = cache.layers.emplace(std::move(key), std::move(entry)).first;
+  }
+  const Layer& layer = *it->second.layer;
+  PixelBox box;
+  box.x = static_cast<int>(px) + it->second.dx;
+  box.y = static_cast<int>(py) + it->second.dy;
+  box.w = layer.width;
+  box.h = layer.height;
+  PutLayer(layer, box, false);
+  return true;
+}
+
 }  // namespace
 
 float MeasureText(const std::wstring& text, FontRole role, float size) {
@@ -135,30 +272,10 @@ float DrawText(const std::wstring& text, FontRole role, float size, float x, flo
   if (align == kAlignCentre) x -= w / 2;
   if (align == kAlignRight) x -= w;
   if (text.empty() || !IsVisible(x - 4, y - 4, w + 8, 1.6f * size + 8)) return w;
-
   GpGraphics* g = detail::Native(Ctx().graphics);
-  GpFont* font = GetFont(role, size);
-  if (!font) return w;
-  GpSolidFill* brush = nullptr;
-  detail::Note(Ctx().graphics, gp::GdipCreateSolidFill(color, &brush));
-  const float top = y + size * GlyphTop(role);
-  if (SimpleText(text)) {
-    DrawSimpleText(g, text, role, size, font, brush, x, top, spacing);
-  } else if (spacing == 0.0f) {
-    const RectF layout(x, top, 0, 0);
-    detail::Note(Ctx().graphics, gp::GdipDrawString(g, text.c_str(), static_cast<INT>(text.size()),
-                                                    font, &layout, TextFormat(), brush));
-  } else {
-    for (size_t i = 0; i < text.size();) {
-      const size_t n = CharLength(text, i);
-      const RectF layout(x, top, 0, 0);
-      detail::Note(Ctx().graphics, gp::GdipDrawString(g, text.c_str() + i, static_cast<INT>(n), font,
-                                                      &layout, TextFormat(), brush));
-      x += MeasureText(text.substr(i, n), role, size) + spacing * size;
-      i += n;
-    }
-  }
-  gp::GdipDeleteBrush(brush);
+  if (!GetFont(role, size)) return w;
+  const TextDraw draw{text, role, size, x, y, color, spacing};
+  if (!DrawFromTextLayer(g, draw, w)) DrawGlyphs(g, draw);
   return w;
 }
 
@@ -232,6 +349,7 @@ float FitTextSize(const std::wstring& text, FontRole role, float size, float max
 std::wstring Utf8ToWide(const std::string& utf8) { return text::Utf8ToWide(utf8); }
 
 size_t TextWidthCacheSize() { return TheWidthCache().widths.size(); }
+size_t TextLayerCount() { return TheTextLayers().layers.size(); }
 void ForgetTextWidths() { TheWidthCache().widths.clear(); }
 
 }  // namespace ui

@@ -7,6 +7,7 @@
 #include "tests/support/child_run.h"
 #include "tests/support/temp_folder.h"
 #include "tests/ui/ui_test_fixture.h"
+#include "ui/draw.h"
 #include "ui/fonts.h"
 #include "ui/text.h"
 
@@ -232,6 +233,66 @@ TEST_F(TextTest, FitSizeShrinksOnlyWhatIsTooWide) {
     EXPECT_FLOAT_EQ(32, fitted);
     EXPECT_NEAR(w / 2, ui::MeasureTextSpaced(title, FontRole::Display, fitted, 0.05f), w * 0.03);
   });
+}
+
+TEST_F(TextTest, ALineDrawnAgainIsPutFromALayerOnTheSamePixels) {
+  struct Case {
+    int width, height;
+    const wchar_t* text;
+    FontRole role;
+    float size, x, spacing;
+    ui::Color color;
+  };
+  const Case cases[] = {
+      {1280, 720, L"Wii disc, USA (RKVE01)", FontRole::Body, 18, 298.4f, 0, 0xFFF4EFFB},
+      {1280, 720, L"YOUR GAME", FontRole::Label, 14, 110.7f, 0.2f, 0xD9A99BC6},  // spaced and translucent
+      {1000, 720, L"Welcome back, driver.", FontRole::Display, 52, 84, 0, 0xFFFFC22E},
+      {1920, 1080, L"C:\\Users\\Zo\u00eb \u2026 sys", FontRole::Mono, 12, 500.2f, 0, 0xFF4CC4FF},
+      {1280, 720, L"Jeff\u00c9", FontRole::Display, 64, 600, 0, 0xFFFFFFFF},  // reaching past its advance
+  };
+  for (const Case& c : cases) {
+    Resize(c.width, c.height);
+    auto draw = [&](ui::Color color) {
+      Frame(ui::Input(), [&] {
+        ui::FillRect(0, 180, 1280, 120, 0xFF3B2B5B);
+        ui::DrawText(c.text, c.role, c.size, c.x, 200, color, ui::kAlignLeft, c.spacing);
+      });
+      std::vector<uint32_t> pixels;
+      for (int y = 0; y < surface_->height(); y += 1)
+        for (int x = 0; x < surface_->width(); x += 1) pixels.push_back(Pixel(x, y));
+      return pixels;
+    };
+    const size_t layers = ui::TextLayerCount();
+    const std::vector<uint32_t> direct = draw(c.color);  // first sighting: drawn directly
+    EXPECT_EQ(layers, ui::TextLayerCount()) << c.text;
+    EXPECT_TRUE(draw(c.color) == direct) << c.text;  // second: its layer is made
+    EXPECT_EQ(layers + 1, ui::TextLayerCount()) << c.text;
+    EXPECT_TRUE(draw(c.color) == direct) << c.text;  // and put again
+    EXPECT_EQ(layers + 1, ui::TextLayerCount()) << c.text;
+    // The same line in another colour is another line.
+    const std::vector<uint32_t> other = draw(ui::Mix(c.color, 0xFF000000, 0.5f));
+    EXPECT_FALSE(other == direct) << c.text;
+    EXPECT_TRUE(draw(ui::Mix(c.color, 0xFF000000, 0.5f)) == other) << c.text;
+  }
+}
+
+TEST_F(TextTest, ALineFromALayerKeepsToTheClip) {
+  auto draw = [&] {
+    Frame(ui::Input(), [] { ui::DrawText(L"Kestrane 0.1.0", FontRole::Display, 40, 100, 100, 0xFFFFFFFF); });
+  };
+  draw();
+  draw();  // now in a layer
+  const int half[1][4] = {{100, 90, 90, 80}};
+  surface_->Clear(0xFF000000);
+  surface_->ClipTo(half, 1);
+  draw();
+  surface_->ClipTo(nullptr, 0);
+  int inside = 0, outside = 0;
+  for (int y = 80; y < 160; ++y)
+    for (int x = 90; x < 400; ++x)
+      if (Pixel(x, y) != 0) (x >= 100 && x < 190 && y >= 90 && y < 170 ? inside : outside)++;
+  EXPECT_GT(inside, 100);
+  EXPECT_EQ(0, outside);
 }
 
 TEST_F(TextTest, TheWidthCacheIsEmptiedAtTheTwentyThousandAndFirstString) {
