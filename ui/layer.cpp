@@ -30,7 +30,7 @@ HRGN DeviceClip(GpGraphics* g) {
   HRGN clip = nullptr;
   BOOL infinite = TRUE;
   if (gp::GdipGetClip(g, region) == Ok && gp::GdipIsInfiniteRegion(region, g, &infinite) == Ok && !infinite)
-    gp::GdipGetRegionHRgn(region, nullptr, &clip);
+    gp::GdipGetRegionHRgn(region, g, &clip);  // the transform is the identity here: device pixels
   gp::GdipRestoreGraphics(g, saved);
   gp::GdipDeleteRegion(region);
   return clip;
@@ -45,7 +45,8 @@ void DrawLayerImage(Graphics* frame, const Layer& layer, const PixelBox& box, bo
   gp::GdipSetCompositingMode(g, opaque ? CompositingModeSourceCopy : CompositingModeSourceOver);
   gp::GdipSetInterpolationMode(g, InterpolationModeNearestNeighbor);
   gp::GdipSetPixelOffsetMode(g, PixelOffsetModeNone);
-  detail::NoteStatus(frame->DrawImage(layer.bitmap.get(), Rect(box.x, box.y, box.w, box.h), 0, 0, box.w, box.h, UnitPixel));
+  detail::NoteStatus(
+      frame->DrawImage(layer.bitmap.get(), Rect(box.x, box.y, box.w, box.h), 0, 0, box.w, box.h, UnitPixel));
   gp::GdipRestoreGraphics(g, saved);
 }
 

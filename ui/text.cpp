@@ -82,9 +82,9 @@ void DrawSimpleText(GpGraphics* g, const std::wstring& text, FontRole role, floa
   const float baseline = top - cell.Y;
   if (spacing == 0.0f) {
     const PointF pen(x, baseline);
-    detail::Note(Ctx().graphics, gp::GdipDrawDriverString(g, glyphs, static_cast<INT>(text.size()), font, brush, &pen,
-                                                          DriverStringOptionsCmapLookup | DriverStringOptionsRealizedAdvance,
-                                                          nullptr));
+    const INT flags = DriverStringOptionsCmapLookup | DriverStringOptionsRealizedAdvance;
+    detail::Note(Ctx().graphics,
+                 gp::GdipDrawDriverString(g, glyphs, static_cast<INT>(text.size()), font, brush, &pen, flags, nullptr));
     return;
   }
   std::vector<PointF> pen;
@@ -196,9 +196,14 @@ bool DrawFromTextLayer(GpGraphics* g, const TextDraw& d, float width) {
   PointF origin(d.x, d.y);
   gp::GdipTransformMatrixPoints(at.transform, &origin, 1);
   const float px = std::floor(origin.X), py = std::floor(origin.Y);
-  TextLayerKey key{d.text, FontKey(d.role, d.size), d.color, static_cast<int>(std::lround(d.spacing * 1000)),
-                   static_cast<int>(std::lround((origin.X - px) * 64)), static_cast<int>(std::lround((origin.Y - py) * 64)),
-                   {static_cast<int>(std::lround(at.m[0] * 1000)), 0, 0, static_cast<int>(std::lround(at.m[3] * 1000))}};
+  auto in = [](float v, float parts) { return static_cast<int>(std::lround(v * parts)); };
+  TextLayerKey key{d.text,
+                   FontKey(d.role, d.size),
+                   d.color,
+                   in(d.spacing, 1000),
+                   in(origin.X - px, 64),
+                   in(origin.Y - py, 64),
+                   {in(at.m[0], 1000), 0, 0, in(at.m[3], 1000)}};
   TextLayers& cache = TheTextLayers();
   auto it = cache.layers.find(key);
   if (it == cache.layers.end()) {

@@ -105,7 +105,8 @@ TEST(TextureWindowTest, TheFirstTextureFillsTheTopCentredAndTheOthersLineUpAlong
   // In 640 x 480 the first texture fits 608 x 384 (width - 32, height - 96), centred across
   // and in the top 384 rows, then moved 8 down. Thumbnails are at most 80 high, from x 8,
   // 8 apart, their bottoms 8 above the window's.
-  const std::vector<DecodedTexture> wide = {Solid(64, 32, 0xFF0000), Solid(200, 160, 0x00FF00), Solid(30, 40, 0x0000FF)};
+  const std::vector<DecodedTexture> wide = {Solid(64, 32, 0xFF0000), Solid(200, 160, 0x00FF00),
+                                            Solid(30, 40, 0x0000FF)};
   ASSERT_EQ(0, ShowTexturesInWindow(wide, "layout", folder.Path("wide.bmp")));
   const std::string bmp = testsupport::ReadFile(folder.Path("wide.bmp"));
   ASSERT_TRUE(bmpcheck::IsBmp24(bmp, 640, 480));

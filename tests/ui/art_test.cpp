@@ -81,7 +81,8 @@ TEST_F(ArtTest, TheWordmarksBarStarSpeedLineCaptionAndCentredName) {
   struct SpeedLine {
     float x, y, w, h, alpha;
   };
-  for (const SpeedLine& l : {SpeedLine{64, 58, 60, 6, 230}, SpeedLine{54, 72, 52, 6, 153}, SpeedLine{68, 86, 44, 6, 89}}) {
+  const SpeedLine lines[] = {{64, 58, 60, 6, 230}, {54, 72, 52, 6, 153}, {68, 86, 44, 6, 89}};
+  for (const SpeedLine& l : lines) {
     const uint32_t want = Over(Rgb(Palette::focus), l.alpha / 255);
     int inside = 0, outside = 0;
     for (int py = 0; py < static_cast<int>(120 * k); ++py)

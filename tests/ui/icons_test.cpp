@@ -161,7 +161,8 @@ TEST_F(IconDrawTest, EveryIconStrokesItsPathsCirclesAndFrameAndFillsNothing) {
     // 160 units: one icon unit is 10 pixels, and a stroke of 1 is 10 pixels wide.
     Frame(ui::Input(), [&] { ui::DrawIcon(look.name, 0, 0, 160, 0xFFFFFFFF, 1); });
     for (const auto& [x, y] : look.stroked)
-      EXPECT_EQ(0xFFFFFFu, Pixel(static_cast<int>(x * 10), static_cast<int>(y * 10))) << look.name << " " << x << "," << y;
+      EXPECT_EQ(0xFFFFFFu, Pixel(static_cast<int>(x * 10), static_cast<int>(y * 10)))
+          << look.name << " " << x << "," << y;
     for (const auto& [x, y] : look.empty)
       EXPECT_EQ(0u, Pixel(static_cast<int>(x * 10), static_cast<int>(y * 10))) << look.name << " " << x << "," << y;
   }
