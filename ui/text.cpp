@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "platform/text.h"
 #include "ui/context.h"
@@ -172,7 +173,7 @@ struct TextLayer {
 // GUI thread only; freed when GDI+ stops.
 struct TextLayers {
   std::unordered_map<TextLayerKey, TextLayer, TextLayerKeyHash> layers;
-  std::unordered_map<size_t, bool> sighted;  // hashes of lines drawn once
+  std::unordered_set<size_t> sighted;  // hashes of lines drawn once
   size_t pixels = 0;
 };
 TextLayers& TheTextLayers() {
@@ -188,8 +189,8 @@ void ForgetTextLayers() {
 // Puts the text from its layer, making the layer on its second sighting; false when the
 // caller must draw it.
 bool DrawFromTextLayer(GpGraphics* g, const TextDraw& d, float width) {
-  // Everything the glyphs may paint: italic overhangs and accents reach past the line box.
   if (detail::DrawingIntoLayer()) return false;  // art being cached keeps its text itself
+  // Everything the glyphs may paint: italic overhangs and accents reach past the line box.
   const float margin = 0.3f * d.size + 4;
   const ArtPlacement at(g, d.x - margin, d.y - margin, width + 2 * margin, 1.2f * d.size + 2 * margin);
   if (at.m[1] != 0 || at.m[2] != 0) return false;  // skewed or turned: drawn directly
@@ -208,7 +209,7 @@ bool DrawFromTextLayer(GpGraphics* g, const TextDraw& d, float width) {
   auto it = cache.layers.find(key);
   if (it == cache.layers.end()) {
     const size_t hash = TextLayerKeyHash()(key);
-    if (cache.sighted.emplace(hash, true).second) {
+    if (cache.sighted.insert(hash).second) {
       if (cache.sighted.size() > kTextSightings) cache.sighted.clear();
       return false;
     }

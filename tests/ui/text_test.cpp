@@ -1,6 +1,7 @@
 // Font binding, measuring, wrapping, elision and fitting.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 
@@ -252,10 +253,10 @@ TEST_F(TextTest, ALineDrawnAgainIsPutFromALayerOnTheSamePixels) {
   };
   for (const Case& c : cases) {
     Resize(c.width, c.height);
-    auto draw = [&](ui::Color color) {
+    auto draw = [&](ui::Color color, float shift = 0) {
       Frame(ui::Input(), [&] {
         ui::FillRect(0, 180, 1280, 120, 0xFF3B2B5B);
-        ui::DrawText(c.text, c.role, c.size, c.x, 200, color, ui::kAlignLeft, c.spacing);
+        ui::DrawText(c.text, c.role, c.size, c.x + shift, 200, color, ui::kAlignLeft, c.spacing);
       });
       std::vector<uint32_t> pixels;
       for (int y = 0; y < surface_->height(); y += 1)
@@ -269,6 +270,14 @@ TEST_F(TextTest, ALineDrawnAgainIsPutFromALayerOnTheSamePixels) {
     EXPECT_EQ(layers + 1, ui::TextLayerCount()) << c.text;
     EXPECT_TRUE(draw(c.color) == direct) << c.text;  // and put again
     EXPECT_EQ(layers + 1, ui::TextLayerCount()) << c.text;
+    if (c.width == 1280) {  // whole pixels further right: the same layer, moved
+      const std::vector<uint32_t> moved = draw(c.color, 3);
+      EXPECT_EQ(layers + 1, ui::TextLayerCount()) << c.text;
+      int wrong = 0;
+      for (size_t row = 0; row < direct.size(); row += size_t(c.width))
+        wrong += !std::equal(direct.begin() + row, direct.begin() + row + c.width - 3, moved.begin() + row + 3);
+      EXPECT_EQ(0, wrong) << c.text;
+    }
     // The same line in another colour is another line.
     const std::vector<uint32_t> other = draw(ui::Mix(c.color, 0xFF000000, 0.5f));
     EXPECT_FALSE(other == direct) << c.text;
