@@ -4,14 +4,18 @@
 
 #include <cstdio>
 #include <cstring>
-#include <vector>
 
 #include "dump/delete_tree.h"
 #include "platform/files.h"
+#include "platform/text.h"
+#include "process/child_process.h"
 #include "settings/install_layout.h"
 #include "settings/launcher_log.h"
 
 namespace {
+
+// What failure messages may quote of dtk's output.
+const size_t kOutputLimit = 4096;
 
 const char kDtkMissing[] =
     "The disc-image reader (tools\\dtk\\dtk.exe) is missing. Extract the disc with Dolphin instead "
@@ -87,55 +91,26 @@ std::string LocateDtk() {
   return std::string();
 }
 
-int RunDtk(const std::string& arguments, std::string* output) {
+int RunDtk(const std::string& arguments, std::string* output, CancelToken* cancel) {
   output->clear();
   const std::string dtk = LocateDtk();
   if (dtk.empty()) return -1;
-
-  // Output goes to a file rather than a pipe: nothing has to drain it while dtk runs.
-  char temp_dir[260];
-  char temp_file[MAX_PATH] = "";
-  DWORD n = GetTempPathA(sizeof temp_dir, temp_dir);
-  if (n > 0 && n < sizeof temp_dir) GetTempFileNameA(temp_dir, "dtk", 0, temp_file);
-  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  HANDLE out = temp_file[0] ? CreateFileA(temp_file, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                                          FILE_ATTRIBUTE_TEMPORARY, nullptr)
-                            : INVALID_HANDLE_VALUE;
-
-  std::string command = "\"" + dtk + "\" " + arguments;
-  std::vector<char> command_line(command.begin(), command.end());
-  command_line.push_back('\0');
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdInput = nullptr;
-  si.hStdOutput = out == INVALID_HANDLE_VALUE ? nullptr : out;
-  si.hStdError = si.hStdOutput;
-  PROCESS_INFORMATION pi = {};
-  int exit_code = -1;
-  if (CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si,
-                     &pi)) {
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    DWORD code = 0;
-    if (GetExitCodeProcess(pi.hProcess, &code)) exit_code = (int)code;
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-  }
-  if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
-
-  if (temp_file[0]) {
-    if (FILE* f = fopen(temp_file, "rb")) {
-      char piece[1024];
-      size_t got;
-      while (output->size() < 4096 && (got = fread(piece, 1, sizeof piece, f)) > 0) output->append(piece, got);
-      fclose(f);
-    }
-    DeleteFileA(temp_file);
-  }
-  return exit_code;
+  // Through the runner: its job object ends dtk, and whatever dtk started, on a cancel
+  // and when the launcher closes, and only the output pipe reaches it.
+  const std::wstring command = L"\"" + text::Utf8ToWide(dtk) + L"\" " + text::Utf8ToWide(arguments);
+  const uint32_t code = ChildProcess::Run(
+      command, "", {},
+      [output](const std::string& line) {
+        if (output->size() >= kOutputLimit) return;
+        *output += line;
+        *output += '\n';
+        if (output->size() > kOutputLimit) output->resize(kOutputLimit);
+      },
+      cancel);
+  return code == kToolDidNotStart ? -1 : (int)code;
 }
 
-bool ExtractDiscImage(DumpJudgement* image, std::string* folder, std::string* game_id) {
+bool ExtractDiscImage(DumpJudgement* image, std::string* folder, std::string* game_id, CancelToken* cancel) {
   folder->clear();
   game_id->clear();
   if (LocateDtk().empty()) {
@@ -159,7 +134,7 @@ bool ExtractDiscImage(DumpJudgement* image, std::string* folder, std::string* ga
   DeleteTree(probe);
   CreateDirectoryA(probe.c_str(), nullptr);
   std::string output;
-  if (RunDtk(CopyArguments(image->path, "sys/boot.bin", probe + "\\boot.bin"), &output) != 0) {
+  if (RunDtk(CopyArguments(image->path, "sys/boot.bin", probe + "\\boot.bin"), &output, cancel) != 0) {
     image->message = "This file couldn't be read as a Wii disc image. " + Quote(output);
     DeleteTree(probe);
     return false;
@@ -178,8 +153,8 @@ bool ExtractDiscImage(DumpJudgement* image, std::string* folder, std::string* ga
   DeleteFileA(stamp_path.c_str());
   DeleteTree(data);
   CreateDirectoryA(data.c_str(), nullptr);
-  const bool copied = RunDtk(CopyArguments(image->path, "sys", data + "\\sys"), &output) == 0 &&
-                      RunDtk(CopyArguments(image->path, "files", data + "\\files"), &output) == 0;
+  const bool copied = RunDtk(CopyArguments(image->path, "sys", data + "\\sys"), &output, cancel) == 0 &&
+                      RunDtk(CopyArguments(image->path, "files", data + "\\files"), &output, cancel) == 0;
   if (!copied) {
     image->message = "Reading the disc image failed: " + Quote(output);
     DeleteTree(data);

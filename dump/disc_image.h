@@ -14,12 +14,14 @@
 // else empty.
 std::string LocateDtk();
 
-// Runs dtk with `arguments` (no window, no time limit) and returns its exit code, with
-// what it wrote on standard output and error (up to 4096 bytes) in `output`. -1 when dtk
-// is missing or can't be started.
-int RunDtk(const std::string& arguments, std::string* output);
+// Runs dtk with `arguments` through the child process runner and returns its exit code,
+// with what it wrote on standard output and error (up to 4096 bytes, a line feed after
+// each line) in `output`. -1 when dtk is missing or can't be started. `cancel` (may be
+// null) ends it; a cancelled run returns 1.
+int RunDtk(const std::string& arguments, std::string* output, CancelToken* cancel);
 
 // Extracts the image at image->path (a full path) or reuses its earlier extraction.
 // Returns the folder holding sys and files, and the game ID read from the image when one
-// was read (also on some failures). On failure image->message says why.
-bool ExtractDiscImage(DumpJudgement* image, std::string* folder, std::string* game_id);
+// was read (also on some failures). On failure image->message says why. A cancel through
+// `cancel` (may be null) ends dtk, and the extraction fails.
+bool ExtractDiscImage(DumpJudgement* image, std::string* folder, std::string* game_id, CancelToken* cancel);

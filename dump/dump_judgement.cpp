@@ -52,11 +52,11 @@ std::string Sha1OfFile(const std::string& path) {
   return std::string(hex, 40);
 }
 
-DumpJudgement JudgeDiscImage(const std::string& path, bool measure_size) {
+DumpJudgement JudgeDiscImage(const std::string& path, bool measure_size, CancelToken* cancel) {
   DumpJudgement scratch;
   scratch.path = InstallLayout::FullPath(path);
   std::string folder, game_id;
-  if (ExtractDiscImage(&scratch, &folder, &game_id)) {
+  if (ExtractDiscImage(&scratch, &folder, &game_id, cancel)) {
     DumpJudgement j = JudgeDump(folder, false);
     j.path = scratch.path;
     if (measure_size) j.bytes = files::FileSize(scratch.path);
@@ -135,8 +135,8 @@ std::string HashMainDol(const std::string& files_dir, const std::string& dol_pat
   return digest;
 }
 
-DumpJudgement JudgeDump(const std::string& path, bool measure_size) {
-  if (IsDiscImage(path)) return JudgeDiscImage(path, measure_size);
+DumpJudgement JudgeDump(const std::string& path, bool measure_size, CancelToken* cancel) {
+  if (IsDiscImage(path)) return JudgeDiscImage(path, measure_size, cancel);
 
   DumpJudgement j;
   j.path = InstallLayout::FullPath(path);

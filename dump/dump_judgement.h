@@ -52,9 +52,12 @@ std::string ReadGameId(const std::string& files_dir);
 // empty when it can't be opened or hashed. *matches tells whether it is the expected one.
 std::string HashMainDol(const std::string& files_dir, const std::string& dol_path, bool* matches);
 
+struct CancelToken;  // process/cancel_token.h
+
 // Everything but kind, label and detail. measure_size false keeps bytes at -1 and the
-// call cheap. A disc image is extracted (or its earlier extraction reused) first.
-DumpJudgement JudgeDump(const std::string& path, bool measure_size);
+// call cheap. A disc image is extracted (or its earlier extraction reused) first; a
+// cancel through `cancel` ends that extraction, and the dump is then not recognised.
+DumpJudgement JudgeDump(const std::string& path, bool measure_size, CancelToken* cancel = nullptr);
 
 // JudgeDump with the size measured, plus the kind and the texts the lists show.
 DumpJudgement ClassifyDump(const std::string& path);

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "game/game_contract.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "process/game_contract.h"
 #include "settings/ini_file.h"
 #include "settings/install_layout.h"
 #include "settings/settings_store.h"

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cwchar>
 
 #include "platform/env.h"
@@ -15,16 +16,23 @@
 
 namespace {
 
-// Guards every field of SearchState and the test gate. Held only to copy or change them.
+// Guards every field of SearchState and the test gate. Held only to copy or change them,
+// and by Stop while it waits for the end (the wait lets go of it).
 StaticLock g_search_lock;
+// Woken, under the lock, when a search ends.
+CONDITION_VARIABLE g_search_ended = CONDITION_VARIABLE_INIT;
 
 struct SearchState {
   bool running = false;
   std::wstring status;
+  std::wstring status_before;  // shown again when a search is stopped
   std::vector<DumpCandidate> results;
   HANDLE gate = nullptr;
+  HANDLE stop_event = nullptr;  // set while a stop is asked for; made at the first start
 };
 SearchState g_search;
+// Read by the search thread between folders without the lock; set by Stop, cleared by Start.
+std::atomic<bool> g_stop{false};
 
 // ScanFolder stops once the list holds more than this, so a search ends with at most 21.
 const size_t kFoundCap = 20;
@@ -48,7 +56,7 @@ bool IsSkipped(const files::FolderEntry& e) {
 // A folder that looks like an extracted disc is taken whole; otherwise its sub-folders
 // are searched, one level less deep. Folders that can't be listed are passed over.
 void ScanFolder(const std::string& folder, int depth, std::vector<std::string>* found) {
-  if (depth < 0 || found->size() > kFoundCap) return;
+  if (depth < 0 || found->size() > kFoundCap || g_stop.load()) return;
   if (LooksLikeDisc(folder)) {
     found->push_back(folder);
     return;
@@ -102,6 +110,7 @@ std::vector<DumpCandidate> ClassifyFolders(const std::vector<std::string>& found
   }
   std::vector<DumpCandidate> candidates;
   for (const std::string& folder : kept) {
+    if (g_stop.load()) break;
     DumpCandidate c = ClassifyDump(folder);
     const bool taken = std::any_of(candidates.begin(), candidates.end(),
                                    [&](const DumpCandidate& t) { return text::EqualsNoCase(t.path, c.path); });
@@ -113,21 +122,31 @@ std::vector<DumpCandidate> ClassifyFolders(const std::vector<std::string>& found
 }
 
 DWORD WINAPI SearchThread(LPVOID) {
-  HANDLE gate;
+  HANDLE gate, stop;
   {
     ScopedLock lock(&g_search_lock);
     gate = g_search.gate;
+    stop = g_search.stop_event;
   }
-  if (gate) WaitForSingleObject(gate, INFINITE);
+  if (gate) {
+    HANDLE either[2] = {gate, stop};
+    WaitForMultipleObjects(2, either, FALSE, INFINITE);
+  }
 
   std::vector<DumpCandidate> candidates = ClassifyFolders(FindDiscFolders());
   wchar_t status[128];
   swprintf(status, 128, L"Searched Downloads, Desktop, Documents \u00B7 %d found", (int)candidates.size());
 
   ScopedLock lock(&g_search_lock);
-  g_search.results = std::move(candidates);
-  g_search.status = status;
+  if (g_stop.load()) {
+    // Part of a search is no result: the last finished search stays as it was.
+    g_search.status = g_search.status_before;
+  } else {
+    g_search.results = std::move(candidates);
+    g_search.status = status;
+  }
   g_search.running = false;
+  WakeAllConditionVariable(&g_search_ended);
   return 0;
 }
 
@@ -136,12 +155,15 @@ DWORD WINAPI SearchThread(LPVOID) {
 namespace DumpSearch {
 
 bool Start() {
-  std::wstring old_status;
   {
     ScopedLock lock(&g_search_lock);
     if (g_search.running) return false;
+    if (!g_search.stop_event) g_search.stop_event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!g_search.stop_event) return false;
+    ResetEvent(g_search.stop_event);
+    g_stop.store(false);
     g_search.running = true;
-    old_status = g_search.status;
+    g_search.status_before = g_search.status;
     g_search.status = L"Searching Downloads, Desktop, Documents\u2026";
   }
   HANDLE thread = CreateThread(nullptr, 0, SearchThread, nullptr, 0, nullptr);
@@ -149,10 +171,24 @@ bool Start() {
     // Without a thread nothing would ever clear the flag and no search could start again.
     ScopedLock lock(&g_search_lock);
     g_search.running = false;
-    g_search.status = old_status;
+    g_search.status = g_search.status_before;
     return false;
   }
   CloseHandle(thread);
+  return true;
+}
+
+bool Stop(unsigned timeoutMs) {
+  ScopedLock lock(&g_search_lock);
+  if (!g_search.running) return true;
+  g_stop.store(true);
+  SetEvent(g_search.stop_event);
+  const ULONGLONG until = GetTickCount64() + timeoutMs;
+  while (g_search.running) {
+    const ULONGLONG now = GetTickCount64();
+    if (now >= until) return false;
+    SleepConditionVariableCS(&g_search_ended, LockSection(&g_search_lock), (DWORD)(until - now));
+  }
   return true;
 }
 

@@ -16,6 +16,10 @@ namespace DumpSearch {
 
 // Starts a search unless one is running; true when this call started it.
 bool Start();
+// Asks a running search to end at its next folder and waits up to `timeoutMs` for it.
+// What a stopped search found is dropped: the results and status stay those of the last
+// finished search. True when no search runs any more.
+bool Stop(unsigned timeoutMs);
 bool IsRunning();
 // The last finished search's candidates, ready ones first (kept while a new one runs).
 std::vector<DumpCandidate> Results();
@@ -27,7 +31,8 @@ std::wstring Status();
 namespace DumpSearchTesting {
 
 // While `gate` (an event) is set and unsignalled, a started search waits before it looks
-// anywhere, so tests can act while one is running. nullptr removes the gate.
+// anywhere (a Stop ends the wait), so tests can act while one is running. nullptr removes
+// the gate.
 void SetGate(void* gate);
 
 }  // namespace DumpSearchTesting

@@ -12,10 +12,10 @@
 #include "platform/env.h"
 #include "platform/files.h"
 #include "platform/local_time.h"
-#include "platform/product.h"
 #include "platform/text.h"
 #include "settings/install_layout.h"
 #include "settings/launcher_log.h"
+#include "settings/product.h"
 #include "settings/settings_store.h"
 
 namespace {

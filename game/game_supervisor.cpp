@@ -5,18 +5,25 @@
 #include <cstring>
 #include <memory>
 
-#include "game/game_contract.h"
 #include "game/run_records.h"
-#include "jobs/jobs_lock.h"
 #include "platform/files.h"
 #include "platform/local_time.h"
+#include "platform/scoped_lock.h"
 #include "platform/text.h"
+#include "process/game_contract.h"
+#include "process/process_start.h"
 #include "settings/launcher_log.h"
 #include "settings/settings_store.h"
 
 namespace {
 
 // [SECTION] State
+
+// Guards g_game_process, the game slot: the process handle of the game being played, set
+// by LaunchGame and emptied by its monitor thread; non-null exactly while a game runs.
+// Under it only the slot is read or changed, or TerminateProcess called on it.
+StaticLock g_game_lock;
+HANDLE g_game_process = nullptr;
 
 // The notification target: written once by the window before any game starts, read by
 // the monitor threads. Atomics, so no lock is needed to read it.
@@ -43,9 +50,9 @@ DWORD WINAPI MonitorGame(void* param) {
     LogLine("[launcher] game exited after %d s: %s", (int)run.seconds, text::WideToUtf8(OutcomeText(code)).c_str());
 
   {
-    ScopedLock lock(JobsLock());
-    CloseIfOpen(Jobs().game_process);
-    Jobs().game_process = nullptr;
+    ScopedLock lock(&g_game_lock);
+    CloseIfOpen(g_game_process);
+    g_game_process = nullptr;
   }
   // Only now may a new game start, and the run is already in runs.tsv for the window.
   HWND window = g_window.load();
@@ -67,13 +74,13 @@ std::string StartFailure(DWORD error) {
 // [SECTION] Interface
 
 bool IsGameRunning() {
-  ScopedLock lock(JobsLock());
-  return Jobs().game_process != nullptr;
+  ScopedLock lock(&g_game_lock);
+  return g_game_process != nullptr;
 }
 
 void EndGame() {
-  ScopedLock lock(JobsLock());
-  if (Jobs().game_process) TerminateProcess(Jobs().game_process, 1);
+  ScopedLock lock(&g_game_lock);
+  if (g_game_process) TerminateProcess(g_game_process, 1);
 }
 
 void RegisterGameWindow(HWND window, UINT message) {
@@ -112,29 +119,17 @@ bool LaunchGame(std::string* message) {
   HANDLE null_device = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                    &inheritable, OPEN_EXISTING, 0, nullptr);
 
-  STARTUPINFOEXW si = {};
-  si.StartupInfo.cb = sizeof si;
-  si.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
-  si.StartupInfo.hStdInput = null_device;
-  si.StartupInfo.hStdOutput = null_device;
-  si.StartupInfo.hStdError = log != INVALID_HANDLE_VALUE ? log : null_device;  // only standard error is kept
-  // Exactly its standard handles: a tool's pipe that a job happens to be starting at this
-  // moment must not live on in the game, or the tool's output would never end.
-  InheritOnly inherit({null_device, si.StartupInfo.hStdError});
-  DWORD flags = CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT;
-  if (inherit.list) {
-    si.lpAttributeList = inherit.list;
-    flags |= EXTENDED_STARTUPINFO_PRESENT;
-  }
-
-  const std::wstring path = text::Utf8ToWide(exe);
-  std::wstring command = GameCommandLine();  // CreateProcessW may write into it
-  std::wstring block = BuildEnvironmentBlock(overrides);
-  const std::wstring cwd = text::Utf8ToWide(GameWorkingDir());
+  ProcessLaunch launch;
+  launch.program = text::Utf8ToWide(exe);
+  launch.commandLine = GameCommandLine();
+  launch.workingDir = GameWorkingDir();
+  launch.environment = overrides;
+  launch.input = null_device;
+  launch.output = null_device;
+  launch.error = log != INVALID_HANDLE_VALUE ? log : null_device;  // only standard error is kept
   PROCESS_INFORMATION pi = {};
-  const BOOL started = CreateProcessW(path.c_str(), &command[0], nullptr, nullptr, inherit.list != nullptr, flags,
-                                      &block[0], cwd.empty() ? nullptr : cwd.c_str(), &si.StartupInfo, &pi);
-  const DWORD error = GetLastError();
+  DWORD error = 0;
+  const bool started = StartProcess(launch, &pi, &error);
   const double startSeconds = GetTickCount64() / 1000.0;
   CloseIfOpen(log);
   CloseIfOpen(null_device);
@@ -154,8 +149,8 @@ bool LaunchGame(std::string* message) {
     start->process = nullptr;
   if (start->process) {
     {
-      ScopedLock lock(JobsLock());
-      Jobs().game_process = pi.hProcess;
+      ScopedLock lock(&g_game_lock);
+      g_game_process = pi.hProcess;
     }
     monitor = CreateThread(nullptr, 0, MonitorGame, start.get(), 0, nullptr);
     if (monitor) start.release();  // the thread owns it now
@@ -166,8 +161,8 @@ bool LaunchGame(std::string* message) {
     const DWORD monitor_error = GetLastError();
     TerminateProcess(pi.hProcess, 1);
     {
-      ScopedLock lock(JobsLock());
-      if (Jobs().game_process == pi.hProcess) Jobs().game_process = nullptr;
+      ScopedLock lock(&g_game_lock);
+      if (g_game_process == pi.hProcess) g_game_process = nullptr;
     }
     CloseHandle(pi.hProcess);
     CloseIfOpen(start->process);

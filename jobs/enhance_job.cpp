@@ -4,16 +4,18 @@
 
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "dump/delete_tree.h"
-#include "game/game_contract.h"
-#include "jobs/child_process.h"
+#include "game/game_supervisor.h"
 #include "jobs/free_space_probe.h"
 #include "jobs/job_status.h"
 #include "jobs/jobs_lock.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "process/child_process.h"
+#include "process/game_contract.h"
 #include "settings/install_layout.h"
 #include "settings/launcher_log.h"
 #include "settings/settings_store.h"
@@ -42,6 +44,10 @@ const double kNeededSpaceGB = 2.1484375;  // the same, as the message shows it
 
 const DWORD kWatchIntervalMs = 500;
 const DWORD kMoveRetryMs = 1000;
+// How long the finished video waits for its place when the launcher's own game isn't
+// running: a game started some other way, or a player's video preview, may hold the old
+// one for a while; a read-only file or folder never lets go.
+unsigned g_move_wait_ms = 30000;
 
 struct EnhancePaths {
   std::string data;
@@ -112,13 +118,15 @@ bool ReadFrames(const EnhancePaths& p) {
   CreateDirectoryA(p.nand.c_str(), nullptr);
   CreateDirectoryA(p.frames.c_str(), nullptr);  // where the game is told to write
 
-  const uint32_t code = ChildProcess::Run(GameCommandLine(), GameWorkingDir(), FrameDumpEnvironment(p.frames, p.nand),
-                                          [](const std::string& line) {
-                                            AppendJobLog(line);
-                                            unsigned done = 0, total = 0;
-                                            if (sscanf(line.c_str(), "[movie] dumped %u/%u", &done, &total) == 2)
-                                              ShowFrames(kReadFrames, done, total, L" frames");
-                                          });
+  const uint32_t code = ChildProcess::Run(
+      GameCommandLine(), GameWorkingDir(), FrameDumpEnvironment(p.frames, p.nand),
+      [](const std::string& line) {
+        AppendJobLog(line);
+        unsigned done = 0, total = 0;
+        if (sscanf(line.c_str(), "[movie] dumped %u/%u", &done, &total) == 2)
+          ShowFrames(kReadFrames, done, total, L" frames");
+      },
+      JobCancelToken());
   if (CheckCancel(kReadFrames)) return false;  // the game was ended; its exit code means nothing
   if (code != 0) {
     FailStep(kReadFrames, L"The game stopped before the video finished (exit code " + ExitCodeText(code) + L").");
@@ -128,24 +136,39 @@ bool ReadFrames(const EnhancePaths& p) {
   return true;
 }
 
+// How putting the finished video in place ended.
+enum class Placement {
+  kPlaced,
+  kNoOutput,   // the enhancer left no video, or an empty one
+  kCancelled,
+  kHeld,       // the old video stayed held (or read-only) past the wait; see the error
+};
+
 // Puts the enhancer's output in place of the finished video. The game holds the old
-// video open while it plays, so the move waits for it to close; a cancel ends the wait.
-bool PlaceVideo(const EnhancePaths& p) {
+// video open while it plays, so the move is retried as long as the launcher's game runs,
+// and otherwise for a bounded time; a cancel ends the wait. *error is the last attempt's
+// Windows error.
+Placement PlaceVideo(const EnhancePaths& p, DWORD* error) {
+  *error = ERROR_SUCCESS;
   // An empty output is no video, and moved over an earlier one it would lose that too.
   if (files::FileSize(p.part) == 0) {
     DeleteFileA(p.part.c_str());
-    return false;
+    return Placement::kNoOutput;
   }
+  const ULONGLONG give_up = GetTickCount64() + g_move_wait_ms;
   bool waiting = false;
   while (!MoveFileExA(p.part.c_str(), p.video.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    const DWORD error = GetLastError();
+    *error = GetLastError();
     // Without the output (or its folder) no retry can succeed.
-    if (CancelRequested() || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return false;
+    if (*error == ERROR_FILE_NOT_FOUND || *error == ERROR_PATH_NOT_FOUND) return Placement::kNoOutput;
+    if (JobCancelRequested()) return Placement::kCancelled;
+    if (!IsGameRunning() && GetTickCount64() >= give_up) return Placement::kHeld;
     if (!waiting) Activate(kUpscale, L"Finished: waiting for the game to close to put it in place.", 1);
     waiting = true;
     Sleep(kMoveRetryMs);
   }
-  return true;
+  *error = ERROR_SUCCESS;
+  return Placement::kPlaced;
 }
 
 // What the job decides when it starts: a scale changed meanwhile applies to the next run.
@@ -180,21 +203,35 @@ bool UpscaleAndEncode(const EnhancePaths& p, const UpscalePlan& plan) {
                          std::to_wstring(scale) + L" --out " + QuoteArgument(text::Utf8ToWide(p.part));
   if (has_upscaler) command += L" --upscaler " + QuoteArgument(text::Utf8ToWide(plan.upscaler)) + L" --model " + model;
 
-  const uint32_t code = ChildProcess::Run(command, launcher_dir, {}, [](const std::string& line) {
-    AppendJobLog(line);
-    unsigned done = 0, total = 0;
-    char word[32] = "";
-    if (sscanf(line.c_str(), "progress %u %u %31s", &done, &total, word) == 3)
-      ShowFrames(kUpscale, done, total, strcmp(word, "upscale") == 0 ? L" frames upscaled" : L" frames encoded");
-  });
-  const bool placed = code == 0 && !CancelRequested() && PlaceVideo(p);
+  const uint32_t code = ChildProcess::Run(
+      command, launcher_dir, {},
+      [](const std::string& line) {
+        AppendJobLog(line);
+        unsigned done = 0, total = 0;
+        char word[32] = "";
+        if (sscanf(line.c_str(), "progress %u %u %31s", &done, &total, word) == 3)
+          ShowFrames(kUpscale, done, total, strcmp(word, "upscale") == 0 ? L" frames upscaled" : L" frames encoded");
+      },
+      JobCancelToken());
+  DWORD error = ERROR_SUCCESS;
+  const Placement placed = code == 0 && !JobCancelRequested() ? PlaceVideo(p, &error) : Placement::kNoOutput;
   if (CheckCancel(kUpscale)) {
     DeleteFileA(p.part.c_str());
     return false;
   }
-  if (placed && HasEnhancedVideo()) {
+  if (placed == Placement::kPlaced && HasEnhancedVideo()) {
     Done(kUpscale, InstallLayout::FormatSize(EnhancedVideoSize()), 1);
     return true;
+  }
+  if (placed == Placement::kHeld) {
+    DeleteFileA(p.part.c_str());
+    wchar_t message[200];
+    swprintf(message, 200,
+             L"The new video couldn't take the old one's place (Windows error %lu). Close whatever has "
+             L"uisingle.mp4 open, or make it writable, then try again.",
+             (unsigned long)error);
+    FailStep(kUpscale, message);
+    return false;
   }
   FailStep(kUpscale, L"enhance.exe failed (exit code " + ExitCodeText(code) + L").");
   return false;
@@ -224,19 +261,16 @@ void RunEnhance() {
 // Unlike the setup job, `finished` means success here: the screens announce the new
 // video only then.
 void EndEnhanceJob() {
-  const bool cancel = CancelRequested();
+  const bool cancel = JobCancelRequested();
   if (cancel) RemoveTemporaryFrames();
-  ScopedLock lock(JobsLock());
-  JobStatus& job = Jobs().status;
-  job.running = false;
-  job.finished = !job.failed && !cancel;
-  job.cancelled = cancel;
-}
-
-DWORD WINAPI EnhanceThread(LPVOID) {
-  RunEnhance();
-  EndEnhanceJob();
-  return 0;
+  bool failed;
+  {
+    ScopedLock lock(JobsLock());
+    JobStatus& job = Jobs().status;
+    if (cancel) job.cancelled = true;
+    failed = job.failed;
+  }
+  EndJob(!failed && !cancel);
 }
 
 // [SECTION] Pause watcher
@@ -245,25 +279,26 @@ DWORD WINAPI EnhanceThread(LPVOID) {
 // dump is itself a run of the game, and the other steps are short.
 DWORD WINAPI PauseWatcher(LPVOID param) {
   const uint32_t serial = (uint32_t)(uintptr_t)param;
-  HANDLE suspended = nullptr;  // the tool job this watcher suspended, until it resumes or forgets it
+  CancelToken* const token = JobCancelToken();
+  uint32_t suspended = 0;  // run number of the tool this watcher suspended, until it resumes or forgets it
   for (;;) {
+    const bool game = IsGameRunning();
     {
       ScopedLock lock(JobsLock());
       JobsShared& jobs = Jobs();
       // A later job means ours ended, and with it the tool it may have had suspended.
       if (jobs.job_serial != serial) return 0;
       JobStatus& job = jobs.status;
-      HANDLE tool = jobs.tool_job;
+      const uint32_t tool = CurrentToolRun(token);
       const bool pause = job.running && job.kind == kJobEnhance && job.steps.size() > kUpscale &&
-                         job.steps[kUpscale].state == StepState::kActive && tool != nullptr &&
-                         jobs.game_process != nullptr && jobs.cancel_request.load() == 0;
-      if (!(suspended != nullptr && pause && suspended == tool)) {
-        // A job that has left the slot is forgotten untouched: its processes have ended.
-        if (suspended != nullptr && suspended == tool) SuspendToolProcesses(tool, false);
-        suspended = pause ? tool : nullptr;
-        if (pause) SuspendToolProcesses(tool, true);
+                         job.steps[kUpscale].state == StepState::kActive && tool != 0 && game &&
+                         !CancelRequested(token);
+      if (!(suspended != 0 && pause && suspended == tool)) {
+        // A tool that has ended is forgotten untouched: its processes have gone with it.
+        if (suspended != 0 && suspended == tool) SuspendToolRun(token, tool, false);
+        suspended = pause && SuspendToolRun(token, tool, true) ? tool : 0;
       }
-      job.paused = suspended != nullptr;
+      job.paused = suspended != 0;
       if (!job.running) return 0;
     }
     Sleep(kWatchIntervalMs);
@@ -275,26 +310,19 @@ DWORD WINAPI PauseWatcher(LPVOID param) {
 // [SECTION] Interface
 
 bool StartEnhanceJob() {
-  JobStatus fresh;
-  fresh.kind = kJobEnhance;
-  fresh.title = L"Enhancing your intro video";
-  fresh.subtitle =
+  JobStart start;
+  start.kind = kJobEnhance;
+  start.title = L"Enhancing your intro video";
+  start.subtitle =
       L"Your own intro video is upscaled on this PC and kept next to your settings. The disc dump is only read.";
-  for (const wchar_t* title : kStepTitles) {
-    SetupStep step;
-    step.title = title;
-    fresh.steps.push_back(step);
-  }
-  uint32_t serial = 0;
-  if (!BeginJob(fresh, &serial)) return false;  // a setup or enhancement job is working
-  HANDLE thread = CreateThread(nullptr, 0, EnhanceThread, nullptr, 0, nullptr);
-  if (!thread) {
-    // Without its thread the job would show as running forever.
-    FailStep(kFreeSpace, L"Couldn't start the enhancement job.");
+  start.steps.assign(std::begin(kStepTitles), std::end(kStepTitles));
+  start.work = [] {
+    RunEnhance();
     EndEnhanceJob();
-    return true;
-  }
-  CloseHandle(thread);
+  };
+  start.finishedAfterFailure = false;
+  uint32_t serial = 0;
+  if (!StartJob(start, &serial)) return false;  // a setup or enhancement job is working
   HANDLE watcher = CreateThread(nullptr, 0, PauseWatcher, (LPVOID)(uintptr_t)serial, 0, nullptr);
   if (watcher)
     CloseHandle(watcher);
@@ -320,6 +348,10 @@ void RemoveTemporaryFrames() {
   DeleteFilesIn(p.frames);
   RemoveDirectoryA(p.frames.c_str());
 }
+
+namespace JobsTesting {
+void SetVideoMoveWait(unsigned ms) { g_move_wait_ms = ms; }
+}  // namespace JobsTesting
 
 bool RemoveEnhancedVideo() {
   RemoveTemporaryFrames();

@@ -8,8 +8,8 @@
 
 #include <cstdint>
 
-// Starts the job and its pause watcher unless a setup or enhancement job is running;
-// false when one was, so nothing started.
+// Starts the job and its pause watcher unless a setup or enhancement job is running; true
+// when this call started it.
 bool StartEnhanceJob();
 
 // The finished video is in place with a size above 0 bytes.
@@ -22,3 +22,9 @@ int64_t EnhancedVideoSize();
 bool RemoveEnhancedVideo();
 // Deletes the frames the game dumped and those the enhancer upscaled, then their folders.
 void RemoveTemporaryFrames();
+
+namespace JobsTesting {
+// How long the finished video waits for its place while the launcher's own game isn't
+// running (30 s). Test builds shorten it; call it before any job starts.
+void SetVideoMoveWait(unsigned ms);
+}  // namespace JobsTesting

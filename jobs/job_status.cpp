@@ -1,6 +1,10 @@
 #include "jobs/job_status.h"
 
-#include "jobs/child_process.h"
+#include <windows.h>
+
+#include <cstdio>
+#include <memory>
+
 #include "jobs/jobs_lock.h"
 #include "platform/text.h"
 #include "settings/launcher_log.h"
@@ -9,6 +13,16 @@ namespace {
 const size_t kLogLimit = 400;
 const size_t kLogTrim = 100;
 const wchar_t kCancelledText[] = L"Cancelled. Your current game stays as it is.";
+
+CancelToken g_job_cancel;
+// Woken, under the JobsLock, when a job stops running.
+CONDITION_VARIABLE g_job_ended = CONDITION_VARIABLE_INIT;
+
+DWORD WINAPI JobThread(LPVOID param) {
+  std::unique_ptr<std::function<void()>> work(static_cast<std::function<void()>*>(param));
+  (*work)();
+  return 0;
+}
 }  // namespace
 
 const wchar_t kKeepDetail[] = L"\x0001";
@@ -26,35 +40,78 @@ const char* StepStateWord(StepState state) {
 
 double JobClockSeconds() { return (double)GetTickCount64() / 1000.0; }
 
+// [SECTION] Starting a job
+
+CancelToken* JobCancelToken() { return &g_job_cancel; }
+
+bool StartJob(const JobStart& start, uint32_t* serial) {
+  JobStatus fresh;
+  fresh.kind = start.kind;
+  fresh.title = start.title;
+  fresh.subtitle = start.subtitle;
+  for (const std::wstring& title : start.steps) {
+    SetupStep step;
+    step.title = title;
+    fresh.steps.push_back(step);
+  }
+  if (!BeginJob(fresh, serial)) return false;  // a setup or enhancement job is working
+  auto* work = new std::function<void()>(start.work);
+  HANDLE thread = CreateThread(nullptr, 0, JobThread, work, 0, nullptr);
+  if (thread) {
+    CloseHandle(thread);
+    return true;
+  }
+  // Without its thread the job would show as running forever.
+  const DWORD error = GetLastError();
+  delete work;
+  wchar_t message[96];
+  swprintf(message, 96, L"This job couldn't start (Windows error %lu).", (unsigned long)error);
+  FailStep(0, message);
+  EndJob(start.finishedAfterFailure);
+  return true;
+}
+
 // [SECTION] Job thread side
 
 void SetStep(int index, StepState state, const std::wstring& detail, float progress) {
   const double now = JobClockSeconds();
-  ScopedLock lock(JobsLock());
-  std::vector<SetupStep>& steps = Jobs().status.steps;
-  if (index < 0 || index >= (int)steps.size()) return;
-  SetupStep& step = steps[index];
-  if (state == StepState::kActive && step.state != StepState::kActive) step.startTime = now;
-  const bool ending = state == StepState::kDone || state == StepState::kFailed || state == StepState::kSkipped;
-  if (ending) {
-    if (step.state == StepState::kActive) {
-      step.endTime = now;
-    } else if (state != StepState::kFailed && step.state == StepState::kPending) {
-      // Finished without ever being active: show it as taking no time, not as never run.
-      step.startTime = now;
-      step.endTime = now;
+  SetupStep seen;
+  JobsTesting::JobObserver observer;
+  {
+    ScopedLock lock(JobsLock());
+    std::vector<SetupStep>& steps = Jobs().status.steps;
+    if (index < 0 || index >= (int)steps.size()) return;
+    SetupStep& step = steps[index];
+    if (state == StepState::kActive && step.state != StepState::kActive) step.startTime = now;
+    const bool ending = state == StepState::kDone || state == StepState::kFailed || state == StepState::kSkipped;
+    if (ending) {
+      if (step.state == StepState::kActive) {
+        step.endTime = now;
+      } else if (state != StepState::kFailed && step.state == StepState::kPending) {
+        // Finished without ever being active: show it as taking no time, not as never run.
+        step.startTime = now;
+        step.endTime = now;
+      }
     }
+    step.state = state;
+    if (detail != kKeepDetail) step.detail = detail;
+    if (progress != kKeepProgress) step.progress = progress;
+    observer = Jobs().observer;
+    if (observer.onStep) seen = step;
   }
-  step.state = state;
-  if (detail != kKeepDetail) step.detail = detail;
-  if (progress != kKeepProgress) step.progress = progress;
+  if (observer.onStep) observer.onStep(index, seen);
 }
 
 void AppendJobLog(const std::string& line) {
-  ScopedLock lock(JobsLock());
-  std::vector<std::string>& log = Jobs().status.log;
-  log.push_back(line);
-  if (log.size() > kLogLimit) log.erase(log.begin(), log.begin() + kLogTrim);
+  JobsTesting::JobObserver observer;
+  {
+    ScopedLock lock(JobsLock());
+    std::vector<std::string>& log = Jobs().status.log;
+    log.push_back(line);
+    if (log.size() > kLogLimit) log.erase(log.begin(), log.begin() + kLogTrim);
+    observer = Jobs().observer;
+  }
+  if (observer.onLog) observer.onLog(line);
 }
 
 void FailStep(int index, const std::wstring& message) {
@@ -71,10 +128,10 @@ void FailStep(int index, const std::wstring& message) {
   Jobs().status.failed = true;
 }
 
-bool CancelRequested() { return Jobs().cancel_request.load() != 0; }
+bool JobCancelRequested() { return CancelRequested(&g_job_cancel); }
 
 bool CheckCancel(int index) {
-  if (!CancelRequested()) return false;
+  if (!JobCancelRequested()) return false;
   SetStep(index, StepState::kFailed, kCancelledText, kKeepProgress);
   ScopedLock lock(JobsLock());
   Jobs().status.cancelled = true;
@@ -89,7 +146,7 @@ bool BeginJob(const JobStatus& fresh, uint32_t* serial) {
   jobs.status.running = true;
   ++jobs.job_serial;
   if (serial) *serial = jobs.job_serial;
-  jobs.cancel_request.exchange(0);
+  ClearCancel(&g_job_cancel);
   return true;
 }
 
@@ -97,6 +154,7 @@ void EndJob(bool finished) {
   ScopedLock lock(JobsLock());
   Jobs().status.running = false;
   if (finished) Jobs().status.finished = true;
+  WakeAllConditionVariable(&g_job_ended);
 }
 
 // [SECTION] Screen side
@@ -106,7 +164,26 @@ JobStatus SnapshotJob() {
   return Jobs().status;
 }
 
-void CancelJob() {
-  Jobs().cancel_request.exchange(1);
-  TerminateCurrentTool();
+void CancelJob() { RequestCancel(&g_job_cancel); }
+
+bool WaitForJobEnd(unsigned timeoutMs) {
+  const ULONGLONG until = GetTickCount64() + timeoutMs;
+  ScopedLock lock(JobsLock());
+  while (Jobs().status.running) {
+    const ULONGLONG now = GetTickCount64();
+    if (now >= until) return false;
+    SleepConditionVariableCS(&g_job_ended, LockSection(JobsLock()), (DWORD)(until - now));
+  }
+  return true;
 }
+
+// [SECTION] Test seam
+
+namespace JobsTesting {
+
+void SetJobObserver(const JobObserver& observer) {
+  ScopedLock lock(JobsLock());
+  Jobs().observer = observer;
+}
+
+}  // namespace JobsTesting

@@ -5,8 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "process/cancel_token.h"
 
 enum class StepState : int32_t {
   kPending = 0,
@@ -51,6 +54,32 @@ constexpr float kKeepProgress = -2.0f;
 // Seconds on the GetTickCount64 clock, the time base of startTime and endTime.
 double JobClockSeconds();
 
+// [SECTION] Starting a job
+
+// What a job is when it starts: the heading of its record, its steps and the work of its
+// thread.
+struct JobStart {
+  int32_t kind = kJobSetup;
+  std::wstring title;
+  std::wstring subtitle;
+  std::vector<std::wstring> steps;  // the steps' titles, in order
+  // Runs on the job's own thread: the steps, then the job's last word (EndJob).
+  std::function<void()> work;
+  // What `finished` says after a failure: the setup job's record says it in every case,
+  // the enhancement's only after a success.
+  bool finishedAfterFailure = true;
+};
+
+// The one way a job starts: when no job is running, the record is reset to `start`'s
+// heading and steps (each pending, progress -1) and marked running, the cancel is
+// cleared, and `work` starts on a thread of its own. False, changing nothing, while a job
+// runs. `serial`, when given, receives the number that tells this job from later ones.
+bool StartJob(const JobStart& start, uint32_t* serial = nullptr);
+
+// The cancel of the running job: every tool a job runs, and the disc-image reader its
+// judgement runs, is given this token, so a cancel ends whichever is running.
+CancelToken* JobCancelToken();
+
 // [SECTION] Used by the job threads
 
 // Updates one step; an index outside the step list is ignored.
@@ -63,11 +92,11 @@ void FailStep(int index, const std::wstring& message);
 // When a cancel was requested: the step fails with the cancel text, the job is marked
 // cancelled (not failed) and true is returned.
 bool CheckCancel(int index);
-bool CancelRequested();
+bool JobCancelRequested();
 
 // Starts a job's record: when no job is running, replaces the record with `fresh`, marks
 // it running and clears the cancel request. False (nothing changed) while a job runs.
-// `serial`, when given, receives the number that tells this job from later ones.
+// StartJob does this and more; alone it serves tests that play a job's part.
 bool BeginJob(const JobStatus& fresh, uint32_t* serial = nullptr);
 // The job thread's last word: the job stops running; `finished` is set when asked.
 void EndJob(bool finished);
@@ -78,3 +107,20 @@ JobStatus SnapshotJob();
 // Requests the cancel and ends the running tool at once; the job thread then stops at
 // its next check.
 void CancelJob();
+// Waits until no job runs; false when one still runs after `timeoutMs`.
+bool WaitForJobEnd(unsigned timeoutMs);
+
+// [SECTION] Test seam
+
+namespace JobsTesting {
+
+// Sees every step change and every job-log line on the thread that made it, after the
+// record has taken it and outside the lock, so a test program can act at an exact point
+// of a job (cancel it there, say) instead of polling for it. Set it before a job starts.
+struct JobObserver {
+  void (*onStep)(int index, const SetupStep& step) = nullptr;
+  void (*onLog)(const std::string& line) = nullptr;
+};
+void SetJobObserver(const JobObserver& observer);
+
+}  // namespace JobsTesting

@@ -1,16 +1,17 @@
-// The JobsLock and the fields it guards, shared by the setup job, the enhancement job,
-// the child process runner and the game launch. One critical section for all of them:
-// a cancel, a pause and a game start each need to see the job, the running tool and the
-// running game consistently.
+// The JobsLock and the fields it guards, shared by the setup job, the enhancement job and
+// its pause watcher, and the build-folder measurement. One critical section for all of
+// them: a cancel, a pause and a screen's snapshot each need to see the job consistently.
+// The running tool is reached through the job's cancel token (job_status.h) and the
+// running game through the game supervisor; each has its own lock, always taken after
+// this one when both are needed.
 //
-// Under the lock only short work is done: updating these fields, SuspendToolProcesses,
-// TerminateJobObject and TerminateProcess. No file or process is waited for while it is
+// Under the lock only short work is done: updating these fields and, through the token,
+// suspending or resuming the running tool. No file or process is waited for while it is
 // held.
 #pragma once
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstdint>
 
 #include "jobs/job_status.h"
@@ -18,15 +19,10 @@
 
 struct JobsShared {
   // Guarded by JobsLock:
-  JobStatus status;               // the one background job
-  HANDLE tool_job = nullptr;      // job object of the tool running now (child_process.cpp)
-  HANDLE game_process = nullptr;  // the game being played; non-null while it runs
-  int64_t build_folder_size = -2; // -2 not measured, -1 being measured, else bytes
-  uint32_t job_serial = 0;        // counts started jobs, so a helper thread knows its own
-
-  // Not guarded: set with an atomic exchange by the GUI or console thread, polled by the
-  // job thread. Cleared when a job starts.
-  std::atomic<int32_t> cancel_request{0};
+  JobStatus status;                 // the one background job
+  int64_t build_folder_size = -2;   // -2 not measured, -1 being measured, else bytes
+  uint32_t job_serial = 0;          // counts started jobs, so a helper thread knows its own
+  JobsTesting::JobObserver observer;
 };
 
 StaticLock* JobsLock();

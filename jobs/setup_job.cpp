@@ -3,19 +3,20 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <memory>
+#include <iterator>
 
 #include "dump/dump_judgement.h"
 #include "dump/dump_records.h"
-#include "game/game_contract.h"
 #include "jobs/build_folder_size.h"
-#include "jobs/child_process.h"
 #include "jobs/free_space_probe.h"
 #include "jobs/job_progress.h"
 #include "jobs/job_status.h"
+#include "jobs/shutdown.h"
 #include "jobs/toolchain.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "process/child_process.h"
+#include "process/game_contract.h"
 #include "settings/install_layout.h"
 #include "settings/launcher_log.h"
 #include "settings/settings_store.h"
@@ -72,8 +73,11 @@ bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefi
 bool FindDump(const SetupRequest& request, DumpJudgement* judgement) {
   Activate(kFindDump);
   AppendJobLog("[launcher] looking at " + request.dump_path);
-  *judgement = JudgeDump(request.dump_path, true);
+  // A disc image is extracted here, by dtk under the job's cancel.
+  *judgement = JudgeDump(request.dump_path, true, JobCancelToken());
   if (!judgement->recognised) {
+    // A cancelled extraction leaves no judgement worth reporting: the cancel is the news.
+    if (CheckCancel(kFindDump)) return false;
     FailStep(kFindDump, text::Utf8ToWide(judgement->message));
     return false;
   }
@@ -110,7 +114,7 @@ bool CheckBuildTools(bool already_built) {
                               L". Free some space, then try again.");
     return false;
   }
-  ToolchainPaths tools = FindToolchain();
+  ToolchainPaths tools = FindToolchain(JobCancelToken());
   // A cancel during the version probe ends the probe, which would read as "no Python".
   if (CheckCancel(kBuildTools)) return false;
   if (tools.python.empty()) {
@@ -162,7 +166,7 @@ bool IndexGameFiles(const DumpJudgement& judgement) {
     AppendJobLog("[import] " + line);
     if (StartsWith(line, "sets:")) summary = line;
     if (StartsWith(line, "error:")) error = line.size() > 7 ? line.substr(7) : std::string();
-  });
+  }, JobCancelToken());
   if (CheckCancel(kIndex)) return false;  // the tool was ended; its exit code means nothing
   if (code != 0) {
     FailStep(kIndex, code == kToolDidNotStart ? L"Couldn't start import.exe."
@@ -189,7 +193,7 @@ bool BuildGame(const DumpJudgement& judgement, bool already_built) {
   SetStep(kBuild, StepState::kActive, L"Compiling the decomp into a PC game. This takes a few minutes.", -1);
   const std::string game = GameExePath();
   const FILETIME before = LastWriteTime(game);
-  ToolchainPaths tools = FindToolchain();
+  ToolchainPaths tools = FindToolchain(JobCancelToken());
   if (CheckCancel(kBuild)) return false;
 
   const std::string source = InstallLayout::CheckoutRoot();
@@ -205,7 +209,7 @@ bool BuildGame(const DumpJudgement& judgement, bool already_built) {
     last_line = line;
     // Short lines scroll through the step's detail; long ones would only be cut off.
     if (line.size() <= 119) SetStep(kBuild, StepState::kActive, text::Utf8ToWide(line), kKeepProgress);
-  });
+  }, JobCancelToken());
   if (CheckCancel(kBuild)) return false;  // the tool was ended; its exit code means nothing
 
   const FILETIME after = LastWriteTime(game);
@@ -234,44 +238,31 @@ void RunSetup(const SetupRequest& request) {
   Done(kReady, L"Press PLAY to start.");
 }
 
-DWORD WINAPI SetupThread(LPVOID param) {
-  std::unique_ptr<SetupRequest> request(static_cast<SetupRequest*>(param));
-  RunSetup(*request);
-  EndJob(true);
-  return 0;
-}
-
 }  // namespace
 
 bool StartSetupJob(const std::string& dumpPath, bool rebuild) {
-  JobStatus fresh;
-  fresh.kind = kJobSetup;
-  fresh.title = rebuild ? L"Rebuilding Kestrane" : L"Getting Kestrane ready";
-  fresh.subtitle = L"We read your disc dump and build the game on this PC. This takes a few minutes.";
-  for (const wchar_t* title : kStepTitles) {
-    SetupStep step;
-    step.title = title;
-    fresh.steps.push_back(step);
-  }
-  if (!BeginJob(fresh)) return false;  // a setup or enhancement job is working
-  SetupRequest* request = new SetupRequest{dumpPath, rebuild};
-  HANDLE thread = CreateThread(nullptr, 0, SetupThread, request, 0, nullptr);
-  if (thread) {
-    CloseHandle(thread);
-    return true;
-  }
-  // Without its thread the job would show as running forever.
-  delete request;
-  FailStep(kFindDump, L"Couldn't start the setup job.");
-  EndJob(true);
-  return true;
+  JobStart start;
+  start.kind = kJobSetup;
+  start.title = rebuild ? L"Rebuilding Kestrane" : L"Getting Kestrane ready";
+  start.subtitle = L"We read your disc dump and build the game on this PC. This takes a few minutes.";
+  start.steps.assign(std::begin(kStepTitles), std::end(kStepTitles));
+  const SetupRequest request{dumpPath, rebuild};
+  start.work = [request] {
+    RunSetup(request);
+    EndJob(true);  // finished, whether it succeeded, failed or was cancelled
+  };
+  return StartJob(start);
 }
 
 int RunSetupFromConsole(const std::string& dumpPath, bool rebuild) {
-  StartSetupJob(dumpPath, rebuild);
+  if (!StartSetupJob(dumpPath, rebuild)) {
+    printf("a job is already running\n");
+    fflush(stdout);
+    return 1;
+  }
   const int failed = PrintJobProgress();
   // The dump path the job stored must reach settings.ini before this process ends.
-  SettingsStore::Flush();
+  ShutdownBackgroundWork(kShutdownWaitMs);
   if (failed == 0) return 0;
   JobStatus job = SnapshotJob();
   printf("---- log (last %d lines)\n", (int)job.log.size());

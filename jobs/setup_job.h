@@ -6,11 +6,11 @@
 
 #include <string>
 
-// Starts the job for the dump at `dumpPath` unless a job is running already. Without
-// `rebuild` an installed game is kept and only the dump is checked and indexed again.
-// False when another job was running, so nothing started.
+// Starts the job for the dump at `dumpPath` unless a job is running already; true when
+// this call started it. Without `rebuild` an installed game is kept and only the dump is
+// checked and indexed again.
 bool StartSetupJob(const std::string& dumpPath, bool rebuild);
 
 // The "--setup" console mode: runs the job, prints its progress, and on failure the job
-// log. Returns the process exit status, 0 or 1.
+// log; then shuts the background work down. Returns the process exit status, 0 or 1.
 int RunSetupFromConsole(const std::string& dumpPath, bool rebuild);

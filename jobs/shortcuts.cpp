@@ -6,10 +6,10 @@
 #include <shobjidl.h>
 
 #include "platform/env.h"
-#include "platform/product.h"
 #include "platform/text.h"
 #include "settings/install_layout.h"
 #include "settings/launcher_log.h"
+#include "settings/product.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 
 #include <cstdio>
 
-#include "jobs/child_process.h"
 #include "platform/env.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "process/child_process.h"
 #include "settings/install_layout.h"
 
 namespace {
@@ -24,11 +24,11 @@ std::string SearchProgram(const char* name) {
 }
 
 // Isolated mode, so a player's PYTHONPATH or a stray site-packages can't answer for it.
-bool PythonIsNewEnough(const std::string& python, const std::string& launcherDir) {
+bool PythonIsNewEnough(const std::string& python, const std::string& launcherDir, CancelToken* cancel) {
   std::wstring cmd = QuoteArgument(text::Utf8ToWide(python)) +
                      L" -I -c \"import sys; print('py', *sys.version_info[:2])\"";
   std::string answer;
-  uint32_t code = ChildProcess::Run(cmd, launcherDir, {}, [&](const std::string& line) { answer += line; });
+  uint32_t code = ChildProcess::Run(cmd, launcherDir, {}, [&](const std::string& line) { answer += line; }, cancel);
   int major = 0, minor = 0;
   if (code != 0 || sscanf(answer.c_str(), "py %d %d", &major, &minor) != 2) return false;
   return major > 3 || (major == 3 && minor >= 11);
@@ -38,7 +38,7 @@ bool PythonIsNewEnough(const std::string& python, const std::string& launcherDir
 
 bool IsZigPath(const std::string& zig) { return !zig.empty() && zig[0] != '('; }
 
-ToolchainPaths FindToolchainFrom(const std::string& launcherDir) {
+ToolchainPaths FindToolchainFrom(const std::string& launcherDir, CancelToken* cancel) {
   const std::string tools_python = launcherDir + "tools\\python\\python.exe";
   const std::string tools_zig = launcherDir + "tools\\zig\\zig.exe";
   const bool have_python = files::IsFile(tools_python);
@@ -53,7 +53,7 @@ ToolchainPaths FindToolchainFrom(const std::string& launcherDir) {
   }
 
   paths.python = have_python ? tools_python : SearchProgram("python.exe");
-  if (!paths.python.empty() && !PythonIsNewEnough(paths.python, launcherDir)) paths.python.clear();
+  if (!paths.python.empty() && !PythonIsNewEnough(paths.python, launcherDir, cancel)) paths.python.clear();
 
   if (have_zig) {
     paths.zig = tools_zig;
@@ -68,4 +68,4 @@ ToolchainPaths FindToolchainFrom(const std::string& launcherDir) {
   return paths;
 }
 
-ToolchainPaths FindToolchain() { return FindToolchainFrom(InstallLayout::ExeDir()); }
+ToolchainPaths FindToolchain(CancelToken* cancel) { return FindToolchainFrom(InstallLayout::ExeDir(), cancel); }

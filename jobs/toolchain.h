@@ -12,11 +12,14 @@ struct ToolchainPaths {
   bool fromToolsFolder = false;  // both came from the launcher's tools folder
 };
 
-// Runs on the setup job's thread; may run the Python version probe as a tool.
-ToolchainPaths FindToolchain();
+struct CancelToken;  // process/cancel_token.h
+
+// Runs on the setup job's thread; may run the Python version probe as a tool, which
+// `cancel` (may be null) ends. A cancelled probe finds no Python.
+ToolchainPaths FindToolchain(CancelToken* cancel);
 
 // FindToolchain for a launcher living in `launcherDir` (ending in a backslash).
-ToolchainPaths FindToolchainFrom(const std::string& launcherDir);
+ToolchainPaths FindToolchainFrom(const std::string& launcherDir, CancelToken* cancel);
 
 // Whether a zig path is a real path to hand to the build script (not a marker).
 bool IsZigPath(const std::string& zig);

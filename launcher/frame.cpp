@@ -9,7 +9,7 @@
 #include "launcher/launcher_state.h"
 #include "launcher/navigation.h"
 #include "launcher/settings_screen.h"
-#include "platform/product.h"
+#include "settings/product.h"
 #include "ui/backdrop.h"
 #include "ui/context.h"
 #include "ui/draw.h"

@@ -10,7 +10,7 @@
 #include "jobs/job_status.h"
 #include "launcher/launcher_state.h"
 #include "launcher/navigation.h"
-#include "platform/product.h"
+#include "settings/product.h"
 #include "platform/text.h"
 #include "settings/install_layout.h"
 #include "settings/launcher_log.h"

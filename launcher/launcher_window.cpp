@@ -351,7 +351,8 @@ LRESULT CALLBACK LauncherWndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
       PAINTSTRUCT ps;
       BeginPaint(hwnd, &ps);
       EndPaint(hwnd, &ps);
-      PaintFrame(hwnd, true);
+      // A minimised window shows nothing of its client area: no frame is drawn for it.
+      if (!IsIconic(hwnd)) PaintFrame(hwnd, true);
       return 0;
     }
     case WM_ERASEBKGND:

@@ -1,5 +1,5 @@
 // A critical section that can live in static storage and initialise itself on first use,
-// and the scope guard every critical section in Kestrane is entered through.
+// and the scope guard every critical section is entered through.
 #pragma once
 
 #include <windows.h>

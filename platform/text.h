@@ -1,4 +1,4 @@
-// UTF-8 <-> UTF-16 conversion. Narrow strings everywhere in Kestrane hold UTF-8;
+// UTF-8 <-> UTF-16 conversion. Narrow strings everywhere hold UTF-8;
 // everything drawn, every command line and environment block is UTF-16.
 #pragma once
 

@@ -97,6 +97,11 @@ bool UseExternalToc(ResourceLibrary& lib, ResourceSet& set) {
 }
 
 bool UseInternalToc(ResourceLibrary& lib, ResourceSet& set) {
+  // Only an internal TOC is counted by the header; an external one carries its own count.
+  if (set.header.res_count < 0) {
+    lib.Add("res: bad set header on %s: bad res_count '%d'", set.name.c_str(), set.header.res_count);
+    return false;
+  }
   int64_t toc_bytes = int64_t(set.header.res_count) * kTocEntrySize;
   if (toc_bytes > int64_t(set.header.load_size)) {
     lib.Add("res: TOC beyond load size on %s", set.name.c_str());
@@ -121,8 +126,6 @@ bool CheckHeader(ResourceLibrary& lib, const ResourceSet& set) {
   } else if (int64_t(h.file_size) != set.file_bytes) {
     lib.Add("res: bad set header on %s: bad file size '%d' != '%lld'", name, int32_t(h.file_size),
             static_cast<long long>(set.file_bytes));
-  } else if (h.res_count < 0) {
-    lib.Add("res: bad set header on %s: bad res_count '%d'", name, h.res_count);
   } else {
     return true;
   }
@@ -149,7 +152,6 @@ bool Extract(ResourceLibrary& lib, ResourceSet& set, ResourceEntry& e) {
   int64_t start = int64_t(set.header.load_offset) + e.offset;
   bool read = start + e.size <= set.file_bytes;  // never size a buffer beyond the file
   if (read) {
-    if (lib.spare_buffer.capacity() >= size_t(e.size)) e.buffer.swap(lib.spare_buffer);
     e.buffer.resize(size_t(e.size));
     if (!set.file || !set.file->ok()) set.file = std::make_unique<resfile::Reader>(set.path);
     read = set.file->ReadAt(start, e.buffer.data(), e.buffer.size());
@@ -194,7 +196,6 @@ ResourceSet* ResourceLibrary::FindSet(const std::string& name) const {
 void ResourceLibrary::UnloadSet(const std::string& name) {
   for (auto it = sets.begin(); it != sets.end(); ++it) {
     if (resfile::EqualsNoCase((*it)->name, name)) {
-      if ((*it)->resident.capacity() > spare_block.capacity()) spare_block.swap((*it)->resident);
       sets.erase(it);
       return;
     }
@@ -226,7 +227,6 @@ ResourceSet* ResourceLibrary::LoadSet(const std::string& name) {
     Add("res: short read on %s", name.c_str());
     return nullptr;
   }
-  if (spare_block.capacity() >= h.load_size) set->resident.swap(spare_block);
   set->resident.resize(h.load_size);
   if (!file.ReadAt(h.load_offset, set->resident.data(), set->resident.size())) {
     Add("res: short read on %s", name.c_str());
@@ -258,50 +258,45 @@ const uint8_t* ResourceGet(ResourceLibrary& library, const std::string& name, ui
     wanted = wanted.substr(slash + 1);
   }
 
-  ResourceSet* set = nullptr;
-  ResourceEntry* entry = nullptr;
   if (slash == std::string::npos || only) {
     for (const auto& s : library.sets) {
       if (only && s.get() != only) continue;
       for (ResourceEntry& e : s->entries) {
-        if (resfile::EqualsNoCase(e.name, wanted)) {
-          set = s.get();
-          entry = &e;
-          break;
-        }
+        if (resfile::EqualsNoCase(e.name, wanted))
+          return ResourceGetEntry(library, *s, e, name, expected_type, format_version, size, first_use, first_fetch);
       }
-      if (entry) break;
     }
   }
-  if (!entry) {
-    library.Add("res: can't find %s", name.c_str());
-    return nullptr;
-  }
+  library.Add("res: can't find %s", name.c_str());
+  return nullptr;
+}
 
-  if (!(entry->flags & kResourceResident) && !Extract(library, *set, *entry)) {
+const uint8_t* ResourceGetEntry(ResourceLibrary& library, ResourceSet& set, ResourceEntry& entry,
+                                const std::string& name, uint32_t expected_type, uint16_t* format_version,
+                                int32_t* size, bool* first_use, bool* first_fetch) {
+  if (!(entry.flags & kResourceResident) && !Extract(library, set, entry)) {
     library.Add("res: Can't make %s resident.", name.c_str());
     return nullptr;
   }
-  if (entry->type != expected_type) {
+  if (entry.type != expected_type) {
     library.Add("res: ResourceGet(\"%s\"): Expected type 0x%08x, got 0x%08x", name.c_str(), expected_type,
-                entry->type);
+                entry.type);
     return nullptr;
   }
 
-  entry->flags |= kResourceHandedOut;
+  entry.flags |= kResourceHandedOut;
   if (first_fetch) {
-    *first_fetch = !(entry->flags & kResourceFetchSeen);
-    entry->flags |= kResourceFetchSeen;
+    *first_fetch = !(entry.flags & kResourceFetchSeen);
+    entry.flags |= kResourceFetchSeen;
   }
-  if (size) *size = entry->size;
-  if (first_use) *first_use = entry->use_count == 0;
-  ++entry->use_count;
-  if (format_version) *format_version = entry->format_version;
-  return entry->data;
+  if (size) *size = entry.size;
+  if (first_use) *first_use = entry.use_count == 0;
+  ++entry.use_count;
+  if (format_version) *format_version = entry.format_version;
+  return entry.data;
 }
 
-void ReleaseExtracted(ResourceLibrary& library, const ResourceSet& set, ResourceEntry& entry) {
-  if (entry.buffer.capacity() > library.spare_buffer.capacity()) library.spare_buffer.swap(entry.buffer);
+void ReleaseExtracted(const ResourceSet& set, ResourceEntry& entry) {
   std::vector<uint8_t>().swap(entry.buffer);
   if (!set.Holds(entry)) {
     entry.flags &= ~(kResourceResident | kResourceExtracted);

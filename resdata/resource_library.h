@@ -76,11 +76,6 @@ struct ResourceLibrary {
   std::vector<std::string> messages;  // in order of occurrence
   std::string base_folder;            // holds the .res files
   std::vector<std::unique_ptr<ResourceSet>> sets;  // in load order
-  // The data block of the last unloaded set, reused by the next load: a scan loads and
-  // unloads every set in turn, and faulting in fresh pages for each block costs more than
-  // reading it.
-  std::vector<uint8_t> spare_block;
-  std::vector<uint8_t> spare_buffer;  // likewise for resources read on demand
 
   // Remembers the folder and loads "tocres.res"; true when that set loaded.
   bool Open(const std::string& folder);
@@ -107,9 +102,15 @@ const uint8_t* ResourceGet(ResourceLibrary& library, const std::string& name, ui
                            uint16_t* format_version, int32_t* size = nullptr, bool* first_use = nullptr,
                            bool* first_fetch = nullptr);
 
+// The same for one entry of a loaded set that the caller already holds (a name with a
+// slash of its own could not be looked up by "set/name"); `name` is how messages call it.
+const uint8_t* ResourceGetEntry(ResourceLibrary& library, ResourceSet& set, ResourceEntry& entry,
+                                const std::string& name, uint32_t expected_type, uint16_t* format_version,
+                                int32_t* size = nullptr, bool* first_use = nullptr, bool* first_fetch = nullptr);
+
 // The external TOC's resource name for a set: its file name, extension ".toc", lower case.
 std::string ExternalTocName(const std::string& set_name);
 
-// Drops a fetched resource's own buffer; one outside the resident block becomes
+// Frees a fetched resource's own buffer; one outside the resident block becomes
 // non-resident again, so the next ResourceGet reads it anew.
-void ReleaseExtracted(ResourceLibrary& library, const ResourceSet& set, ResourceEntry& entry);
+void ReleaseExtracted(const ResourceSet& set, ResourceEntry& entry);

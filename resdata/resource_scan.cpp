@@ -18,7 +18,9 @@ ScanTotals ScanResourceSets(ResourceLibrary& library, const std::vector<std::str
       if (entry.type != kResourceTypeTex) continue;
       uint16_t version = 0;
       int32_t size = 0;
-      const uint8_t* bytes = ResourceGet(library, set->name + "/" + entry.name, kResourceTypeTex, &version, &size);
+      // The entry in hand: a name with a slash of its own would defeat a "set/name" lookup.
+      const uint8_t* bytes =
+          ResourceGetEntry(library, *set, entry, set->name + "/" + entry.name, kResourceTypeTex, &version, &size);
       if (!bytes) texture.error = "get failed";
       if (bytes && drCreateTexture(bytes, size_t(size), version, &texture)) {
         ++totals.decoded;
@@ -27,7 +29,7 @@ ScanTotals ScanResourceSets(ResourceLibrary& library, const std::vector<std::str
         if (out) fprintf(out, "TEX FAIL %s/%s: %s\n", set->name.c_str(), entry.name.c_str(), texture.error.c_str());
         ++totals.failed_textures;
       }
-      ReleaseExtracted(library, *set, entry);
+      ReleaseExtracted(*set, entry);
     }
     if (!loaded_before) library.UnloadSet(name);
   }

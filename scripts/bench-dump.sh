@@ -11,10 +11,12 @@ build=${KESTRANE_BUILD_DIR:-$top/build}
 runs=${RUNS:-3}
 "$top/scripts/build.sh" >/dev/null
 
-export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-sh "$top/cmake/wine-session.sh" start
+# In the tests' Wine session, joined for the run: a ctest running meanwhile keeps its server.
+. "$build/wine-tests.env"
+sh "$top/cmake/wine-session.sh" start $$
 work=$(mktemp -d "${TMPDIR:-/tmp}/kestrane-bench.XXXXXX")
-trap 'rm -rf "$work"; sh "$top/cmake/wine-session.sh" stop' EXIT
+trap 'rm -rf "$work"; sh "$top/cmake/wine-session.sh" stop $$' EXIT
+trap 'exit 130' HUP INT TERM
 
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }

@@ -8,14 +8,15 @@ set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${KESTRANE_BUILD_DIR:-$top/build}
 mib=${1:-200}
-"$top/scripts/install-deps.sh"
+"$top/scripts/install-deps.sh" --tests
 "$top/scripts/build.sh" >/dev/null
-export WINEPREFIX=${WINEPREFIX:-$build/wineprefix}
-export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-[ -d "$WINEPREFIX" ] || sh "$top/cmake/wine-session.sh" start
-
+# In the tests' Wine session, joined for the run: a ctest running meanwhile keeps its server.
+. "$build/wine-tests.env"
+sh "$top/cmake/wine-session.sh" start $$
 fixture="$build/resdata-bench"
+trap 'rm -rf "$fixture"; sh "$top/cmake/wine-session.sh" stop $$' EXIT
+trap 'exit 130' HUP INT TERM
+
 rm -rf "$fixture"
 mkdir -p "$fixture"
 bench() { wine "$build/bin/resdata_bench.exe" "$1" "Z:$(echo "$fixture" | tr / '\\')" "$mib" | tr -d '\r'; }

@@ -11,9 +11,11 @@ build=${KESTRANE_BUILD_DIR:-$top/build}
 lines=${1:-200000}
 rounds=${2:-7}
 "$top/scripts/build.sh" >/dev/null
-export WINEPREFIX="${WINEPREFIX:-$build/wineprefix}" WINEDEBUG=-all WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-sh "$top/cmake/wine-session.sh" start
-trap 'sh "$top/cmake/wine-session.sh" stop' EXIT
+# In the tests' Wine session, joined for the run: a ctest running meanwhile keeps its server.
+. "$build/wine-tests.env"
+sh "$top/cmake/wine-session.sh" start $$
+trap 'sh "$top/cmake/wine-session.sh" stop $$' EXIT
+trap 'exit 130' HUP INT TERM
 cd "$build/bin"
 
 count=$(wine standin_tool.exe lines "$lines" | wc -l)

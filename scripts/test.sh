@@ -3,7 +3,7 @@
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${KESTRANE_BUILD_DIR:-$top/build}
-"$top/scripts/install-deps.sh"
+"$top/scripts/install-deps.sh" --tests
 "$top/scripts/build.sh"
 cd "$build"
 ctest --output-on-failure -j"$(nproc)" "$@"

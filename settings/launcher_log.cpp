@@ -7,8 +7,8 @@
 
 #include "platform/files.h"
 #include "platform/local_time.h"
-#include "platform/product.h"
 #include "settings/install_layout.h"
+#include "settings/product.h"
 #include "settings/settings_store.h"
 
 namespace {

@@ -7,6 +7,7 @@
 #include "ui/draw.h"
 #include "ui/gdiplus_session.h"
 #include "ui/icons.h"
+#include "ui/layer.h"
 
 namespace ui {
 
@@ -37,13 +38,14 @@ const char kTrees[] =
 const char kForeground[] =
     "M0 214 C 180 180, 320 236, 520 204 S 880 168, 1060 206 S 1220 196, 1280 188 L1280 270 L0 270 Z";
 
-constexpr float kBandTop = 460;    // the silhouettes' 1280 x 270 box starts here
-constexpr int kMaxCopyRects = 64;  // more clip rectangles than this: copy the whole layer
+constexpr float kBandTop = 460;  // the silhouettes' 1280 x 270 box starts here
 
 // Process-lifetime caches, GUI thread only; freed when GDI+ stops.
 struct BackdropCache {
-  std::unique_ptr<Bitmap> layer;
+  std::unique_ptr<Layer> layer;  // sky, glows and silhouettes
   int layer_width = 0, layer_height = 0;
+  ArtCache ground;                // foreground hill and kerb, for the current window size only
+  BackdropCache() { ground.limit = 1; }
   GpPath* silhouettes = nullptr;
   GpPath* foreground = nullptr;
   int builds = 0;
@@ -55,6 +57,7 @@ BackdropCache& Cache() {
 void ReleaseCache() {
   BackdropCache& c = Cache();
   c.layer.reset();
+  c.ground.layers.clear();
   if (c.silhouettes) gp::GdipDeletePath(c.silhouettes);
   if (c.foreground) gp::GdipDeletePath(c.foreground);
   const int builds = c.builds;
@@ -110,26 +113,27 @@ Edges ViewEdges() {
   return e;
 }
 
+void DrawStaticArt(const Edges& e);
+
 void RenderStaticLayer(const Edges& e) {
   const Context& c = Ctx();
   BackdropCache& cache = Cache();
-  cache.layer = std::make_unique<Bitmap>(c.width, c.height, PixelFormat32bppPARGB);
+  GpMatrix* canvas = nullptr;
+  gp::GdipCreateMatrix2(c.scale, 0, 0, c.scale, c.offset_x, c.offset_y, &canvas);
+  PixelBox whole;
+  whole.w = c.width;
+  whole.h = c.height;
+  cache.layer = RenderLayer(canvas, whole, [&](GpGraphics*) { DrawStaticArt(e); });
+  gp::GdipDeleteMatrix(canvas);
   cache.layer_width = c.width;
   cache.layer_height = c.height;
   ++cache.builds;
-  if (cache.layer->GetLastStatus() != Ok) {
-    cache.layer.reset();  // out of memory: the frame's own background shows instead
-    return;
-  }
-  Graphics layer_graphics(cache.layer.get());
-  GpGraphics* g = detail::Native(&layer_graphics);
-  gp::GdipSetSmoothingMode(g, SmoothingModeAntiAlias);
-  gp::GdipSetPixelOffsetMode(g, PixelOffsetModeHalf);
-  gp::GdipSetCompositingQuality(g, CompositingQualityHighQuality);
-  gp::GdipTranslateWorldTransform(g, c.offset_x, c.offset_y, MatrixOrderPrepend);
-  gp::GdipScaleWorldTransform(g, c.scale, c.scale, MatrixOrderPrepend);
-  ScopedDrawTarget target(&layer_graphics);
+  if (cache.layer) AtGdiplusStop(ReleaseCache);
+}
 
+// Sky, glows and silhouettes through the current target, which has the canvas transform.
+void DrawStaticArt(const Edges& e) {
+  GpGraphics* g = detail::FrameGraphics();
   FillRect(e.left, e.top, e.span, e.bottom - e.top, Palette::bg1);
   const PointF sky_top(0, std::min(e.top, 0.0f)), sky_bottom(0, 461);
   GpLineGradient* sky = nullptr;
@@ -148,45 +152,6 @@ void RenderStaticLayer(const Edges& e) {
   gp::GdipFillPath(g, shade, Silhouettes());
   gp::GdipDeleteBrush(shade);
   gp::GdipRestoreGraphics(g, band);
-}
-
-// Copies the static layer into the frame: only the clip's rectangles when there are a few
-// (a partial frame), else all of it.
-void CopyStaticLayer() {
-  const Context& c = Ctx();
-  Graphics* frame = c.graphics;
-  GpGraphics* g = detail::Native(frame);
-  Bitmap* layer = Cache().layer.get();
-  GraphicsState saved = 0;
-  gp::GdipSaveGraphics(g, &saved);
-  gp::GdipResetWorldTransform(g);
-  gp::GdipSetCompositingMode(g, CompositingModeSourceCopy);
-  gp::GdipSetInterpolationMode(g, InterpolationModeNearestNeighbor);
-  gp::GdipSetPixelOffsetMode(g, PixelOffsetModeNone);
-
-  GpRect rects[kMaxCopyRects];
-  INT count = 0;
-  GpRegion* clip = nullptr;
-  GpMatrix* identity = nullptr;
-  gp::GdipCreateRegion(&clip);
-  gp::GdipCreateMatrix(&identity);
-  UINT scans = 0;
-  if (gp::GdipGetClip(g, clip) == Ok && gp::GdipGetRegionScansCount(clip, &scans, identity) == Ok &&
-      scans >= 1 && scans <= kMaxCopyRects) {
-    gp::GdipGetRegionScansI(clip, rects, &count, identity);
-  }
-  gp::GdipDeleteMatrix(identity);
-  gp::GdipDeleteRegion(clip);
-  if (count == 0) rects[count++] = GpRect(0, 0, c.width, c.height);
-
-  for (INT i = 0; i < count; ++i) {
-    const INT x0 = std::max(rects[i].X, 0), y0 = std::max(rects[i].Y, 0);
-    const INT x1 = std::min(rects[i].X + rects[i].Width, c.width);
-    const INT y1 = std::min(rects[i].Y + rects[i].Height, c.height);
-    if (x1 <= x0 || y1 <= y0) continue;
-    detail::NoteStatus(frame->DrawImage(layer, Rect(x0, y0, x1 - x0, y1 - y0), x0, y0, x1 - x0, y1 - y0, UnitPixel));
-  }
-  gp::GdipRestoreGraphics(g, saved);
 }
 
 void DrawKerb(const Edges& e) {
@@ -236,23 +201,35 @@ void Backdrop(const std::function<void(float, float)>& truck) {
   if (!g || c.width <= 0 || c.height <= 0) return;
   const Edges e = ViewEdges();
   BackdropCache& cache = Cache();
-  if (cache.layer_width != c.width || cache.layer_height != c.height) RenderStaticLayer(e);
-  if (cache.layer) CopyStaticLayer();
+  if (!cache.layer || cache.layer_width != c.width || cache.layer_height != c.height) RenderStaticLayer(e);
+  if (cache.layer) {
+    PixelBox whole;
+    whole.w = c.width;
+    whole.h = c.height;
+    PutLayer(*cache.layer, whole, true);
+  } else {
+    DrawStaticArt(e);  // no memory for the layer this time: straight into the frame
+  }
 
   if (truck) truck(e.left, e.span / 1280.0f);
 
-  // Partial frames mostly repaint the sky: the big ground shapes are skipped unless the
-  // clip reaches them (the hill's outline never rises above band y 168).
-  if (IsVisible(e.left, kBandTop + 168, e.span, 270 - 168)) {
-    const GraphicsState band = EnterBand(g, e.left, e.span);
-    GpSolidFill* ink = nullptr;
-    gp::GdipCreateSolidFill(Palette::ink, &ink);
-    detail::NoteStatus(gp::GdipFillPath(g, ink, Foreground()));
-    gp::GdipDeleteBrush(ink);
-    gp::GdipRestoreGraphics(g, band);
+  // The ground in front of the truck is static too: a layer of its own, blended over.
+  // Partial frames mostly repaint the sky: it is skipped unless the clip reaches it (the
+  // hill's outline never rises above band y 168).
+  const float ground_top = kBandTop + 168;
+  if (IsVisible(e.left, ground_top, e.span, e.bottom - ground_top)) {
+    AtGdiplusStop(ReleaseCache);
+    DrawCachedArt(cache.ground, e.left, ground_top, e.span, e.bottom - ground_top, [&](GpGraphics* target) {
+      const GraphicsState band = EnterBand(target, e.left, e.span);
+      GpSolidFill* ink = nullptr;
+      gp::GdipCreateSolidFill(Palette::ink, &ink);
+      detail::NoteStatus(gp::GdipFillPath(target, ink, Foreground()));
+      gp::GdipDeleteBrush(ink);
+      gp::GdipRestoreGraphics(target, band);
+      if (e.bottom > 720) FillRect(e.left, 719, e.span, e.bottom - 719, Palette::ink);
+      DrawKerb(e);
+    });
   }
-  if (e.bottom > 720) FillRect(e.left, 719, e.span, e.bottom - 719, Palette::ink);
-  DrawKerb(e);
 }
 
 int BackdropLayerBuilds() { return Cache().builds; }

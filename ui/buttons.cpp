@@ -4,8 +4,10 @@
 
 #include "ui/context.h"
 #include "ui/draw.h"
+#include "ui/gdiplus_session.h"
 #include "ui/icons.h"
 #include "ui/interaction.h"
+#include "ui/layer.h"
 #include "ui/text.h"
 
 namespace ui {
@@ -35,6 +37,14 @@ void FillAccentBody(GpPath* path, float x, float y, float w, float h) {
   gp::GdipDeleteBrush(brush);
 }
 
+// The big button under its label: glow, body, highlights and focus ring, per placement and
+// state. GUI thread only; freed when GDI+ stops.
+ArtCache& Bodies() {
+  static ArtCache cache;
+  return cache;
+}
+void ForgetBodies() { Bodies().layers.clear(); }
+
 void PlayTriangle(float tx, float cy, float iw) {
   const PointF points[3] = {PointF(tx + 0.1f * iw, cy - 0.4f * iw), PointF(tx + 0.9f * iw, cy),
                             PointF(tx + 0.1f * iw, cy + 0.4f * iw)};
@@ -52,31 +62,36 @@ bool PlayButton(const std::wstring& label, float x, float y, float w, float h, b
 
   if (IsVisible(x - 50, y - 30, w + 100, h + 70)) {
     PushSkew(cx, cy, -14);
-    for (int n = 8; n >= 1; --n) {
-      const float s = 3.0f * n;
-      FillRoundRect(x - s, y + 10 - s, w + 2 * s, h + 2 * s, s + 6, Fade(Palette::accent, 0.035f));
-    }
-    GpPath* body = nullptr;
-    gp::GdipCreatePath(FillModeAlternate, &body);
-    AddRoundRect(body, x, y, w, h, 6);
-    FillAccentBody(body, x, y, w, h);
-    if (hovered) {
-      GpSolidFill* white = nullptr;
-      gp::GdipCreateSolidFill(0x1EFFFFFF, &white);
-      Note(gp::GdipFillPath(detail::FrameGraphics(), white, body));
-      gp::GdipDeleteBrush(white);
-    }
-    gp::GdipDeletePath(body);
+    // Everything under the label is the same from frame to frame for a hover and focus
+    // state, so it is drawn once per placement and state and then only put into frames.
+    const bool ring = IsFocused(id) && c.focus_visible;
+    AtGdiplusStop(ForgetBodies);
+    DrawCachedArt(Bodies(), x - 24, y - 14, w + 48, h + 48, [&](GpGraphics* g) {
+      for (int n = 8; n >= 1; --n) {
+        const float s = 3.0f * n;
+        FillRoundRect(x - s, y + 10 - s, w + 2 * s, h + 2 * s, s + 6, Fade(Palette::accent, 0.035f));
+      }
+      GpPath* body = nullptr;
+      gp::GdipCreatePath(FillModeAlternate, &body);
+      AddRoundRect(body, x, y, w, h, 6);
+      FillAccentBody(body, x, y, w, h);
+      if (hovered) {
+        GpSolidFill* white = nullptr;
+        gp::GdipCreateSolidFill(0x1EFFFFFF, &white);
+        Note(gp::GdipFillPath(g, white, body));
+        gp::GdipDeleteBrush(white);
+      }
+      gp::GdipDeletePath(body);
 
-    PushClip(x, y, w, h);
-    FillRect(x + 6, y, w - 12, 2, 0x73FFFFFF);
-    FillRect(x + 6, y + h - 4, w - 12, 4, 0x2E000000);
-    const float e = x + w - 18;
-    for (float p : {e - 40, e - 31, e - 22, e - 13, e - 4}) FillRect(p, y + 14, 3, h - 28, 0x46FFFFFF);
-    PopState();
+      PushClip(x, y, w, h);
+      FillRect(x + 6, y, w - 12, 2, 0x73FFFFFF);
+      FillRect(x + 6, y + h - 4, w - 12, 4, 0x2E000000);
+      const float e = x + w - 18;
+      for (float p : {e - 40, e - 31, e - 22, e - 13, e - 4}) FillRect(p, y + 14, 3, h - 28, 0x46FFFFFF);
+      PopState();
 
-    if (IsFocused(id) && c.focus_visible)
-      StrokeRoundRect(x - 5, y - 5, w + 10, h + 10, 9, Palette::text, 3);
+      if (ring) StrokeRoundRect(x - 5, y - 5, w + 10, h + 10, 9, Palette::text, 3);
+    }, (hovered ? 1 : 0) | (ring ? 2 : 0));
     PopState();
 
     const float size = h * 36.0f / 74.0f;

@@ -199,12 +199,20 @@ void PushClip(float x, float y, float w, float h) {
   Note(gp::GdipSetClipRect(g, x, y, w, h, CombineModeIntersect));
 }
 
+namespace {
+int layer_targets = 0;  // ScopedDrawTargets alive (GUI thread only)
+}  // namespace
+
+bool detail::DrawingIntoLayer() { return layer_targets > 0; }
+
 ScopedDrawTarget::ScopedDrawTarget(Gdiplus::Graphics* target) : saved_graphics_(Ctx().graphics) {
   saved_stack_.swap(Ctx().state_stack);
   Ctx().graphics = target;
+  ++layer_targets;
 }
 
 ScopedDrawTarget::~ScopedDrawTarget() {
+  --layer_targets;
   Ctx().graphics = saved_graphics_;
   Ctx().state_stack.swap(saved_stack_);
 }

@@ -61,6 +61,8 @@ namespace detail {
 // The frame's native graphics (null outside a frame), and where its errors are noted.
 Gdiplus::GpGraphics* FrameGraphics();
 void NoteStatus(Gdiplus::Status status);
+// Whether a ScopedDrawTarget sends the primitives to an off-screen layer now.
+bool DrawingIntoLayer();
 }  // namespace detail
 
 }  // namespace ui

@@ -10,6 +10,7 @@
 #include "ui/draw.h"
 #include "ui/gdiplus_session.h"
 #include "ui/icons.h"
+#include "ui/layer.h"
 #include "ui/truck_run.h"
 
 namespace ui {
@@ -20,11 +21,10 @@ namespace {
 
 constexpr size_t kMaxCachedEmblems = 8;
 
-
 // A pixel rectangle and the transform's scale factors in thousandths.
 using LayerKey = std::tuple<int, int, int, int, int, int>;
 struct Layers {
-  std::unique_ptr<Bitmap> back, front;
+  std::unique_ptr<Layer> back, front;
 };
 // GUI thread only; freed when GDI+ stops.
 struct EmblemCache {
@@ -125,35 +125,14 @@ void DrawFrontLayer(GpGraphics* g) {
   FillCircle(70, 326, 2.5f, dust);
 }
 
-// Renders one layer into a bitmap of the pixel rectangle, with the frame's transform
-// shifted to the rectangle's origin.
-std::unique_ptr<Bitmap> RenderLayer(GpMatrix* frame_transform, int rx, int ry, int rw, int rh,
-                                    float x, float y, float size, void (*draw)(GpGraphics*)) {
-  auto bitmap = std::make_unique<Bitmap>(rw, rh, PixelFormat32bppPARGB);
-  Graphics layer_graphics(bitmap.get());
-  GpGraphics* g = detail::Native(&layer_graphics);
-  gp::GdipSetSmoothingMode(g, SmoothingModeAntiAlias);
-  gp::GdipSetPixelOffsetMode(g, PixelOffsetModeHalf);
-  gp::GdipSetCompositingQuality(g, CompositingQualityHighQuality);
-  gp::GdipSetWorldTransform(g, frame_transform);
-  gp::GdipTranslateWorldTransform(g, static_cast<float>(-rx), static_cast<float>(-ry), MatrixOrderAppend);
-  gp::GdipTranslateWorldTransform(g, x, y, MatrixOrderPrepend);
-  gp::GdipScaleWorldTransform(g, size / 400, size / 400, MatrixOrderPrepend);
-  ScopedDrawTarget target(&layer_graphics);
-  draw(g);
-  return bitmap;
-}
-
-void Blit(Bitmap* layer, int rx, int ry, int rw, int rh) {
-  Graphics* frame = Ctx().graphics;
-  GpGraphics* g = detail::Native(frame);
-  const GraphicsState saved = Save(g);
-  gp::GdipResetWorldTransform(g);
-  gp::GdipSetInterpolationMode(g, InterpolationModeNearestNeighbor);
-  gp::GdipSetPixelOffsetMode(g, PixelOffsetModeNone);
-  gp::GdipSetCompositingQuality(g, CompositingQualityHighSpeed);
-  detail::NoteStatus(frame->DrawImage(layer, Rect(rx, ry, rw, rh), 0, 0, rw, rh, UnitPixel));
-  gp::GdipRestoreGraphics(g, saved);
+// Renders one layer of the emblem at (x, y, size) into the pixel rectangle.
+std::unique_ptr<Layer> RenderEmblemLayer(GpMatrix* frame_transform, const PixelBox& box, float x, float y, float size,
+                                         void (*draw)(GpGraphics*)) {
+  return RenderLayer(frame_transform, box, [&](GpGraphics* g) {
+    gp::GdipTranslateWorldTransform(g, x, y, MatrixOrderPrepend);
+    gp::GdipScaleWorldTransform(g, size / 400, size / 400, MatrixOrderPrepend);
+    draw(g);
+  });
 }
 
 }  // namespace
@@ -162,43 +141,36 @@ void Emblem(float x, float y, float size, float ring_angle) {
   GpGraphics* g = detail::FrameGraphics();
   if (!g || !IsVisible(x, y, size, size)) return;
 
-  GpMatrix* transform = nullptr;
-  gp::GdipCreateMatrix(&transform);
-  gp::GdipGetWorldTransform(g, transform);
-  PointF corners[4] = {PointF(x, y), PointF(x + size, y), PointF(x, y + size), PointF(x + size, y + size)};
-  gp::GdipTransformMatrixPoints(transform, corners, 4);
-  float min_x = corners[0].X, min_y = corners[0].Y, max_x = min_x, max_y = min_y;
-  for (const PointF& p : corners) {
-    min_x = std::min(min_x, p.X), min_y = std::min(min_y, p.Y);
-    max_x = std::max(max_x, p.X), max_y = std::max(max_y, p.Y);
-  }
-  const int rx = static_cast<int>(std::floor(min_x)) - 2, ry = static_cast<int>(std::floor(min_y)) - 2;
-  const int rw = static_cast<int>(std::ceil(max_x)) + 2 - rx, rh = static_cast<int>(std::ceil(max_y)) + 2 - ry;
-  REAL m[6] = {};
-  gp::GdipGetMatrixElements(transform, m);
-  const LayerKey key(rx, ry, rw, rh, static_cast<int>(std::lround(m[0] * 1000)),
-                     static_cast<int>(std::lround(m[3] * 1000)));
+  const ArtPlacement at(g, x, y, size, size);
+  const PixelBox& box = at.box;
+  const LayerKey key(box.x, box.y, box.w, box.h, static_cast<int>(std::lround(at.m[0] * 1000)),
+                     static_cast<int>(std::lround(at.m[3] * 1000)));
 
   EmblemCache& cache = Cache();
   auto it = cache.layers.find(key);
   if (it == cache.layers.end()) {
     if (cache.layers.size() >= kMaxCachedEmblems) cache.layers.clear();
     Layers layers;
-    layers.back = RenderLayer(transform, rx, ry, rw, rh, x, y, size, DrawBackLayer);
-    layers.front = RenderLayer(transform, rx, ry, rw, rh, x, y, size, DrawFrontLayer);
-    it = cache.layers.emplace(key, std::move(layers)).first;
+    layers.back = RenderEmblemLayer(at.transform, box, x, y, size, DrawBackLayer);
+    if (layers.back) layers.front = RenderEmblemLayer(at.transform, box, x, y, size, DrawFrontLayer);
     ++cache.builds;
-    AtGdiplusStop(ForgetEmblemLayers);
+    // Without memory for both layers nothing is kept: this frame draws the emblem
+    // directly and the next one tries again.
+    if (layers.front) {
+      it = cache.layers.emplace(key, std::move(layers)).first;
+      AtGdiplusStop(ForgetEmblemLayers);
+    }
   }
-  gp::GdipDeleteMatrix(transform);
-
-  Blit(it->second.back.get(), rx, ry, rw, rh);
+  const bool cached = it != cache.layers.end();
+  if (cached) PutLayer(*it->second.back, box, false);
   const GraphicsState saved = Save(g);
   gp::GdipTranslateWorldTransform(g, x, y, MatrixOrderPrepend);
   gp::GdipScaleWorldTransform(g, size / 400, size / 400, MatrixOrderPrepend);
+  if (!cached) DrawBackLayer(g);
   DrawRing(g, ring_angle);
+  if (!cached) DrawFrontLayer(g);
   gp::GdipRestoreGraphics(g, saved);
-  Blit(it->second.front.get(), rx, ry, rw, rh);
+  if (cached) PutLayer(*it->second.front, box, false);
 }
 
 void TruckBadge(float x, float y, float w, float h) {

@@ -1,5 +1,6 @@
 #include "ui/icons.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -109,43 +110,53 @@ GpPath* ParseIconPath(const char* text) {
     for (int i = 0; i < n && complete; ++i) complete = ReadNumber(&p, &a[i]);
     if (!complete) break;
 
+    // Absolute coordinates: x at even positions, y at odd ones (v's one number is a y).
     const bool relative = command >= 'a';
-    const float ox = relative ? cx : 0, oy = relative ? cy : 0;
+    const bool vertical = (command | 0x20) == 'v';
+    bool finite = true;
+    for (int i = 0; i < n; ++i) {
+      if (relative) a[i] += (i % 2 == 0 && !vertical) ? cx : cy;
+      // A number too big for a float, or a relative sum that grows into one, would put an
+      // infinite point into the path: malformed input, so the parse ends.
+      finite = finite && std::isfinite(a[i]);
+    }
+    if (!finite) break;
     switch (command | 0x20) {
       case 'm':
         gp::GdipStartPathFigure(path);
-        cx = sx = a[0] + ox;
-        cy = sy = a[1] + oy;
+        cx = sx = a[0];
+        cy = sy = a[1];
         break;
       case 'l':
-        gp::GdipAddPathLine(path, cx, cy, a[0] + ox, a[1] + oy);
-        cx = a[0] + ox;
-        cy = a[1] + oy;
+        gp::GdipAddPathLine(path, cx, cy, a[0], a[1]);
+        cx = a[0];
+        cy = a[1];
         break;
       case 'h':
-        gp::GdipAddPathLine(path, cx, cy, a[0] + ox, cy);
-        cx = a[0] + ox;
+        gp::GdipAddPathLine(path, cx, cy, a[0], cy);
+        cx = a[0];
         break;
       case 'v':
-        gp::GdipAddPathLine(path, cx, cy, cx, a[0] + oy);
-        cy = a[0] + oy;
+        gp::GdipAddPathLine(path, cx, cy, cx, a[0]);
+        cy = a[0];
         break;
       case 'c':
-        gp::GdipAddPathBezier(path, cx, cy, a[0] + ox, a[1] + oy, a[2] + ox, a[3] + oy, a[4] + ox, a[5] + oy);
-        ctrl_x = a[2] + ox;
-        ctrl_y = a[3] + oy;
-        cx = a[4] + ox;
-        cy = a[5] + oy;
+        gp::GdipAddPathBezier(path, cx, cy, a[0], a[1], a[2], a[3], a[4], a[5]);
+        ctrl_x = a[2];
+        ctrl_y = a[3];
+        cx = a[4];
+        cy = a[5];
         break;
       case 's': {
         const bool follows_cubic = (previous | 0x20) == 'c' || (previous | 0x20) == 's';
         const float x1 = follows_cubic ? 2 * cx - ctrl_x : cx;
         const float y1 = follows_cubic ? 2 * cy - ctrl_y : cy;
-        gp::GdipAddPathBezier(path, cx, cy, x1, y1, a[0] + ox, a[1] + oy, a[2] + ox, a[3] + oy);
-        ctrl_x = a[0] + ox;
-        ctrl_y = a[1] + oy;
-        cx = a[2] + ox;
-        cy = a[3] + oy;
+        if (!std::isfinite(x1) || !std::isfinite(y1)) return path;  // the reflection overflowed
+        gp::GdipAddPathBezier(path, cx, cy, x1, y1, a[0], a[1], a[2], a[3]);
+        ctrl_x = a[0];
+        ctrl_y = a[1];
+        cx = a[2];
+        cy = a[3];
         break;
       }
     }

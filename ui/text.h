@@ -1,6 +1,7 @@
 // Measuring and drawing text in the six font roles, in design units. Measuring is the hot
 // path (every widget measures its label every frame), so widths are cached by role, size
-// in eighths and the exact string. All calls except Utf8ToWide run inside a frame.
+// in eighths and the exact string; drawing is the costly part of a frame, so lines drawn
+// again are kept as layers. All calls except Utf8ToWide run inside a frame.
 #pragma once
 
 #include <functional>
@@ -44,5 +45,8 @@ std::wstring Utf8ToWide(const std::string& utf8);
 // The width cache: its entry count, and emptying it (fonts unloaded).
 size_t TextWidthCacheSize();
 void ForgetTextWidths();
+// How many drawn lines are kept as layers (a line drawn a second time in the same place,
+// font and colour is put from a layer).
+size_t TextLayerCount();
 
 }  // namespace ui

@@ -5,6 +5,8 @@
 #include "ui/context.h"
 #include "ui/draw.h"
 #include "ui/fonts.h"
+#include "ui/gdiplus_session.h"
+#include "ui/layer.h"
 #include "ui/text.h"
 
 namespace ui {
@@ -39,11 +41,15 @@ void Fill(GpGraphics* g, GpPath* path, const Color& color) {
   gp::GdipDeleteBrush(brush);
 }
 
-}  // namespace
+// The wordmark, drawn once per placement and then only put into frames. GUI thread only;
+// freed when GDI+ stops.
+ArtCache& Cache() {
+  static ArtCache cache;
+  return cache;
+}
+void ForgetWordmarks() { Cache().layers.clear(); }
 
-void Wordmark(float x, float y, float width) {
-  GpGraphics* g = detail::FrameGraphics();
-  if (!g || !IsVisible(x - 10, y - 10, width + 20, width * 120 / 440 + 20)) return;
+void DrawWordmark(GpGraphics* g, float x, float y, float width) {
   GraphicsState saved = 0;
   gp::GdipSaveGraphics(g, &saved);
   gp::GdipTranslateWorldTransform(g, x, y, MatrixOrderPrepend);
@@ -108,6 +114,15 @@ void Wordmark(float x, float y, float width) {
   FillPolygon(bar, 4, Palette::gold);
   FillStar(363, 112, 11, Palette::gold);
   gp::GdipRestoreGraphics(g, saved);
+}
+
+}  // namespace
+
+void Wordmark(float x, float y, float width) {
+  const float bx = x - 10, by = y - 10, bw = width + 20, bh = width * 120 / 440 + 20;
+  if (!IsVisible(bx, by, bw, bh)) return;
+  AtGdiplusStop(ForgetWordmarks);
+  DrawCachedArt(Cache(), bx, by, bw, bh, [&](GpGraphics* g) { DrawWordmark(g, x, y, width); });
 }
 
 }  // namespace ui

@@ -7,13 +7,13 @@
 #include "app/modes.h"
 #include "dump/dump_judgement.h"
 #include "platform/env.h"
-#include "platform/product.h"
 #include "resdata/resource_library.h"
 #include "resdata/resource_scan.h"
 #include "resdata/texture_view.h"
 #include "resdata/viewer_options.h"
 #include "settings/ini_file.h"
 #include "settings/install_layout.h"
+#include "settings/product.h"
 
 namespace {
 

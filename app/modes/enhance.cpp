@@ -13,6 +13,7 @@
 #include "jobs/enhance_job.h"
 #include "jobs/job_progress.h"
 #include "jobs/job_status.h"
+#include "jobs/shutdown.h"
 #include "platform/env.h"
 
 namespace {
@@ -55,10 +56,16 @@ void PlayTest(int seconds) {
 }  // namespace
 
 int RunEnhanceFromConsole() {
-  StartEnhanceJob();
+  if (!StartEnhanceJob()) {
+    printf("a job is already running\n");
+    fflush(stdout);
+    return 1;
+  }
   std::string seconds;
   if (env::Get("KESTRANE_ENHANCE_PLAYTEST", &seconds)) PlayTest(atoi(seconds.c_str()));
-  return PrintJobProgress();
+  const int failed = PrintJobProgress();
+  ShutdownBackgroundWork(kShutdownWaitMs);
+  return failed;
 }
 
 int RunEnhanceMode() { return RunEnhanceFromConsole(); }

@@ -6,10 +6,11 @@
 #include <vector>
 
 #include "app/modes.h"
-#include "game/game_contract.h"
 #include "game/game_supervisor.h"
 #include "game/run_records.h"
+#include "jobs/shutdown.h"
 #include "platform/text.h"
+#include "process/game_contract.h"
 
 int LaunchGameFromConsole(int seconds) {
   std::string message;
@@ -43,4 +44,8 @@ int LaunchGameFromConsole(int seconds) {
   return 0;
 }
 
-int RunLaunchGameMode(int seconds) { return LaunchGameFromConsole(seconds); }
+int RunLaunchGameMode(int seconds) {
+  const int status = LaunchGameFromConsole(seconds);
+  ShutdownBackgroundWork(kShutdownWaitMs);
+  return status;
+}

@@ -34,7 +34,7 @@
 #include <vector>
 
 #include "platform/text.h"
-#include "tests/jobs/tools/standin.h"
+#include "tests/tools/standin.h"
 
 namespace {
 

@@ -1,50 +1,132 @@
 // Runs a background job from wherever it is copied to, the way the progress screen does,
-// and presses Cancel as soon as the job log has a line starting with CANCEL_AT, or, for
-// "step N", as soon as step N is active. Prints the progress lines, then the job log.
-//   job_probe setup DUMP CANCEL_AT [--rebuild]
-//   job_probe enhance CANCEL_AT
+// but sees every step change as it is made: each prints "<step>: <state> <detail>" at
+// once, so no change is missed between two looks. When a WHEN condition holds it presses
+// Cancel (--cancel) or prints "probe: mark" (--mark), both on the spot, so a test acts at
+// an exact point of the job. At the end it prints the outcome and the job log.
+//   job_probe setup DUMP [--rebuild] [--cancel WHEN] [--mark WHEN]
+//   job_probe enhance [--cancel WHEN] [--mark WHEN]
+// WHEN is one of:
+//   log PREFIX         a job-log line starts with PREFIX
+//   active N           step N becomes active
+//   done N             step N is done
+//   detail N PREFIX    step N's detail starts with PREFIX
+//   file PATH          PATH exists (looked for every 20 ms)
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "jobs/enhance_job.h"
-#include "jobs/job_progress.h"
 #include "jobs/job_status.h"
 #include "jobs/setup_job.h"
+#include "platform/text.h"
 
 namespace {
 
-bool TimeToCancel(const JobStatus& job, const char* cancel_at) {
+struct When {
+  std::string kind;  // empty: never
   int step = -1;
-  if (sscanf(cancel_at, "step %d", &step) == 1)
-    return step >= 0 && step < (int)job.steps.size() && job.steps[step].state == StepState::kActive;
-  for (const std::string& line : job.log)
-    if (line.rfind(cancel_at, 0) == 0) return true;
+  std::string text;
+};
+
+When g_cancel, g_mark;
+// Each fires once; only the job thread and, for "file", the main thread touch them.
+volatile LONG g_cancelled = 0, g_marked = 0;
+
+When ParseWhen(const std::string& words) {
+  When w;
+  const size_t space = words.find(' ');
+  w.kind = words.substr(0, space);
+  std::string rest = space == std::string::npos ? "" : words.substr(space + 1);
+  if (w.kind == "active" || w.kind == "done" || w.kind == "detail") {
+    w.step = atoi(rest.c_str());
+    const size_t after = rest.find(' ');
+    rest = after == std::string::npos ? "" : rest.substr(after + 1);
+  }
+  w.text = rest;
+  return w;
+}
+
+bool StepMatches(const When& w, int index, const SetupStep& step) {
+  if (w.step != index) return false;
+  if (w.kind == "active") return step.state == StepState::kActive;
+  if (w.kind == "done") return step.state == StepState::kDone;
+  if (w.kind == "detail") return text::WideToUtf8(step.detail).rfind(w.text, 0) == 0;
   return false;
+}
+
+void Fire(const When& w, volatile LONG* fired) {
+  if (InterlockedExchange(fired, 1) != 0) return;
+  if (&w == &g_cancel) {
+    CancelJob();
+  } else {
+    printf("probe: mark\n");
+    fflush(stdout);
+  }
+}
+
+void OnStep(int index, const SetupStep& step) {
+  printf("%s: %s %s\n", text::WideToUtf8(step.title).c_str(), StepStateWord(step.state),
+         text::WideToUtf8(step.detail).c_str());
+  fflush(stdout);
+  if (StepMatches(g_cancel, index, step)) Fire(g_cancel, &g_cancelled);
+  if (StepMatches(g_mark, index, step)) Fire(g_mark, &g_marked);
+}
+
+void OnLog(const std::string& line) {
+  if (g_cancel.kind == "log" && line.rfind(g_cancel.text, 0) == 0) Fire(g_cancel, &g_cancelled);
+  if (g_mark.kind == "log" && line.rfind(g_mark.text, 0) == 0) Fire(g_mark, &g_marked);
+}
+
+bool FileThere(const When& w) {
+  return w.kind == "file" && GetFileAttributesW(text::Utf8ToWide(w.text).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const char* cancel_at = nullptr;
-  if (argc >= 4 && strcmp(argv[1], "setup") == 0) {
-    StartSetupJob(argv[2], argc > 4 && strcmp(argv[4], "--rebuild") == 0);
-    cancel_at = argv[3];
-  } else if (argc >= 3 && strcmp(argv[1], "enhance") == 0) {
-    StartEnhanceJob();
-    cancel_at = argv[2];
-  } else {
+  if (argc < 2) return 2;
+  const std::string job = argv[1];
+  std::string dump;
+  bool rebuild = false;
+  int i = 2;
+  if (job == "setup") {
+    if (argc < 3) return 2;
+    dump = argv[i++];
+  } else if (job != "enhance") {
     return 2;
   }
-  for (int waited = 0; waited < 60000; waited += 20) {
-    JobStatus job = SnapshotJob();
-    if (!job.running || TimeToCancel(job, cancel_at)) break;
-    Sleep(20);
+  for (; i < argc; ++i) {
+    if (strcmp(argv[i], "--rebuild") == 0) rebuild = true;
+    else if (strcmp(argv[i], "--cancel") == 0 && i + 1 < argc) g_cancel = ParseWhen(argv[++i]);
+    else if (strcmp(argv[i], "--mark") == 0 && i + 1 < argc) g_mark = ParseWhen(argv[++i]);
+    else return 2;
   }
-  CancelJob();
-  int failed = PrintJobProgress();
+
+  JobsTesting::JobObserver observer;
+  observer.onStep = OnStep;
+  observer.onLog = OnLog;
+  JobsTesting::SetJobObserver(observer);
+  if (!(job == "setup" ? StartSetupJob(dump, rebuild) : StartEnhanceJob())) return 2;
+
+  // Files have no event to wait on; everything else fires on the job's own thread.
+  const bool look_for_files = g_cancel.kind == "file" || g_mark.kind == "file";
+  while (!WaitForJobEnd(look_for_files ? 20 : 600000)) {
+    if (FileThere(g_cancel)) Fire(g_cancel, &g_cancelled);
+    if (FileThere(g_mark)) Fire(g_mark, &g_marked);
+  }
+
+  // Every step as it ended, the ones that never ran included.
+  const JobStatus status = SnapshotJob();
+  for (const SetupStep& step : status.steps)
+    printf("%s: %s %s\n", text::WideToUtf8(step.title).c_str(), StepStateWord(step.state),
+           text::WideToUtf8(step.detail).c_str());
+  printf("finished %d failed %d cancelled %d\n", status.finished ? 1 : 0, status.failed ? 1 : 0,
+         status.cancelled ? 1 : 0);
   printf("---- log\n");
-  for (const std::string& line : SnapshotJob().log) printf("%s\n", line.c_str());
-  return failed;
+  for (const std::string& line : status.log) printf("%s\n", line.c_str());
+  fflush(stdout);
+  return status.failed ? 1 : 0;
 }

@@ -126,7 +126,7 @@ TEST_F(JobStatusTest, OnlyOneJobRunsAndANewOneStartsClean) {
   EXPECT_TRUE(next.running);
   EXPECT_FALSE(next.finished);
   EXPECT_TRUE(next.log.empty());
-  EXPECT_FALSE(CancelRequested());  // the old job's cancel doesn't reach the new one
+  EXPECT_FALSE(JobCancelRequested());  // the old job's cancel doesn't reach the new one
 }
 
 }  // namespace

@@ -1,28 +1,11 @@
-// Running the stand-in tools through the child process runner in tests.
+// The stand-in tools in install folders, and the console output of the jobs.
 #pragma once
 
 #include <map>
 #include <string>
 #include <vector>
 
-#include "jobs/child_process.h"
-
 namespace jobstest {
-
-// A stand-in built next to the tests, e.g. Standin("standin_tool").
-std::string Standin(const std::string& name);
-
-// The command line for a program and its arguments, each through QuoteArgument.
-std::wstring CommandLine(const std::string& program, const std::vector<std::string>& args);
-
-struct ToolRun {
-  uint32_t exit_code = 0;
-  std::vector<std::string> lines;
-};
-
-// ChildProcess::Run of the program with the arguments, lines collected.
-ToolRun RunTool(const std::string& program, const std::vector<std::string>& args,
-                const EnvOverrides& overrides = {}, const std::string& workingDir = "");
 
 // Copies a built program to `to` (creating folders); false when it can't.
 bool CopyProgram(const std::string& from, const std::string& to);

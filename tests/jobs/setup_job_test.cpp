@@ -250,6 +250,16 @@ TEST_F(SetupJobTest, ABuildThatLeavesNoNewerGameFails) {
   EXPECT_NE(std::string::npos, log.find(" [launcher] Build Kestrane: Build failed. Show details for the log.\r\n"));
 }
 
+TEST_F(SetupJobTest, ARebuildWhoseScriptLeavesTheOlderGameFails) {
+  WriteFile(Game(), "old game");
+  MakeOld(Game());
+  const FILETIME before = LastWrite(Game());
+  WriteLinkPy("write_game=0\n");  // exits 0, having built nothing
+  ExpectFailedAt(Setup({"--rebuild"}), 5, "Build failed. Show details for the log.");
+  EXPECT_EQ("old game", ReadFile(Game()));
+  EXPECT_TRUE(SameTime(before, LastWrite(Game())));
+}
+
 TEST_F(SetupJobTest, ADiscImageIsIndexedFromTheFolderItWasExtractedTo) {
   const std::string image = Path("Skarvel (USA).rvz");
   ASSERT_TRUE(fixtures::MakeDiscImage(image));
@@ -278,12 +288,13 @@ TEST_F(SetupJobTest, ZigFromWinGetIsLeftToTheBuildScript) {
 
 // [SECTION] Cancel
 
-// The job probe in the launcher's place: it cancels once the log shows `cancel_at`.
+// The job probe in the launcher's place: it cancels at the point `cancel_when` names
+// (see tests/jobs/job_probe.cpp).
 class SetupCancelTest : public SetupJobTest {
  protected:
-  ChildResult RunProbe(const std::string& cancel_at, bool rebuild) {
+  ChildResult RunProbe(const std::string& cancel_when, bool rebuild) {
     fixtures::AddTool(Install(), "job_probe.exe", "job_probe.exe");
-    std::vector<std::string> args = {"setup", dump_.chosen, cancel_at};
+    std::vector<std::string> args = {"setup", dump_.chosen, "--cancel", cancel_when};
     if (rebuild) args.push_back("--rebuild");
     ChildResult r = testsupport::RunChild(Install() + "\\job_probe.exe", args, options_);
     EXPECT_FALSE(r.timed_out);
@@ -308,10 +319,55 @@ class SetupCancelTest : public SetupJobTest {
   }
 };
 
+// The process whose id a file holds has ended (or ends within 5 s); one that lives on is
+// ended here, so no test leaves it behind.
+void ExpectNotedProcessEnded(const std::string& note, const char* what) {
+  const std::string pid = ReadFile(note);
+  ASSERT_NE("", pid) << what << " never started";
+  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, (DWORD)atol(pid.c_str()));
+  if (!process) return;  // gone already
+  const bool ended = WaitForSingleObject(process, 5000) == WAIT_OBJECT_0;
+  if (!ended) TerminateProcess(process, 1);
+  CloseHandle(process);
+  EXPECT_TRUE(ended) << what << " outlived the launcher's interest in it";
+}
+
+TEST_F(SetupCancelTest, ACancelAfterTheDumpWasFoundStopsBeforeTheDiscIsChecked) {
+  ChildResult r = RunProbe("done 0", false);
+  EXPECT_EQ(0u, FinalStates(r.out)[kTitles[0]].rfind("done ", 0)) << r.out;
+  ExpectCancelledAt(r, 1);
+}
+
+TEST_F(SetupCancelTest, ACancelWhileADiscImageIsReadEndsDtkAndIsNoFailure) {
+  const std::string image = Path("Skarvel (USA).rvz");
+  ASSERT_TRUE(fixtures::MakeDiscImage(image));
+  ASSERT_TRUE(fixtures::AddDtk(Install()));
+  dump_.chosen = image;
+  SetEnv("STANDIN_DTK_HANG", "files");  // the long copy, after the header was checked
+  SetEnv("STANDIN_DTK_HANG_NOTE", Path("dtk.pid"));
+  ChildResult r = RunProbe("file " + Path("dtk.pid"), false);
+  ExpectCancelledAt(r, 0);
+  ExpectNotedProcessEnded(Path("dtk.pid"), "dtk");
+}
+
+TEST_F(SetupJobTest, ClosingTheLauncherEndsDtk) {
+  const std::string image = Path("Skarvel (USA).rvz");
+  ASSERT_TRUE(fixtures::MakeDiscImage(image));
+  ASSERT_TRUE(fixtures::AddDtk(Install()));
+  dump_.chosen = image;
+  // dtk notes itself, then ends the launcher, as the player closing it would.
+  SetEnv("STANDIN_DTK_HANG", "files");
+  SetEnv("STANDIN_DTK_KILL_PARENT", "files");
+  SetEnv("STANDIN_DTK_HANG_NOTE", Path("dtk.pid"));
+  ChildResult r = testsupport::RunChild(Install() + "\\Kestrane.exe", {"--setup", dump_.chosen}, options_);
+  EXPECT_EQ(9u, r.exit_code) << r.out;
+  ExpectNotedProcessEnded(Path("dtk.pid"), "dtk");
+}
+
 TEST_F(SetupCancelTest, CancelDuringTheImportEndsTheImporterAndWhatItStarted) {
   WriteFile(Game(), "old game");
   WriteFile(Install() + "\\import.steer", "spin=1\n");
-  ChildResult r = RunProbe("[import] grandchild ", false);
+  ChildResult r = RunProbe("log [import] grandchild ", false);
   ExpectCancelledAt(r, 4);
   ExpectGrandchildEnded(r, "import");
   EXPECT_EQ("old game", ReadFile(Game()));
@@ -320,7 +376,7 @@ TEST_F(SetupCancelTest, CancelDuringTheImportEndsTheImporterAndWhatItStarted) {
 TEST_F(SetupCancelTest, CancelWhilePythonIsProbedIsACancelNotAMissingPython) {
   DeleteFileA((Install() + "\\tools\\zig\\zig.exe").c_str());  // so the bundled Python is probed
   WriteFile(Install() + "\\tools\\python\\python.steer", "probe_spin=1\n");
-  ExpectCancelledAt(RunProbe("step 2", false), 2);
+  ExpectCancelledAt(RunProbe("active 2", false), 2);
 }
 
 TEST_F(SetupCancelTest, CancelDuringTheBuildKeepsTheCurrentGame) {
@@ -328,7 +384,7 @@ TEST_F(SetupCancelTest, CancelDuringTheBuildKeepsTheCurrentGame) {
   MakeOld(Game());
   const FILETIME before = LastWrite(Game());
   WriteLinkPy("spin=1\n");
-  ChildResult r = RunProbe("[build] grandchild ", true);
+  ChildResult r = RunProbe("log [build] grandchild ", true);
   ExpectCancelledAt(r, 5);
   ExpectGrandchildEnded(r, "build");
   EXPECT_EQ("old game", ReadFile(Game()));

@@ -5,11 +5,12 @@
 #include <memory>
 
 #include "tests/jobs/jobs_test_support.h"
+#include "tests/process/process_test_support.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_folder.h"
 
 using jobstest::CopyProgram;
-using jobstest::Standin;
+using processtest::Standin;
 using testsupport::ScopedEnv;
 
 namespace {
@@ -39,7 +40,7 @@ class ToolchainTest : public testsupport::TempFolderTest {
   }
   void PutZig(const std::string& exe) { ASSERT_TRUE(CopyProgram(Standin("standin_zig"), exe)); }
 
-  ToolchainPaths Find() { return FindToolchainFrom(LauncherDir()); }
+  ToolchainPaths Find() { return FindToolchainFrom(LauncherDir(), nullptr); }
 
   std::unique_ptr<ScopedEnv> path_, zig_, local_;
 };

@@ -65,4 +65,13 @@ bool HasColour(const std::string& bmp, uint8_t r, uint8_t g, uint8_t b) {
   return false;
 }
 
+uint32_t ColourAt(const std::string& bmp, uint32_t x, uint32_t y) {
+  if (bmp.size() < 54) return 0xFFFFFFFFu;
+  const uint32_t width = Le32(bmp, 18), height = Le32(bmp, 22);
+  if (x >= width || y >= height) return 0xFFFFFFFFu;
+  const size_t at = 54 + size_t(height - 1 - y) * RowBytes(width) + size_t(x) * 3;  // bottom-up rows
+  if (at + 2 >= bmp.size()) return 0xFFFFFFFFu;
+  return uint32_t(uint8_t(bmp[at + 2])) << 16 | uint32_t(uint8_t(bmp[at + 1])) << 8 | uint8_t(bmp[at]);
+}
+
 }  // namespace bmpcheck

@@ -20,4 +20,7 @@ testing::AssertionResult IsBmp24(const std::string& bmp, uint32_t width, uint32_
 // Whether any pixel of a 24-bit BMP has exactly this colour.
 bool HasColour(const std::string& bmp, uint8_t r, uint8_t g, uint8_t b);
 
+// The pixel at (x, y), counted from the top left, as 0xRRGGBB; 0xFFFFFFFF outside.
+uint32_t ColourAt(const std::string& bmp, uint32_t x, uint32_t y);
+
 }  // namespace bmpcheck

@@ -203,6 +203,97 @@ TEST(DrCreateTexture, BlocksTileLeftToRightThenDownAndSkipTexelsOutsideTheImage)
   EXPECT_EQ(0xEEEEEE00u, At(t, 3, 3));
 }
 
+// [SECTION] Every GX layout over several blocks
+
+// A reference written from the layout rules, pixel by pixel: pixel (x, y) lies in block
+// (x / bw, y / bh) of a row of ceil(width / bw) blocks, at texel (x % bw, y % bh) of it.
+namespace reference {
+
+uint8_t X3(unsigned v) { return uint8_t((v << 5) | (v << 2) | (v >> 1)); }
+uint8_t X4(unsigned v) { return uint8_t(v * 0x11); }
+uint8_t X5(unsigned v) { return uint8_t((v << 3) | (v >> 2)); }
+uint8_t X6(unsigned v) { return uint8_t((v << 2) | (v >> 4)); }
+unsigned Be16(const uint8_t* p) { return unsigned(p[0]) << 8 | p[1]; }
+uint32_t Rgba(unsigned r, unsigned g, unsigned b, unsigned a) { return r << 24 | g << 16 | b << 8 | a; }
+uint32_t Grey(unsigned i, unsigned a) { return Rgba(i, i, i, a); }
+uint32_t Rgb565(unsigned v) { return Rgba(X5(v >> 11), X6((v >> 5) & 63), X5(v & 31), 255); }
+
+uint32_t I4(const uint8_t* b, int tx, int ty) {
+  const int t = ty * 8 + tx;
+  const unsigned v = t % 2 == 0 ? b[t / 2] >> 4 : b[t / 2] & 15;
+  return Grey(X4(v), X4(v));
+}
+uint32_t I8(const uint8_t* b, int tx, int ty) { return Grey(b[ty * 8 + tx], b[ty * 8 + tx]); }
+uint32_t IA4(const uint8_t* b, int tx, int ty) {
+  const unsigned v = b[ty * 8 + tx];
+  return Grey(X4(v & 15), X4(v >> 4));
+}
+uint32_t IA8(const uint8_t* b, int tx, int ty) {
+  const int t = ty * 4 + tx;
+  return Grey(b[2 * t + 1], b[2 * t]);
+}
+uint32_t RGB565(const uint8_t* b, int tx, int ty) { return Rgb565(Be16(b + 2 * (ty * 4 + tx))); }
+uint32_t RGB5A3(const uint8_t* b, int tx, int ty) {
+  const unsigned v = Be16(b + 2 * (ty * 4 + tx));
+  if (v & 0x8000) return Rgba(X5((v >> 10) & 31), X5((v >> 5) & 31), X5(v & 31), 255);
+  return Rgba(X4((v >> 8) & 15), X4((v >> 4) & 15), X4(v & 15), X3(v >> 12));
+}
+uint32_t RGBA8(const uint8_t* b, int tx, int ty) {
+  const int t = ty * 4 + tx;
+  return Rgba(b[2 * t + 1], b[32 + 2 * t], b[33 + 2 * t], b[2 * t]);
+}
+uint32_t CMPR(const uint8_t* b, int tx, int ty) {
+  const uint8_t* sub = b + 8 * ((ty / 4) * 2 + tx / 4);  // top-left, top-right, bottom-left, bottom-right
+  const unsigned c0 = Be16(sub), c1 = Be16(sub + 2);
+  const unsigned index = (sub[4 + ty % 4] >> (6 - 2 * (tx % 4))) & 3;
+  const uint32_t p0 = Rgb565(c0), p1 = Rgb565(c1);
+  auto channel = [](uint32_t p, int shift) { return (p >> shift) & 0xFF; };
+  auto blend = [&](unsigned w0, unsigned w1, unsigned d) {
+    return Rgba((w0 * channel(p0, 24) + w1 * channel(p1, 24)) / d, (w0 * channel(p0, 16) + w1 * channel(p1, 16)) / d,
+                (w0 * channel(p0, 8) + w1 * channel(p1, 8)) / d, 255);
+  };
+  switch (index) {
+    case 0: return p0;
+    case 1: return p1;
+    case 2: return c0 > c1 ? blend(2, 1, 3) : blend(1, 1, 2);
+    default: return c0 > c1 ? blend(1, 2, 3) : 0;
+  }
+}
+
+}  // namespace reference
+
+TEST(DrCreateTexture, EveryGxLayoutTilesItsBlocksOverSeveralRowsAndColumns) {
+  struct Rule {
+    uint8_t code;
+    int bw, bh, block_bytes;
+    uint32_t (*texel)(const uint8_t*, int, int);
+  };
+  const Rule rules[] = {
+      {72, 8, 8, 32, reference::I4},     {73, 8, 4, 32, reference::I8},      {74, 8, 4, 32, reference::IA4},
+      {75, 4, 4, 32, reference::IA8},    {69, 4, 4, 32, reference::RGB565}, {2, 4, 4, 32, reference::RGB565},
+      {70, 4, 4, 32, reference::RGB5A3}, {3, 4, 4, 64, reference::RGBA8},   {71, 4, 4, 64, reference::RGBA8},
+      {16, 8, 8, 32, reference::CMPR},
+  };
+  for (const Rule& f : rules) {
+    // Three blocks across, two down, the last ones only partly inside the image.
+    const int width = 2 * f.bw + 3, height = f.bh + 1;
+    const int across = (width + f.bw - 1) / f.bw, down = (height + f.bh - 1) / f.bh;
+    const std::string data = resfixture::Noise(size_t(across * down * f.block_bytes), f.code);
+    const DecodedTexture t = Decode(BuildTex(Layout(uint16_t(width), uint16_t(height), f.code, data)));
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(data.data());
+    int wrong = 0;
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) {
+        const uint8_t* block = bytes + size_t(((y / f.bh) * across + x / f.bw) * f.block_bytes);
+        const uint32_t expected = f.texel(block, x % f.bw, y % f.bh);
+        if (At(t, x, y) != expected && ++wrong <= 3)
+          ADD_FAILURE() << "code " << int(f.code) << " pixel " << x << "," << y << ": " << std::hex << At(t, x, y)
+                        << " instead of " << expected;
+      }
+    EXPECT_EQ(0, wrong) << "code " << int(f.code);
+  }
+}
+
 // [SECTION] CMPR
 
 std::string CmprSubBlock(uint16_t c0, uint16_t c1, const char rows[4]) {
@@ -228,6 +319,28 @@ TEST(DrCreateTexture, CmprInterpolatesOrCutsOutByTheOrderOfItsColours) {
   EXPECT_EQ(0x5500AAFFu, At(t, 3, 0));
   EXPECT_EQ(0x7F007FFFu, At(t, 6, 0));  // top-right quarter: the second sub-block
   EXPECT_EQ(0x00000000u, At(t, 7, 0));
+}
+
+TEST(DrCreateTexture, CmprQuartersComeInOrderAndItsBlendsRoundDown) {
+  const char indices[4] = {0x1B, 0, 0, 0};  // row 0: colours 0, 1, 2, 3
+  // Top left: c0 == c1 is not c0 > c1, so colour 2 is the half and colour 3 transparent.
+  std::string block = CmprSubBlock(0x8410, 0x8410, indices);
+  // Top right: c0 (255, 255, 0) > c1 (8, 8, 41); the thirds 518/3, 41/3, 271/3, 82/3 round down.
+  block += CmprSubBlock(0xFFE0, 0x0845, indices);
+  // Bottom left: the halves 263/2 and 41/2 round down too.
+  block += CmprSubBlock(0x0845, 0xFFE0, indices);
+  // Bottom right: pure blue and red.
+  block += CmprSubBlock(0x001F, 0xF800, indices);
+  DecodedTexture t = Decode(BuildTex(Layout(8, 8, 16, block)));
+  const uint32_t expected[4][4] = {
+      {0x848284FFu, 0x848284FFu, 0x848284FFu, 0x00000000u},
+      {0xFFFF00FFu, 0x080829FFu, 0xACAC0DFFu, 0x5A5A1BFFu},
+      {0x080829FFu, 0xFFFF00FFu, 0x838314FFu, 0x00000000u},
+      {0x0000FFFFu, 0xFF0000FFu, 0x7F007FFFu, 0x00000000u},
+  };
+  for (int q = 0; q < 4; ++q)
+    for (int i = 0; i < 4; ++i)
+      EXPECT_EQ(expected[q][i], At(t, (q % 2) * 4 + i, (q / 2) * 4)) << "quarter " << q << ", colour " << i;
 }
 
 TEST(DrCreateTexture, ASmallCmprTextureShowsOnlyTheTopLeftQuarterOfItsBlock) {

@@ -68,8 +68,9 @@ TEST_F(ResourceLibraryTest, HeaderFieldsAreCheckedInOrderAndTheFirstFaultIsNamed
     SetContents layout;
     std::string message;
   };
-  SetContents bad_cookie;
+  SetContents bad_cookie;  // a bad version too, but the cookie is looked at first
   bad_cookie.cookie = 0x52535431;
+  bad_cookie.version = 7;
   SetContents version_first;  // a bad header size too, but the version is looked at first
   version_first.version = 7;
   version_first.header_size = 48;
@@ -243,6 +244,22 @@ TEST_F(ResourceLibraryTest, ExternalTocFaultsRejectTheSet) {
   EXPECT_FALSE(HasMessage("res(race.res): TOC mismatch (create_time)"));
 }
 
+TEST_F(ResourceLibraryTest, AnExternalTocCountsTheEntriesWhateverTheHeaderSays) {
+  for (int32_t header_count : {-1, 1, 7}) {
+    lib = ResourceLibrary();
+    SetContents race = TwoResources();
+    race.external_toc = true;
+    race.res_count = header_count;  // with an external TOC only a warning
+    race.toc_res_count = 2;
+    WriteDump({{"race.res", race}});
+    ASSERT_TRUE(lib.Open(Files()));
+    ResourceSet* set = lib.LoadSet("race.res");
+    ASSERT_NE(nullptr, set) << header_count;
+    EXPECT_EQ(2u, set->entries.size()) << header_count;
+    EXPECT_TRUE(HasMessage("res(race.res): TOC mismatch (res_count)")) << header_count;
+  }
+}
+
 TEST_F(ResourceLibraryTest, ASetWithoutItsExternalTocIsRefused) {
   SetContents race = TwoResources();
   race.external_toc = true;
@@ -284,6 +301,29 @@ TEST_F(ResourceLibraryTest, UnloadingKeepsTheOthersInOrder) {
   EXPECT_EQ(3u, lib.sets.size());
 }
 
+TEST_F(ResourceLibraryTest, WhatIsUnloadedOrReleasedIsFreedNotKeptForTheNextSet) {
+  SetContents big;
+  big.resources = {Res("bulk", std::string(1 << 20, 'b')), Res("far", std::string(1 << 20, 'f'), false)};
+  SetContents small;
+  small.resources = {Res("bit", "x"), Res("far-bit", "y", false)};
+  WriteDump();
+  ASSERT_TRUE(lib.Open(Files()));
+  Write("big.res", BuildSet(big).file);
+  Write("small.res", BuildSet(small).file);
+  ResourceSet* set = lib.LoadSet("big.res");
+  ASSERT_NE(nullptr, set);
+  uint16_t version = 0;
+  ASSERT_NE(nullptr, ResourceGet(lib, "big.res/far", kModl, &version));
+  ReleaseExtracted(*set, set->entries[1]);
+  lib.UnloadSet("big.res");
+
+  set = lib.LoadSet("small.res");
+  ASSERT_NE(nullptr, set);
+  ASSERT_NE(nullptr, ResourceGet(lib, "small.res/far-bit", kModl, &version));
+  EXPECT_LT(set->resident.capacity(), 4096u);
+  EXPECT_LT(set->entries[1].buffer.capacity(), 4096u);
+}
+
 TEST_F(ResourceLibraryTest, MessagesAreCutToTheLineBuffer) {
   WriteDump();
   ASSERT_TRUE(lib.Open(Files()));
@@ -321,6 +361,33 @@ TEST_F(ResourceLibraryTest, NameFormsSelectTheSetsSearched) {
   EXPECT_EQ("res: can't find *nothing", LastMessage());
 }
 
+TEST_F(ResourceLibraryTest, ASetNameMayHoldASlashTheResourceNameNot) {
+  WriteDump();
+  ASSERT_TRUE(lib.Open(Files()));
+  ASSERT_TRUE(testsupport::WriteFile(Path("files/sub/race.res"), BuildSet(TwoResources()).file));
+  ASSERT_NE(nullptr, lib.LoadSet("sub/race.res"));
+  int32_t size = 0;
+  const uint8_t* p = ResourceGet(lib, "sub/race.res/track", kModl, nullptr, &size);
+  ASSERT_NE(nullptr, p) << LastMessage();
+  EXPECT_EQ("track data in race", std::string(reinterpret_cast<const char*>(p), size_t(size)));
+}
+
+TEST_F(ResourceLibraryTest, TheFirstFetchIsMarkedOnlyForACallerWhoAsks) {
+  ResourceSet* set = LoadInternal(TwoResources());
+  ASSERT_NE(nullptr, set);
+  uint16_t version = 0;
+  bool first_use = false, first_fetch = false;
+  ASSERT_NE(nullptr, ResourceGet(lib, "track", kModl, &version, nullptr, &first_use));
+  EXPECT_TRUE(first_use);
+  EXPECT_EQ(kResourceResident | kResourceHandedOut, set->entries[0].flags);
+  ASSERT_NE(nullptr, ResourceGet(lib, "track", kModl, &version, nullptr, &first_use, &first_fetch));
+  EXPECT_FALSE(first_use);
+  EXPECT_TRUE(first_fetch);  // the first caller to ask
+  EXPECT_EQ(kResourceResident | kResourceHandedOut | kResourceFetchSeen, set->entries[0].flags);
+  ASSERT_NE(nullptr, ResourceGet(lib, "track", kModl, &version, nullptr, nullptr, &first_fetch));
+  EXPECT_FALSE(first_fetch);
+}
+
 TEST_F(ResourceLibraryTest, AResourceOutsideTheBlockIsReadOnceOnFirstUse) {
   ResourceSet* set = LoadInternal(TwoResources());
   ASSERT_NE(nullptr, set);
@@ -347,7 +414,7 @@ TEST_F(ResourceLibraryTest, AResourceOutsideTheBlockIsReadOnceOnFirstUse) {
   EXPECT_EQ(2, far.use_count);
 
   // Released, it is read again on the next fetch (and the emptied file now fails that).
-  ReleaseExtracted(lib, *set, far);
+  ReleaseExtracted(*set, far);
   EXPECT_EQ(0u, far.flags & (kResourceResident | kResourceExtracted));
   EXPECT_EQ(nullptr, ResourceGet(lib, "far", kModl, &version));
   EXPECT_TRUE(HasMessage("res: read failed on extraction: far"));

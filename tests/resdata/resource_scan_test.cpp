@@ -102,6 +102,17 @@ TEST_F(ResourceScanTest, ASetLoadedBeforeStaysAndKeepsNoOnDemandBytes) {
   EXPECT_NE(0u, set->entries[2].flags & kResourceResident);
 }
 
+TEST_F(ResourceScanTest, ATextureWhoseNameHoldsASlashIsFetchedFromItsOwnSet) {
+  SetContents race;
+  race.resources = {Tex("menu/logo.tex", SampleTex(72, 8, 8, 1)), Tex("menu/far.tex", SampleTex(73, 8, 8, 2), false)};
+  Write("tocres.res", BuildTocres({}));
+  Write("race.res", BuildSet(race).file);
+  ASSERT_TRUE(lib.Open(Path("files")));
+  ScanTotals totals;
+  EXPECT_EQ("\nsets 1 (failed 0), TEX decoded 2, failed 0\n  format 0x48: 1\n  format 0x49: 1\n",
+            Scan({"race.res"}, &totals));
+}
+
 TEST_F(ResourceScanTest, SetFilesAreListedByPatternThenName) {
   for (const char* name : {"b.res", "A.res", "c.trk", "x.sng", "d.car", "readme.txt", "tocres.res"})
     Write(name, "x");

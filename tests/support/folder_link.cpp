@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "platform/text.h"
 #include "tests/support/child_run.h"
 
@@ -27,6 +29,29 @@ bool IsReparsePoint(const std::string& path) {
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
+// Runs a Unix program on `path` and waits until `done` holds for it. Wine starts a Unix
+// program without a process handle to wait on, so "started" says nothing about
+// "finished"; the folder's change notifications tell when to look again.
+bool RunUnixAndWait(const std::string& program, const std::vector<std::string>& args, const std::string& path,
+                    bool (*done)(const std::string&)) {
+  const std::string folder = path.substr(0, path.find_last_of('\\'));
+  HANDLE change = FindFirstChangeNotificationW(text::Utf8ToWide(folder).c_str(), FALSE,
+                                               FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_FILE_NAME);
+  const ChildResult r = RunChild(program, args);
+  bool ok = r.started && done(path);
+  // A change may come and go between two looks, so each wait is short; 20 s in all is
+  // far more than any busy machine takes.
+  for (const ULONGLONG until = GetTickCount64() + 20000; r.started && !ok && GetTickCount64() < until;) {
+    if (change != INVALID_HANDLE_VALUE && WaitForSingleObject(change, 200) == WAIT_OBJECT_0)
+      FindNextChangeNotification(change);
+    else if (change == INVALID_HANDLE_VALUE)
+      Sleep(50);
+    ok = done(path);
+  }
+  if (change != INVALID_HANDLE_VALUE) FindCloseChangeNotification(change);
+  return ok;
+}
+
 }  // namespace
 
 bool RunningOnWine() { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr; }
@@ -42,15 +67,15 @@ bool MakeFolderLink(const std::string& link, const std::string& target) {
   std::string unix_parent = UnixPath(link.substr(0, cut));
   if (unix_target.empty() || unix_parent.empty()) return false;
   // Wine starts Unix programs given by a Unix path.
-  ChildResult r = RunChild("/bin/ln", {"-s", unix_target, unix_parent + "/" + link.substr(cut + 1)});
-  return r.started && r.exit_code == 0 && IsReparsePoint(link);
+  return RunUnixAndWait("/bin/ln", {"-s", unix_target, unix_parent + "/" + link.substr(cut + 1)}, link, IsReparsePoint);
 }
 
 void RemoveFolderLink(const std::string& link) {
   if (!IsReparsePoint(link)) return;
   if (RemoveDirectoryW(text::Utf8ToWide(link).c_str()) || !RunningOnWine()) return;
   std::string unix_link = UnixPath(link);
-  if (!unix_link.empty()) RunChild("/bin/rm", {"-f", unix_link});
+  if (!unix_link.empty())
+    RunUnixAndWait("/bin/rm", {"-f", unix_link}, link, [](const std::string& path) { return !IsReparsePoint(path); });
 }
 
 }  // namespace testsupport

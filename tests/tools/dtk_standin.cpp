@@ -13,6 +13,10 @@
 //   STANDIN_DTK_EMPTY=<a,b,...>       files with these names come out empty (0 bytes)
 //   STANDIN_DTK_KILL_PARENT=<path>    copying that path kills the calling process after
 //                                     its first file, as if the launcher died mid-copy
+//   STANDIN_DTK_HANG=<path inside>    copying that path, after its first file (and after
+//                                     killing the parent, when asked to), writes its
+//                                     process id to STANDIN_DTK_HANG_NOTE=<file> and never
+//                                     ends by itself
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -76,6 +80,21 @@ void KillParent() {
   CloseHandle(snap);
 }
 
+// Notes this process's id (written whole through a .tmp file, so a reader never sees
+// part of it), kills the caller when asked to, and waits until something ends it.
+[[noreturn]] void Hang(const std::string& note, bool kill_parent) {
+  if (!note.empty()) {
+    if (FILE* f = fopen((note + ".tmp").c_str(), "wb")) {
+      fprintf(f, "%lu", (unsigned long)GetCurrentProcessId());
+      fclose(f);
+      MoveFileExA((note + ".tmp").c_str(), note.c_str(), MOVEFILE_REPLACE_EXISTING);
+    }
+  }
+  if (kill_parent) KillParent();
+  Sleep(INFINITE);
+  ExitProcess(3);
+}
+
 // Copies `size` bytes from the image to `out_path` (or skips them when out_path is empty).
 bool CopyBytes(FILE* image, uint64_t size, const std::string& out_path, bool empty) {
   FILE* out = out_path.empty() ? nullptr : fopen(out_path.c_str(), "wb");
@@ -135,6 +154,7 @@ int main(int argc, char** argv) {
 
   const bool fail_here = Env("STANDIN_DTK_FAIL") == inside;
   const bool kill_here = Env("STANDIN_DTK_KILL_PARENT") == inside;
+  const bool hang_here = Env("STANDIN_DTK_HANG") == inside;
   const std::string empty_names = Env("STANDIN_DTK_EMPTY");
   int copied = 0;
   bool matched = false;
@@ -171,7 +191,8 @@ int main(int argc, char** argv) {
       return Fail("couldn't write " + target);
     }
     if (target.empty()) continue;
-    if (++copied == 1 && kill_here) KillParent();
+    if (++copied == 1 && hang_here) Hang(Env("STANDIN_DTK_HANG_NOTE"), kill_here);
+    if (copied == 1 && kill_here) KillParent();
     if (copied == 1 && (fail_here || kill_here)) {
       fclose(image);
       return Fail("read error in " + inside + " (block checksum mismatch)");

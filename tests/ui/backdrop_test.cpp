@@ -8,6 +8,7 @@
 #include "tests/ui/ui_test_fixture.h"
 #include "ui/backdrop.h"
 #include "ui/emblem.h"
+#include "ui/layer.h"
 #include "ui/palette.h"
 #include "ui/truck_run.h"
 
@@ -45,6 +46,75 @@ TEST(TruckRunTest, SpeedRisesSteadilyToExactlyTheCapAtTheRamp) {
   EXPECT_NEAR(92, run.y, 0.01);
   EXPECT_LT(run.vy, 0);            // thrown upwards
   EXPECT_LT(run.spin, 0);
+}
+
+TEST(TruckRunTest, TheAccelerationIsTheOneThatReachesTopSpeedAtTheRamp) {
+  ui::TruckRun run;
+  ASSERT_TRUE(run.BuildRoad());
+  // 100 units before the ramp at 130: a = (230^2 - 130^2) / (2 * 100) = 180.
+  run.distance = run.road_length - 100;
+  run.speed = 130;
+  run.Step(0.1f);
+  EXPECT_NEAR(148, run.speed, 1e-3);
+  EXPECT_NEAR(run.road_length - 100 + 14.8f, run.distance, 1e-3);
+  // Closer than one unit the distance counts as 1: a = (230^2 - 200^2) / 2 = 6450.
+  run.distance = run.road_length - 0.5f;
+  run.speed = 200;
+  run.Step(0.001f);
+  EXPECT_NEAR(206.45f, run.speed, 1e-3);
+}
+
+TEST(TruckRunTest, TakeOffFollowsTheRampWithAnUpwardKickAndThrowsSeededDust) {
+  ui::TruckRun run;
+  ASSERT_TRUE(run.BuildRoad());
+  run.distance = run.road_length - 1;
+  run.speed = 230;
+  run.rng = 12345;
+  run.dust_timer = 0;  // no puff while driving this step
+  run.Step(kDt);
+  ASSERT_STREQ("air", run.StateName());
+  float bx = 0, by = 0;
+  run.PointAt(run.road_length - 8, &bx, &by);
+  const float d = std::atan2(92 - by, 1080 - bx);
+  // The ramp's last cubic ends heading along (30, -16); the chord over its last 8 units
+  // turns a little less.
+  EXPECT_NEAR(std::atan2(-16.0f, 30.0f), d, 0.05f);
+  EXPECT_NEAR(230 * std::cos(d), run.vx, 1e-3);
+  EXPECT_NEAR(230 * std::sin(d) - 90, run.vy, 1e-3);
+  EXPECT_FLOAT_EQ(-390, run.spin);
+  // Seven puffs from seed 12345, already moved by one step: the first was spawned at
+  // x 1080 + (2 u(A(12345)) - 1) 12 = 1068.4897, y 90, with vx -58.0143, vy -36.2947.
+  ASSERT_EQ(7u, run.dust.size());
+  EXPECT_NEAR(1068.4897f - 58.0143f / 30, run.dust[0].x, 1e-3);
+  EXPECT_NEAR(90 - 36.2947f / 30, run.dust[0].y, 1e-3);
+  EXPECT_NEAR(-36.2947f + 2, run.dust[0].vy, 1e-3);
+  EXPECT_NEAR(0.7f - kDt, run.dust[0].life, 1e-5);
+}
+
+TEST(TruckRunTest, DustFromSeed12345TakesItsValuesFromBothGenerators) {
+  ui::TruckRun run;
+  // x from A(s), vx from B(s), vy from A(B(s)), size from B(B(s)), which is the next seed.
+  run.SpawnDust(100, 50, 2, 12, false);
+  struct Expected {
+    float x, vx, vy, size;
+  };
+  const Expected expected[] = {{88.48966f, -58.01426f, -36.29467f, 3.904712f},
+                               {109.84071f, -46.50460f, -34.87668f, 3.645047f}};
+  ASSERT_EQ(2u, run.dust.size());
+  for (size_t i = 0; i < 2; ++i) {
+    EXPECT_NEAR(expected[i].x, run.dust[i].x, 1e-3) << i;
+    EXPECT_FLOAT_EQ(48, run.dust[i].y) << i;
+    EXPECT_NEAR(expected[i].vx, run.dust[i].vx, 1e-3) << i;
+    EXPECT_NEAR(expected[i].vy, run.dust[i].vy, 1e-3) << i;
+    EXPECT_NEAR(expected[i].size, run.dust[i].size, 1e-5) << i;
+  }
+  EXPECT_EQ(0x8C609701u, run.rng);
+  run.SpawnDust(200, 30, 1, 4, true);  // thrown back: vx = -30 u - 30
+  EXPECT_NEAR(200.76880f, run.dust[2].x, 1e-3);
+  EXPECT_NEAR(-53.50351f, run.dust[2].vx, 1e-3);
+  EXPECT_NEAR(-21.19563f, run.dust[2].vy, 1e-3);
+  EXPECT_NEAR(4.231404f, run.dust[2].size, 1e-5);
+  EXPECT_EQ(0xBE69C1C5u, run.rng);
 }
 
 TEST(TruckRunTest, ItLeavesThePictureWaitsThirtySecondsAndFliesBackIn) {
@@ -191,6 +261,25 @@ TEST_F(BackdropTest, TheStaticLayerIsRenderedOncePerWindowSize) {
   EXPECT_EQ(builds + 1, ui::BackdropLayerBuilds());
 }
 
+TEST_F(BackdropTest, ALayerThatCouldNotBeMadeIsTriedAgainOnTheNextFrame) {
+  Resize(1100, 700);  // a size no other test draws at: the layer is made anew
+  const int builds = ui::BackdropLayerBuilds();
+  surface_->Clear(0xFFFF00FF);
+  ui::detail::FailNextLayerBitmaps(1);
+  Draw();
+  EXPECT_EQ(builds + 1, ui::BackdropLayerBuilds());
+  // Without its layer the frame still shows the sky and the hills.
+  const uint32_t sky = Pixel(100, 100), hills = Pixel(601, 556);
+  surface_->Clear(0xFFFF00FF);
+  Draw();
+  EXPECT_EQ(builds + 2, ui::BackdropLayerBuilds());
+  EXPECT_LE(uitest::ColorDistance(sky, Pixel(100, 100)), 8);
+  EXPECT_LE(uitest::ColorDistance(hills, Pixel(601, 556)), 8);
+  EXPECT_NE(0xFF00FFu, sky);
+  Draw();
+  EXPECT_EQ(builds + 2, ui::BackdropLayerBuilds());
+}
+
 TEST_F(BackdropTest, APartialFrameCopiesOnlyItsDirtyRectangles) {
   Draw();
   const uint32_t sky = Pixel(100, 100), hills = Pixel(700, 650);
@@ -250,6 +339,21 @@ TEST_F(BackdropTest, EmblemLayersAreCachedPerPixelRectangleAndScale) {
   Resize(1920, 1080);
   Frame(ui::Input(), [] { ui::Emblem(600, 300, 100, 0); });
   EXPECT_EQ(builds + 10, ui::EmblemLayerBuilds());
+}
+
+TEST_F(BackdropTest, EmblemLayersThatCouldNotBeMadeAreTriedAgainOnTheNextFrame) {
+  ui::ForgetEmblemLayers();
+  const int builds = ui::EmblemLayerBuilds();
+  ui::detail::FailNextLayerBitmaps(1);
+  Frame(ui::Input(), [] { ui::Emblem(440, 160, 400, 0); });
+  EXPECT_EQ(0, ui::EmblemCacheSize());
+  const uint32_t star = Pixel(640, 260);  // inside the star: drawn even without its layers
+  EXPECT_NE(0u, star);
+  surface_->Clear(0xFF000000);
+  Frame(ui::Input(), [] { ui::Emblem(440, 160, 400, 0); });
+  EXPECT_EQ(builds + 2, ui::EmblemLayerBuilds());
+  EXPECT_EQ(1, ui::EmblemCacheSize());
+  EXPECT_LE(uitest::ColorDistance(star, Pixel(640, 260)), 8);
 }
 
 }  // namespace

@@ -88,6 +88,9 @@ TEST(IconPathTest, ParsingStopsQuietlyAndKeepsWhatWasBuilt) {
   ExpectPoints(Parse("M0 0 L1 1 Z 5 5 L9 9"), {{0, 0}, {1, 1}});  // a number straight after Z
   ExpectPoints(Parse("M0 0 L1 1 L2"), {{0, 0}, {1, 1}});           // missing coordinate
   ExpectPoints(Parse("M0 0 L1 inf"), {});                          // words are not numbers
+  ExpectPoints(Parse("M0 0 L1 1 L1e40 5 L9 9"), {{0, 0}, {1, 1}});   // too big for a float
+  ExpectPoints(Parse("M0 0 L1 1 L5 -1e39 L9 9"), {{0, 0}, {1, 1}});
+  ExpectPoints(Parse("M0 0 l1 1 l3e38 0 l3e38 0 l1 1"), {{0, 0}, {1, 1}, {3e38f, 1}});  // a sum too big
   EXPECT_TRUE(Parse("5 5 L1 1").points.empty());                   // numbers before any command
   EXPECT_TRUE(Parse("").points.empty());
 }
@@ -123,6 +126,46 @@ TEST_F(IconDrawTest, DiscIsTwoCirclesAndUnknownNamesDrawNothing) {
   });
   for (int y = 90; y < 270; y += 3)
     for (int x = 90; x < 270; x += 3) ASSERT_EQ(0u, Pixel(x, y)) << x << "," << y;
+}
+
+TEST_F(IconDrawTest, EveryIconStrokesItsPathsCirclesAndFrameAndFillsNothing) {
+  // Points in the 16-unit icon box on each figure, circle and frame of the table, and
+  // points at least a stroke away from all of them (inside closed shapes among them).
+  struct Look {
+    const char* name;
+    std::vector<std::pair<float, float>> stroked, empty;
+  };
+  const Look looks[] = {
+      {"gear", {{8, 2.5f}, {1.8f, 8}, {11.9f, 11.9f}, {8, 10.3f}}, {{8, 8}, {2.5f, 2.5f}}},
+      {"pad", {{5.5f, 8}, {5.5f, 7.2f}, {8, 5}, {8, 11}, {14.5f, 8}, {1.5f, 8}}, {{11, 8}, {8, 2}}},
+      {"logs", {{8, 2.5f}, {13, 8}, {8, 13.5f}, {3, 8}, {8, 5.5f}, {7, 10.5f}}, {{10, 10.5f}, {1, 1}}},
+      {"about", {{14.2f, 8}, {8, 1.8f}, {8, 9}, {8, 4.85f}}, {{10, 8}, {8, 12.2f}}},
+      {"disc", {{14, 8}, {2, 8}, {8, 9.6f}}, {{8, 8}, {11, 8}, {1, 1}}},
+      {"display", {{8, 2.5f}, {1.5f, 7}, {14.5f, 7}, {8, 11.5f}, {8, 14}, {8, 12.75f}}, {{8, 7}, {1, 14.5f}}},
+      {"graphics", {{4, 10}, {7.5f, 8.5f}, {10, 9}, {12.5f, 10.5f}, {8, 13}, {11, 3}, {12.5f, 4.5f}},
+       {{11, 4.5f}, {8, 11.5f}, {2, 2}}},
+      {"audio", {{4, 6}, {9.5f, 8}, {2.5f, 8}, {12.25f, 8}}, {{6, 8}, {14.5f, 2}}},
+      {"language", {{5, 8}, {8, 14}, {12.24f, 3.76f}, {9.125f, 4.4375f}, {6.875f, 4.4375f}}, {{8, 5}, {11, 5}}},
+      {"builds", {{11, 3.5f}, {5, 3.5f}, {11, 6.5f}, {5, 9.5f}, {11, 12.5f}}, {{8, 5}, {2, 14}}},
+      {"min", {{8, 8}, {3.2f, 8}}, {{8, 10}, {15, 8}}},
+      {"close", {{8, 8}, {5, 5}, {11, 5}}, {{8, 4}}},
+      {"shield", {{10.75f, 2.75f}, {13.5f, 6}, {2.5f, 6}, {6.4f, 8.9f}, {8.9f, 8.05f}}, {{8, 5}}},
+      {"chev", {{9.6f, 6.4f}, {9.6f, 9.6f}}, {{6.4f, 6.4f}}},
+      {"tick", {{4.7f, 10.7f}, {10, 8.35f}}, {{8, 6}}},
+      {"cross", {{6, 6}, {10, 6}}, {{8, 4}}},
+      {"folder", {{4, 4.7f}, {10, 6}, {14, 9}, {8, 12.7f}, {2, 9}, {8, 10}, {7, 8}}, {{12, 9.5f}, {4, 9.5f}}},
+      {"back", {{6.4f, 6.4f}, {6.4f, 9.6f}}, {{9.6f, 6.4f}}},
+  };
+  for (const Look& look : looks) {
+    surface_->Clear(0xFF000000);
+    // 160 units: one icon unit is 10 pixels, and a stroke of 1 is 10 pixels wide.
+    Frame(ui::Input(), [&] { ui::DrawIcon(look.name, 0, 0, 160, 0xFFFFFFFF, 1); });
+    for (const auto& [x, y] : look.stroked)
+      EXPECT_EQ(0xFFFFFFu, Pixel(static_cast<int>(x * 10), static_cast<int>(y * 10)))
+          << look.name << " " << x << "," << y;
+    for (const auto& [x, y] : look.empty)
+      EXPECT_EQ(0u, Pixel(static_cast<int>(x * 10), static_cast<int>(y * 10))) << look.name << " " << x << "," << y;
+  }
 }
 
 TEST_F(IconDrawTest, StrokesScaleWithTheIconAndUseRoundCaps) {

@@ -222,6 +222,12 @@ TEST_F(InteractionTest, AKeyShowsTheFocusRingAndTheMouseHidesIt) {
   EXPECT_FALSE(ui::Ctx().focus_visible);
   Widgets(Nav(&ui::Input::nav_activate), 2);
   EXPECT_TRUE(ui::Ctx().focus_visible);
+  ui::Input press = Nav(&ui::Input::nav_down);  // a press without a move hides it too
+  press.mouse_pressed = press.mouse_down = 1;
+  Widgets(press, 2);
+  EXPECT_FALSE(ui::Ctx().focus_visible);
+  Widgets(Nav(&ui::Input::nav_right), 2);
+  EXPECT_TRUE(ui::Ctx().focus_visible);
   Widgets(Nav(&ui::Input::nav_back), 2);  // Back alone leaves it as it was
   EXPECT_TRUE(ui::Ctx().focus_visible);
 }

@@ -19,37 +19,39 @@ namespace uitest {
 using ui::FontRole;
 using ui::Palette;
 
-void DrawSampleHome(ui::TruckRun& run, float truck_time, bool focus_play, float* left, float* kx) {
-  ui::Context& c = ui::Ctx();
-  c.focus = -1;
-  ui::Backdrop([&](float l, float k) {
-    if (left) *left = l;
-    if (kx) *kx = k;
-    run.Draw(l, k);
-  });
+namespace {
+
+void ArtSide(float truck_time) {
   ui::Emblem(824, 58, 360, std::fmod(truck_time * 9, 360.0f));
   ui::Wordmark(829, 396, 350);
   const float tw = ui::MeasureTextSpaced(L"YOUR DISC \u00b7 OUR ENGINE", FontRole::Label, 12, 0.3f);
   ui::DrawText(L"YOUR DISC \u00b7 OUR ENGINE", FontRole::Label, 12, 1004, 503.45f, Palette::text_dim, ui::kAlignCentre, 0.3f);
   ui::FillRect(1004 - tw / 2 - 12 - 54, 510.45f, 54, 2, Palette::gold_tint);
   ui::FillRect(1004 + tw / 2 + 12, 510.45f, 54, 2, Palette::gold_tint);
+}
 
-  // Top bar.
+void TopBar() {
+  const ui::Context& c = ui::Ctx();
   ui::FillStar(c.view_left + 36, 26, 8, Palette::gold);
   const float ww = ui::DrawText(L"KESTRANE", FontRole::Display, 18, c.view_left + 52, 15, Palette::text, ui::kAlignLeft, 0.14f);
   ui::DrawText(L"launcher 0.1.0", FontRole::Mono, 12, c.view_left + 52 + ww + 14, 19, Palette::text_dim);
   const char* icons[] = {"gear", "min", "close"};
   for (int i = 0; i < 3; ++i)
     ui::DrawIcon(icons[i], c.view_right - 124 + 34 * i + 10, 19, 14, Palette::text_dim, 1.6f);
+}
 
-  // Hero.
+// The title and the paragraph; returns where the status rows start.
+float Hero() {
   ui::SectionTitle(L"Ready to race", 84, 92, Palette::gold);
   const float size = std::min(64.0f, ui::FitTextSize(L"Welcome back, driver.", FontRole::Display, 64, 650));
   const float first = ui::DrawText(L"Welcome back, ", FontRole::Display, size, 84, 118, Palette::text);
   ui::DrawText(L"driver.", FontRole::Display, size, 84 + first, 118, Palette::gold);
-  float y = 118 + size * 1.2f + 10;
-  y += ui::DrawWrapped(L"Your disc checks out and your build is current. Press Tab or Esc in game for display, sound and controls.",
-                       FontRole::Body, 18, 84, y, 650, Palette::text_dim, 1.45f) + 22;
+  const float y = 118 + size * 1.2f + 10;
+  return y + ui::DrawWrapped(L"Your disc checks out and your build is current. Press Tab or Esc in game for display, sound and controls.",
+                             FontRole::Body, 18, 84, y, 650, Palette::text_dim, 1.45f) + 22;
+}
+
+void StatusRows(float y) {
   struct Row {
     const wchar_t* label;
     const wchar_t* value;
@@ -68,6 +70,9 @@ void DrawSampleHome(ui::TruckRun& run, float truck_time, bool focus_play, float*
     ui::DrawLine(84, y + 80, 734, y + 80, Palette::gold_tint, 1);
     y += 80;
   }
+}
+
+void BottomBar() {
   float nx = 84, w = 0;
   for (auto [icon, label] : {std::pair{"gear", L"Settings"}, std::pair{"pad", L"Controls"}, std::pair{"logs", L"Logs"},
                              std::pair{"about", L"About"}}) {
@@ -81,9 +86,35 @@ void DrawSampleHome(ui::TruckRun& run, float truck_time, bool focus_play, float*
   float ew = 0;
   ui::Badge(L"ENTER", x0 + bw + 18, 626, &ew);
   ui::DrawText(L"play", FontRole::Semibold, 12, x0 + bw + 18 + ew + 6, 629, Palette::text_dim);
-  c.focus = c.widget_count;
-  c.focus_visible = focus_play;
-  ui::PlayButton(L"PLAY", 896, 600, 300, 74, true, false);
+}
+
+}  // namespace
+
+std::vector<SamplePart> SampleHomeParts(ui::TruckRun& run, float truck_time, bool focus_play, float* left, float* kx) {
+  return {
+      {"backdrop", [&run, left, kx] {
+         ui::Ctx().focus = -1;
+         ui::Backdrop([&](float l, float k) {
+           if (left) *left = l;
+           if (kx) *kx = k;
+           run.Draw(l, k);
+         });
+       }},
+      {"emblem, wordmark, tagline", [truck_time] { ArtSide(truck_time); }},
+      {"top bar", [] { TopBar(); }},
+      {"title, paragraph, status rows", [] { StatusRows(Hero()); }},
+      {"icon buttons, badges", [] { BottomBar(); }},
+      {"play button", [focus_play] {
+         ui::Context& c = ui::Ctx();
+         c.focus = c.widget_count;
+         c.focus_visible = focus_play;
+         ui::PlayButton(L"PLAY", 896, 600, 300, 74, true, false);
+       }},
+  };
+}
+
+void DrawSampleHome(ui::TruckRun& run, float truck_time, bool focus_play, float* left, float* kx) {
+  for (const SamplePart& part : SampleHomeParts(run, truck_time, focus_play, left, kx)) part.draw();
 }
 
 }  // namespace uitest

@@ -3,6 +3,9 @@
 // gallery's pictures and the benchmark's frames.
 #pragma once
 
+#include <functional>
+#include <vector>
+
 #include "ui/truck_run.h"
 
 namespace uitest {
@@ -11,5 +14,14 @@ namespace uitest {
 // big button. The truck's callback values are returned through left and kx.
 void DrawSampleHome(ui::TruckRun& run, float truck_time, bool focus_play, float* left = nullptr,
                     float* kx = nullptr);
+
+// The same screen as named parts that DrawSampleHome draws in order (for the benchmark's
+// breakdown); each draws inside the current frame.
+struct SamplePart {
+  const char* name;
+  std::function<void()> draw;
+};
+std::vector<SamplePart> SampleHomeParts(ui::TruckRun& run, float truck_time, bool focus_play, float* left = nullptr,
+                                        float* kx = nullptr);
 
 }  // namespace uitest

@@ -1,12 +1,14 @@
 // Font binding, measuring, wrapping, elision and fitting.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 
 #include "tests/support/child_run.h"
 #include "tests/support/temp_folder.h"
 #include "tests/ui/ui_test_fixture.h"
+#include "ui/draw.h"
 #include "ui/fonts.h"
 #include "ui/text.h"
 
@@ -188,6 +190,41 @@ TEST_F(TextTest, LeftElisionKeepsTheLongestTailThatFits) {
   });
 }
 
+TEST_F(TextTest, ElisionNeverSplitsACharacterOutsideTheBasicPlane) {
+  std::wstring faces = L"ab";
+  for (int i = 0; i < 12; ++i) faces += L"\U0001F600";
+  InFrame([&] {
+    const float face = ui::MeasureText(L"\U0001F600", FontRole::Body, 14);
+    const float dots = ui::MeasureText(L"\u2026", FontRole::Body, 14);
+    ASSERT_GT(face, 0);
+    for (float room = dots; room < dots + 12 * face; room += face / 3) {
+      const std::wstring elided = ui::ElideLeft(faces, FontRole::Body, 14, room);
+      ASSERT_EQ(L'\u2026', elided[0]);
+      ASSERT_EQ(1u, elided.size() % 2) << "a half of a pair at " << room;
+      for (size_t i = 1; i < elided.size(); i += 2) EXPECT_EQ(L"\U0001F600", elided.substr(i, 2)) << room;
+    }
+  });
+}
+
+TEST_F(TextTest, AnotherScaleMeasuresAfresh) {
+  // Hinting makes widths depend on the scale the text is drawn at, so widths measured at
+  // one window size are wrong at another.
+  const std::wstring link = L"Change where the game files live";
+  auto measure = [&](int width, int height) {
+    Resize(width, height);
+    float w = 0;
+    InFrame([&] { w = ui::MeasureText(link, FontRole::Semibold, 15); });
+    return w;
+  };
+  ui::ForgetTextWidths();
+  const float big = measure(1920, 1080);
+  ui::ForgetTextWidths();
+  const float small = measure(1280, 720);
+  ASSERT_NE(small, big) << "the measurement does not depend on the scale here";
+  EXPECT_EQ(big, measure(1920, 1080));
+  EXPECT_EQ(small, measure(1280, 720));
+}
+
 TEST_F(TextTest, FitSizeShrinksOnlyWhatIsTooWide) {
   InFrame([] {
     const std::wstring title = L"Welcome back, driver.";
@@ -197,6 +234,74 @@ TEST_F(TextTest, FitSizeShrinksOnlyWhatIsTooWide) {
     EXPECT_FLOAT_EQ(32, fitted);
     EXPECT_NEAR(w / 2, ui::MeasureTextSpaced(title, FontRole::Display, fitted, 0.05f), w * 0.03);
   });
+}
+
+TEST_F(TextTest, ALineDrawnAgainIsPutFromALayerOnTheSamePixels) {
+  struct Case {
+    int width, height;
+    const wchar_t* text;
+    FontRole role;
+    float size, x, spacing;
+    ui::Color color;
+  };
+  const Case cases[] = {
+      {1280, 720, L"Wii disc, USA (RKVE01)", FontRole::Body, 18, 298.4f, 0, 0xFFF4EFFB},
+      {1280, 720, L"YOUR GAME", FontRole::Label, 14, 110.7f, 0.2f, 0xD9A99BC6},  // spaced and translucent
+      {1000, 720, L"Welcome back, driver.", FontRole::Display, 52, 84, 0, 0xFFFFC22E},
+      {1920, 1080, L"C:\\Users\\Zo\u00eb \u2026 sys", FontRole::Mono, 12, 500.2f, 0, 0xFF4CC4FF},
+      {1280, 720, L"Jeff\u00c9", FontRole::Display, 64, 600, 0, 0xFFFFFFFF},  // reaching past its advance
+  };
+  for (const Case& c : cases) {
+    Resize(c.width, c.height);
+    auto draw = [&](ui::Color color, float shift = 0) {
+      Frame(ui::Input(), [&] {
+        ui::FillRect(0, 180, 1280, 120, 0xFF3B2B5B);
+        ui::DrawText(c.text, c.role, c.size, c.x + shift, 200, color, ui::kAlignLeft, c.spacing);
+      });
+      std::vector<uint32_t> pixels;
+      for (int y = 0; y < surface_->height(); y += 1)
+        for (int x = 0; x < surface_->width(); x += 1) pixels.push_back(Pixel(x, y));
+      return pixels;
+    };
+    const size_t layers = ui::TextLayerCount();
+    const std::vector<uint32_t> direct = draw(c.color);  // first sighting: drawn directly
+    EXPECT_EQ(layers, ui::TextLayerCount()) << c.text;
+    EXPECT_TRUE(draw(c.color) == direct) << c.text;  // second: its layer is made
+    EXPECT_EQ(layers + 1, ui::TextLayerCount()) << c.text;
+    EXPECT_TRUE(draw(c.color) == direct) << c.text;  // and put again
+    EXPECT_EQ(layers + 1, ui::TextLayerCount()) << c.text;
+    if (c.width == 1280) {  // whole pixels further right: the same layer, moved
+      const std::vector<uint32_t> moved = draw(c.color, 3);
+      EXPECT_EQ(layers + 1, ui::TextLayerCount()) << c.text;
+      int wrong = 0;
+      for (size_t row = 0; row < direct.size(); row += size_t(c.width))
+        wrong += !std::equal(direct.begin() + row, direct.begin() + row + c.width - 3, moved.begin() + row + 3);
+      EXPECT_EQ(0, wrong) << c.text;
+    }
+    // The same line in another colour is another line.
+    const std::vector<uint32_t> other = draw(ui::Mix(c.color, 0xFF000000, 0.5f));
+    EXPECT_FALSE(other == direct) << c.text;
+    EXPECT_TRUE(draw(ui::Mix(c.color, 0xFF000000, 0.5f)) == other) << c.text;
+  }
+}
+
+TEST_F(TextTest, ALineFromALayerKeepsToTheClip) {
+  auto draw = [&] {
+    Frame(ui::Input(), [] { ui::DrawText(L"Kestrane 0.1.0", FontRole::Display, 40, 100, 100, 0xFFFFFFFF); });
+  };
+  draw();
+  draw();  // now in a layer
+  const int half[1][4] = {{100, 90, 90, 80}};
+  surface_->Clear(0xFF000000);
+  surface_->ClipTo(half, 1);
+  draw();
+  surface_->ClipTo(nullptr, 0);
+  int inside = 0, outside = 0;
+  for (int y = 80; y < 160; ++y)
+    for (int x = 90; x < 400; ++x)
+      if (Pixel(x, y) != 0) (x >= 100 && x < 190 && y >= 90 && y < 170 ? inside : outside)++;
+  EXPECT_GT(inside, 100);
+  EXPECT_EQ(0, outside);
 }
 
 TEST_F(TextTest, TheWidthCacheIsEmptiedAtTheTwentyThousandAndFirstString) {

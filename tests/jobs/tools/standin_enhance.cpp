@@ -1,18 +1,18 @@
 // Stands in for enhance.exe. It checks its command line against what the launcher passes,
 //   enhance.exe --frames DIR --name uisingle --scale 2|4 --out FILE [--upscaler EXE --model NAME]
 // (anything else: an "error:" line and exit 2), writes what it got to "enhance.received"
-// next to it ([arg] lines, [cwd], [frames] COUNT), starts a child of its own that prints
-// "enhance child N" lines, then prints "progress N TOTAL upscale" lines, writing each
-// upscaled frame into DIR\up, and "progress N TOTAL encode" lines, one per frame, at a
-// steady pace. FILE holds a partial video meanwhile; last it writes the whole one, ends
-// its child and exits.
+// next to it ([arg] lines, [cwd], [frames] COUNT), when steered to starts a child of its
+// own that prints "enhance child N" lines, then prints "progress N TOTAL upscale" lines,
+// writing each upscaled frame into DIR\up, and "progress N TOTAL encode" lines, one per
+// frame, at a steady pace. FILE holds a partial video meanwhile; last it writes the whole
+// one, ends its child and exits.
 // Whenever its own pace or its child's stalled for over a second, which is what a
 // suspension looks like from inside, it prints "<who> stalled N ms" and appends that line
 // to "enhance.pauses" next to it ("enhancer" or "child").
 // Steered by "enhance.steer" next to it, key=value lines:
 //   frame_ms=N      time per frame in each phase (default 5)
+//   child=1         start the child (for tests of what reaches the enhancer's children)
 //   line=TEXT       printed before the progress starts (repeatable)
-//   start_ms=N      wait after those lines, before the first progress line (default 0)
 //   output_bytes=N  size of the finished FILE (default 5000); "none" leaves no file
 //   exit=N          exit code (default 0)
 #include <windows.h>
@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "platform/text.h"
-#include "tests/jobs/tools/standin.h"
+#include "tests/tools/standin.h"
 
 namespace {
 
@@ -105,15 +105,14 @@ int main(int argc, char** argv) {
     return 3;
   }
 
-  HANDLE child = standin::StartCopy(kChildFlag);
-  if (!child) {
-    standin::Line("error: couldn't start the child");
+  HANDLE child = nullptr;
+  if (standin::Value(steering, "child", "0") == "1" && !(child = standin::StartCopy(kChildFlag))) {
+    standin::Line("error: couldn't start the child (Windows error " + std::to_string(GetLastError()) + ")");
     return 4;
   }
   auto lines = steering.find("line");
   if (lines != steering.end())
     for (const std::string& line : lines->second) standin::Line(line);
-  Sleep((DWORD)strtoul(standin::Value(steering, "start_ms", "0").c_str(), nullptr, 10));
 
   const DWORD frame_ms = (DWORD)strtoul(standin::Value(steering, "frame_ms", "5").c_str(), nullptr, 10);
   CreateDirectoryW(text::Utf8ToWide(frames_dir + "\\up").c_str(), nullptr);
@@ -136,8 +135,10 @@ int main(int argc, char** argv) {
   else
     WriteFileBytes(args[8], std::string(strtoul(output.c_str(), nullptr, 10), 'v'), false);
   // The child holds the pipe too: the launcher reads until it is gone.
-  TerminateProcess(child, 0);
-  WaitForSingleObject(child, INFINITE);
-  CloseHandle(child);
+  if (child) {
+    TerminateProcess(child, 0);
+    WaitForSingleObject(child, INFINITE);
+    CloseHandle(child);
+  }
   return (int)strtoul(standin::Value(steering, "exit", "0").c_str(), nullptr, 0);
 }

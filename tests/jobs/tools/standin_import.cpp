@@ -20,7 +20,7 @@
 
 #include "platform/local_time.h"
 #include "platform/text.h"
-#include "tests/jobs/tools/standin.h"
+#include "tests/tools/standin.h"
 
 namespace {
 

@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         DecodedTexture texture;
         drCreateTexture(p, size_t(bytes), version, &texture);
       }
-      ReleaseExtracted(lib, *set, entry);
+      ReleaseExtracted(*set, entry);
     }
   }
   lib.UnloadSet("race.res");

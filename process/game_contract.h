@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "jobs/child_process.h"
+#include "process/environment_block.h"
 
 // KESTRANE_GAME_EXE when set, else KestraneGame.exe next to the launcher.
 std::string GameExePath();

@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "jobs/child_process.h"
 #include "platform/text.h"
+#include "process/child_process.h"
 
 namespace {
 
@@ -52,12 +52,15 @@ int main(int argc, char** argv) {
     bool in_order = true;
     LARGE_INTEGER t0, t1, t2;
     QueryPerformanceCounter(&t0);
-    uint32_t code = ChildProcess::Run(cmd, "", {}, [&](const std::string& line) {
-      if (line.size() != 79 || atol(line.c_str()) != next) in_order = false;
-      ++next;
-    });
+    uint32_t code = ChildProcess::Run(
+        cmd, "", {},
+        [&](const std::string& line) {
+          if (line.size() != 79 || atol(line.c_str()) != next) in_order = false;
+          ++next;
+        },
+        nullptr);
     QueryPerformanceCounter(&t1);
-    ChildProcess::Run(start_only, "", {}, [](const std::string&) {});
+    ChildProcess::Run(start_only, "", {}, [](const std::string&) {}, nullptr);
     QueryPerformanceCounter(&t2);
     if (code != 0 || next != lines || !in_order) {
       printf("round %d: FAILED: exit %u, %ld of %ld lines, %s\n", round + 1, code, next, lines,

@@ -1,4 +1,7 @@
-#include "jobs/child_process.h"
+#include "process/child_process.h"
+
+#include <windows.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -8,38 +11,42 @@
 #include <mutex>
 #include <thread>
 
-#include "jobs/jobs_lock.h"
 #include "platform/text.h"
-#include "tests/jobs/jobs_test_support.h"
+#include "tests/process/process_test_support.h"
+#include "tests/settings/settings_test_fixture.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/stray_handle.h"
 #include "tests/support/temp_folder.h"
 
-using jobstest::RunTool;
-using jobstest::Standin;
-using jobstest::ToolRun;
+using processtest::RunTool;
+using processtest::Standin;
+using processtest::ToolRun;
 using testsupport::ScopedEnv;
 
 namespace {
 
 const std::vector<std::string> kNoLines;
 
-HANDLE CurrentToolJob() {
-  ScopedLock lock(JobsLock());
-  return Jobs().tool_job;
+HANDLE ToolJob(CancelToken* token) {
+  ScopedLock lock(&token->lock);
+  return token->tool;
 }
 
-// A tool run on its own thread, the way a job thread runs one, watched from the test.
+// A tool run on its own thread under a cancel token of its own, the way a job thread runs
+// one, watched from the test.
 class BackgroundTool {
  public:
-  explicit BackgroundTool(const std::vector<std::string>& args) {
+  explicit BackgroundTool(const std::vector<std::string>& args, bool cancelled_first = false) {
+    if (cancelled_first) RequestCancel(&token_);
     thread_ = std::thread([this, args] {
-      uint32_t code = ChildProcess::Run(jobstest::CommandLine(Standin("standin_tool"), args), "", {},
-                                        [this](const std::string& line) {
-                                          std::lock_guard<std::mutex> hold(mutex_);
-                                          lines_.push_back(line);
-                                          changed_.notify_all();
-                                        });
+      uint32_t code = ChildProcess::Run(
+          processtest::CommandLine(Standin("standin_tool"), args), "", {},
+          [this](const std::string& line) {
+            std::lock_guard<std::mutex> hold(mutex_);
+            lines_.push_back(line);
+            changed_.notify_all();
+          },
+          &token_);
       std::lock_guard<std::mutex> hold(mutex_);
       exit_code_ = code;
       done_ = true;
@@ -48,10 +55,13 @@ class BackgroundTool {
   }
   ~BackgroundTool() {
     if (thread_.joinable()) {
-      TerminateCurrentTool();
+      Cancel();
       thread_.join();
     }
   }
+
+  CancelToken* token() { return &token_; }
+  void Cancel() { RequestCancel(&token_); }
 
   // The first line starting with `prefix`, waiting up to 20 s for it.
   std::string WaitForLine(const std::string& prefix) {
@@ -80,12 +90,13 @@ class BackgroundTool {
   }
   // Waits for the run to end; a tool still running after 20 s is ended so no test hangs.
   uint32_t Join() {
-    if (!WaitDone()) TerminateCurrentTool();
+    if (!WaitDone()) Cancel();
     thread_.join();
     return exit_code_;
   }
 
  private:
+  CancelToken token_;
   std::mutex mutex_;
   std::condition_variable changed_;
   std::vector<std::string> lines_;
@@ -94,7 +105,53 @@ class BackgroundTool {
   std::thread thread_;
 };
 
-bool HasEnded(HANDLE process, DWORD wait_ms) { return WaitForSingleObject(process, wait_ms) == WAIT_OBJECT_0; }
+// Whether the process ends within `wait_ms`; one that doesn't is ended here, so a test
+// that fails leaves nothing running.
+bool HasEnded(HANDLE process, DWORD wait_ms) {
+  const bool ended = WaitForSingleObject(process, wait_ms) == WAIT_OBJECT_0;
+  if (!ended) TerminateProcess(process, 1);
+  return ended;
+}
+
+// The process whose id ends the line ("grandchild 1234"), opened to wait for it.
+HANDLE ProcessNamedIn(const std::string& line) {
+  const size_t space = line.find_last_of(' ');
+  if (space == std::string::npos) return nullptr;
+  return OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, (DWORD)atol(line.c_str() + space + 1));
+}
+
+// Every thread of every process in the job holds a suspension, seen from outside: a
+// thread's previous suspend count tells, and it is given back at once.
+bool EveryProcessSuspended(HANDLE job) {
+  union {
+    JOBOBJECT_BASIC_PROCESS_ID_LIST list;
+    unsigned char bytes[sizeof(JOBOBJECT_BASIC_PROCESS_ID_LIST) + 63 * sizeof(ULONG_PTR)];
+  } ids = {};
+  ids.list.NumberOfAssignedProcesses = 64;
+  if (!QueryInformationJobObject(job, JobObjectBasicProcessIdList, &ids, sizeof ids, nullptr)) return false;
+  if (ids.list.NumberOfProcessIdsInList == 0) return false;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return false;
+  bool all = true;
+  for (DWORD i = 0; i < ids.list.NumberOfProcessIdsInList && all; ++i) {
+    int threads = 0;
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more && all; more = Thread32Next(snapshot, &entry)) {
+      if (entry.th32OwnerProcessID != (DWORD)ids.list.ProcessIdList[i]) continue;
+      HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID);
+      if (!thread) continue;  // ended meanwhile
+      ++threads;
+      const DWORD before = SuspendThread(thread);
+      ResumeThread(thread);
+      CloseHandle(thread);
+      if (before == 0 || before == (DWORD)-1) all = false;
+    }
+    if (threads == 0) all = false;
+  }
+  CloseHandle(snapshot);
+  return all;
+}
 
 // [SECTION] Lines
 
@@ -136,10 +193,11 @@ TEST(ChildProcessRun, ReturnsTheToolsExitCodeAndBytesUnconverted) {
 }
 
 TEST(ChildProcessRun, AMissingProgramGivesTheStartFailureAndNoLine) {
-  ToolRun run = RunTool(testsupport::BinDir() + "no_such_tool.exe", {"x"});
+  CancelToken token;
+  ToolRun run = RunTool(testsupport::BinDir() + "no_such_tool.exe", {"x"}, {}, "", &token);
   EXPECT_EQ(kToolDidNotStart, run.exit_code);
   EXPECT_EQ(kNoLines, run.lines);
-  EXPECT_EQ(nullptr, CurrentToolJob());
+  EXPECT_EQ(nullptr, ToolJob(&token));
 }
 
 TEST(ChildProcessRun, TheToolInheritsNothingButItsStandardHandles) {
@@ -233,41 +291,45 @@ TEST(BuildEnvironmentBlock, OverridesIgnoreCaseDeleteOnEmptyAndStaySorted) {
 
 // [SECTION] Cancel and pause
 
-TEST(ChildProcessJob, TerminatingTheToolEndsItsGrandchildAndTheRunReturnsOne) {
+TEST(ChildProcessJob, ACancelEndsTheToolAndItsGrandchildAndTheRunReturnsOne) {
   BackgroundTool tool({"spin"});
-  std::string announced = tool.WaitForLine("grandchild ");
-  ASSERT_FALSE(announced.empty());
-  HANDLE grandchild = OpenProcess(SYNCHRONIZE, FALSE, (DWORD)atol(announced.c_str() + 11));
+  HANDLE grandchild = ProcessNamedIn(tool.WaitForLine("grandchild "));
   ASSERT_NE(nullptr, grandchild);
   ASSERT_NE("", tool.WaitForLine("tool child "));
-  EXPECT_NE(nullptr, CurrentToolJob());
+  EXPECT_NE(nullptr, ToolJob(tool.token()));
+  EXPECT_NE(0u, CurrentToolRun(tool.token()));
 
-  TerminateCurrentTool();
+  tool.Cancel();
   EXPECT_EQ(1u, tool.Join());
   EXPECT_TRUE(HasEnded(grandchild, 5000));
   CloseHandle(grandchild);
-  EXPECT_EQ(nullptr, CurrentToolJob());
-  TerminateCurrentTool();  // an empty slot: nothing to end, nothing to break
+  EXPECT_EQ(nullptr, ToolJob(tool.token()));
+  EXPECT_EQ(0u, CurrentToolRun(tool.token()));
+  tool.Cancel();  // no tool any more: nothing to end, nothing to break
 }
 
-TEST(ChildProcessJob, SuspendedToolsPrintNothingUntilResumed) {
+TEST(ChildProcessJob, ARunWhoseCancelCameFirstEndsAtOnceWithoutALine) {
+  BackgroundTool tool({"spin"}, true);
+  EXPECT_TRUE(tool.WaitDone());
+  EXPECT_EQ(0u, tool.Count());
+  EXPECT_EQ(1u, tool.Join());
+}
+
+TEST(ChildProcessJob, ASuspendedToolAndItsChildrenHoldTillResumed) {
   BackgroundTool tool({"spin"});
   ASSERT_NE("", tool.WaitForLine("tool child "));
   ASSERT_NE("", tool.WaitForLine("tool parent "));
-  {
-    ScopedLock lock(JobsLock());
-    SuspendToolProcesses(Jobs().tool_job, true);
-  }
-  Sleep(300);  // lines already in the pipe still arrive
-  size_t paused_at = tool.Count();
-  Sleep(500);
-  EXPECT_EQ(paused_at, tool.Count());
-  {
-    ScopedLock lock(JobsLock());
-    SuspendToolProcesses(Jobs().tool_job, false);
-  }
-  EXPECT_GT(tool.WaitForMoreThan(paused_at + 4), paused_at + 4);
-  TerminateCurrentTool();
+  const uint32_t run = CurrentToolRun(tool.token());
+  ASSERT_NE(0u, run);
+  ASSERT_TRUE(SuspendToolRun(tool.token(), run, true));
+  EXPECT_TRUE(EveryProcessSuspended(ToolJob(tool.token())));
+  ASSERT_TRUE(SuspendToolRun(tool.token(), run, false));
+  EXPECT_FALSE(EveryProcessSuspended(ToolJob(tool.token())));
+  const size_t resumed_at = tool.Count();
+  EXPECT_GT(tool.WaitForMoreThan(resumed_at + 4), resumed_at + 4);
+  // Another run number names a tool that has gone: nothing to touch.
+  EXPECT_FALSE(SuspendToolRun(tool.token(), run + 1, true));
+  tool.Cancel();
   EXPECT_EQ(1u, tool.Join());
 }
 
@@ -279,18 +341,36 @@ TEST(ChildProcessJob, SuspendingAJobWithoutProcessesDoesNothing) {
   CloseHandle(job);
 }
 
-TEST(ChildProcessJob, ACancelThatCameBeforeTheToolStartedStillEndsIt) {
-  JobStatus fresh;
-  fresh.steps.resize(1);
-  ASSERT_TRUE(BeginJob(fresh));
-  CancelJob();  // no tool yet: only the request is left
-  {
-    BackgroundTool tool({"spin"});
-    EXPECT_TRUE(tool.WaitDone());
-    EXPECT_EQ(0u, tool.Count());
-    EXPECT_EQ(1u, tool.Join());
+// [SECTION] What a tool leaves behind
+
+class ChildProcessLeftoverTest : public SettingsTest {};
+
+TEST_F(ChildProcessLeftoverTest, WhatTheToolLeftHoldingItsOutputIsEndedAfterAShortGraceAndLogged) {
+  BackgroundTool tool({"leave", "7"});
+  HANDLE grandchild = ProcessNamedIn(tool.WaitForLine("grandchild "));
+  ASSERT_NE(nullptr, grandchild);
+  // The grandchild prints on for as long as it lives; the run ends anyway.
+  ASSERT_TRUE(tool.WaitDone()) << "the run waited for the grandchild";
+  EXPECT_EQ(7u, tool.Join());  // the tool's own code, not the grandchild's
+  EXPECT_TRUE(HasEnded(grandchild, 5000));
+  CloseHandle(grandchild);
+  const std::string log = testsupport::ReadFile(Path("local\\Kestrane\\logs\\kestrane_log.txt"));
+  EXPECT_NE(std::string::npos,
+            log.find("standin_tool.exe exited, but what it started kept its output open; ended that after 2000 ms"))
+      << log;
+}
+
+TEST_F(ChildProcessLeftoverTest, WhatTheToolLeftRunningIsEndedWithTheRun) {
+  ToolRun run = RunTool(Standin("standin_tool"), {"orphan"});
+  EXPECT_EQ(0u, run.exit_code);
+  ASSERT_EQ(1u, run.lines.size());
+  HANDLE orphan = ProcessNamedIn(run.lines[0]);
+  if (orphan) {  // already gone is what is wanted
+    EXPECT_TRUE(HasEnded(orphan, 5000)) << "the orphan outlived the run";
+    CloseHandle(orphan);
   }
-  EndJob(true);
+  // A tool that leaves nothing behind is no news for the log.
+  EXPECT_EQ("", testsupport::ReadFile(Path("local\\Kestrane\\logs\\kestrane_log.txt")));
 }
 
 }  // namespace

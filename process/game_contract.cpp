@@ -1,9 +1,10 @@
-#include "game/game_contract.h"
+#include "process/game_contract.h"
 
 #include "platform/env.h"
-#include "platform/product.h"
 #include "platform/text.h"
+#include "process/quote_argument.h"
 #include "settings/install_layout.h"
+#include "settings/product.h"
 
 std::string GameExePath() {
   std::string path;

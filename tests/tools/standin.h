@@ -28,8 +28,9 @@ std::string Value(const Steering& steering, const std::string& key, const std::s
 // unbuffered tool would.
 void Line(const std::string& text);
 
-// "0xH open" or "0xH closed": whether the handle value written in hex is valid in this
-// process, which tells whether a handle of the parent's was inherited.
+// "0xH open" or "0xH closed": whether the handle value written in hex names a stray
+// handle's file in this process (tests/support/stray_handle.h), which tells whether that
+// handle of the parent's was inherited.
 std::string HandleState(const std::string& value);
 
 // How many files (and, when asked, folders) are directly in the folder; 0 when it isn't there.
@@ -42,10 +43,19 @@ bool Env(const char* name, std::string* value);
 // handles, so its lines join the same output. Its process handle (and id), or null.
 HANDLE StartCopy(const std::string& args, DWORD* pid = nullptr);
 
+// Starts a copy of this program sharing this one's output that prints "<tag> child <n>"
+// lines until killed. Its process handle (and id), or null.
+HANDLE StartSpinningCopy(const std::string& tag, DWORD* pid = nullptr);
+
+// Starts a copy of this program that inherits no handle at all (its output goes nowhere)
+// and waits until killed. Its process handle (and id), or null.
+HANDLE StartDetachedIdleCopy(DWORD* pid = nullptr);
+
 // Starts a copy of this program that prints "<tag> child <n>" lines, prints
 // "grandchild <pid>", then prints "<tag> parent <n>" lines; both run until killed.
 [[noreturn]] void SpinWithGrandchild(const std::string& tag);
-// Call first in main: a copy started by SpinWithGrandchild never returns from here.
+// Call first in main: a copy started by SpinWithGrandchild or StartDetachedIdleCopy never
+// returns from here.
 void RunSpinChildIfAsked(int argc, char** argv);
 
 }  // namespace standin

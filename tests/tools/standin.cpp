@@ -1,4 +1,4 @@
-#include "tests/jobs/tools/standin.h"
+#include "tests/tools/standin.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -7,13 +7,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 
 #include "platform/text.h"
+#include "tests/support/stray_handle.h"
 
 namespace standin {
 
 namespace {
 const char kSpinChildFlag[] = "--standin-spin-child";
+const char kIdleChildFlag[] = "--standin-idle-child";
 
 [[noreturn]] void Tick(const std::string& prefix) {
   for (unsigned n = 0;; ++n) {
@@ -68,9 +71,13 @@ void Line(const std::string& text) {
 }
 
 std::string HandleState(const std::string& value) {
-  DWORD flags = 0;
-  const bool open = GetHandleInformation((HANDLE)(uintptr_t)strtoull(value.c_str(), nullptr, 0), &flags) != 0;
-  return value + (open ? " open" : " closed");
+  // What the value names here, not whether it is valid: a handle of this process's own
+  // may have the same value.
+  HANDLE h = (HANDLE)(uintptr_t)strtoull(value.c_str(), nullptr, 0);
+  wchar_t path[1024];
+  const DWORD n = GetFinalPathNameByHandleW(h, path, 1024, FILE_NAME_NORMALIZED);
+  const bool inherited = n > 0 && n < 1024 && wcsstr(path, testsupport::kStrayMarker) != nullptr;
+  return value + (inherited ? " open" : " closed");
 }
 
 unsigned CountEntries(const std::string& folder, bool folders_too) {
@@ -113,9 +120,28 @@ HANDLE StartCopy(const std::string& args, DWORD* pid) {
   return pi.hProcess;
 }
 
+HANDLE StartSpinningCopy(const std::string& tag, DWORD* pid) {
+  return StartCopy(std::string(kSpinChildFlag) + " " + tag, pid);
+}
+
+HANDLE StartDetachedIdleCopy(DWORD* pid) {
+  wchar_t self[1024];
+  GetModuleFileNameW(nullptr, self, 1024);
+  std::wstring cmd = L"\"" + std::wstring(self) + L"\" " + text::Utf8ToWide(kIdleChildFlag);
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW | DETACHED_PROCESS, nullptr, nullptr,
+                      &si, &pi))
+    return nullptr;
+  CloseHandle(pi.hThread);
+  if (pid) *pid = pi.dwProcessId;
+  return pi.hProcess;
+}
+
 void SpinWithGrandchild(const std::string& tag) {
   DWORD pid = 0;
-  HANDLE grandchild = StartCopy(std::string(kSpinChildFlag) + " " + tag, &pid);
+  HANDLE grandchild = StartSpinningCopy(tag, &pid);
   if (!grandchild) {
     Line("error: couldn't start the grandchild");
     ExitProcess(2);
@@ -127,6 +153,10 @@ void SpinWithGrandchild(const std::string& tag) {
 
 void RunSpinChildIfAsked(int argc, char** argv) {
   if (argc >= 3 && strcmp(argv[1], kSpinChildFlag) == 0) Tick(std::string(argv[2]) + " child");
+  if (argc >= 2 && strcmp(argv[1], kIdleChildFlag) == 0) {
+    Sleep(INFINITE);
+    ExitProcess(0);
+  }
 }
 
 }  // namespace standin

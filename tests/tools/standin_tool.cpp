@@ -3,6 +3,10 @@
 //   write TEXT [CODE]    writes TEXT exactly (\r, \n and \\ decoded), exits with CODE
 //   lines COUNT          prints COUNT numbered lines of 80 bytes each, LF included
 //   spin                 prints with a grandchild until killed
+//   leave CODE           starts a grandchild that prints into the same output until
+//                        killed, prints "grandchild <pid>", exits with CODE
+//   orphan               starts a grandchild holding no handle of its own that waits
+//                        until killed, prints "orphan <pid>", exits with 0
 //   env NAME...          prints "NAME=value" or "NAME unset" for each name
 //   cwd                  prints the working directory
 //   handle 0xH...        prints "0xH open" or "0xH closed" for each (inherited handles)
@@ -13,7 +17,7 @@
 #include <string>
 
 #include "platform/text.h"
-#include "tests/jobs/tools/standin.h"
+#include "tests/tools/standin.h"
 
 namespace {
 
@@ -75,6 +79,22 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (mode == "spin") standin::SpinWithGrandchild("tool");
+  if (mode == "leave" && args.size() >= 3) {
+    DWORD pid = 0;
+    HANDLE grandchild = standin::StartSpinningCopy("leftover", &pid);
+    if (!grandchild) return 2;
+    CloseHandle(grandchild);
+    standin::Line("grandchild " + std::to_string(pid));
+    return atoi(args[2].c_str());
+  }
+  if (mode == "orphan") {
+    DWORD pid = 0;
+    HANDLE orphan = standin::StartDetachedIdleCopy(&pid);
+    if (!orphan) return 2;
+    CloseHandle(orphan);
+    standin::Line("orphan " + std::to_string(pid));
+    return 0;
+  }
   if (mode == "env") {
     for (size_t i = 2; i < args.size(); ++i) {
       std::string value;
