@@ -15,6 +15,7 @@
 #include "ui/draw.h"
 #include "ui/icons.h"
 #include "ui/interaction.h"
+#include "ui/layer.h"
 #include "ui/text.h"
 #include "ui/truck_run.h"
 
@@ -91,16 +92,8 @@ void Frame(Gdiplus::Graphics* g, int width, int height, const ui::Input& input) 
   ui::BeginFrame(g, width, height, input);
   const ui::Context& c = ui::Ctx();
 
-  // The whole back buffer first, letterbox bars included, then the canvas transform again.
-  Gdiplus::GpGraphics* native = ui::detail::FrameGraphics();
-  ui::gp::GdipResetWorldTransform(native);
-  Gdiplus::GpSolidFill* brush = nullptr;
-  if (ui::gp::GdipCreateSolidFill(Palette::bg1, &brush) == Gdiplus::Ok) {
-    ui::gp::GdipFillRectangleI(native, brush, 0, 0, width, height);
-    ui::gp::GdipDeleteBrush(brush);
-  }
-  ui::gp::GdipTranslateWorldTransform(native, c.offset_x, c.offset_y, Gdiplus::MatrixOrderPrepend);
-  ui::gp::GdipScaleWorldTransform(native, c.scale, c.scale, Gdiplus::MatrixOrderPrepend);
+  // The whole back buffer first, letterbox bars included.
+  ui::FillFrame(Palette::bg1);
 
   static const std::function<void(float, float)> kTruck = TruckCallback;
   static const std::function<void(float, float)> kNoTruck;

@@ -28,6 +28,7 @@
 #include "tests/support/child_run.h"
 #include "tests/support/temp_folder.h"
 #include "ui/backdrop.h"
+#include "ui/layer.h"
 #include "ui/gdiplus_api.h"
 #include "ui/emblem.h"
 #include "ui/interaction.h"
@@ -130,6 +131,7 @@ void PartFigures(launchertest::WindowHarness& w, int width, int height, int fram
     time("backdrop", [] { ui::Backdrop([](float l, float k) { ui::Truck().Draw(l, k); }); });
     time("emblem", [] { ui::Emblem(824, 58, 360, 40); });
     time("wordmark", [] { ui::Wordmark(829, 396, 350); });
+    time("clear", [] { ui::FillFrame(ui::Palette::bg1); });
     FreeBackBuffer(&buffer);
   });
 }
