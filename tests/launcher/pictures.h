@@ -36,6 +36,8 @@ std::string MakeReadyDump(const Scene& scene, const std::string& name);
 // Runs the scene's Kestrane.exe (or another program of the install) with args.
 testsupport::ChildResult Run(const Scene& scene, const std::vector<std::string>& args,
                              const std::string& program = "Kestrane.exe");
+// The BMP at that path as a PNG beside it; the BMP is removed.
+bool BmpToPng(const std::string& bmp);
 // Writes settings.ini of the scene's profile.
 void WriteSettings(const Scene& scene, const std::string& text);
 
