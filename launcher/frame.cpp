@@ -9,6 +9,7 @@
 #include "launcher/launcher_state.h"
 #include "launcher/navigation.h"
 #include "launcher/settings_screen.h"
+#include "platform/product.h"
 #include "ui/backdrop.h"
 #include "ui/context.h"
 #include "ui/draw.h"
@@ -51,7 +52,8 @@ void TopBar() {
   ui::FillStar(c.view_left + 36, 26, 8, Palette::gold);
   const float w = ui::DrawText(L"KESTRANE", ui::FontRole::Display, 18, c.view_left + 52, 15, Palette::text,
                                ui::kAlignLeft, 0.14f);
-  ui::DrawText(L"launcher 0.1.0", ui::FontRole::Mono, 12, c.view_left + 52 + w + 14, 19, Palette::text_dim);
+  static const std::wstring kVersion = L"launcher " + ui::Utf8ToWide(product::kLauncherVersion);
+  ui::DrawText(kVersion, ui::FontRole::Mono, 12, c.view_left + 52 + w + 14, 19, Palette::text_dim);
 
   if (TopBarButton("gear", c.view_right - 124, false, &st.topbar_buttons[0]))
     GoToSettingsPage(st.page);

@@ -11,6 +11,7 @@
 #include "launcher/data_folder_move.h"
 #include "launcher/launcher_state.h"
 #include "launcher/navigation.h"
+#include "platform/product.h"
 #include "platform/text.h"
 #include "settings/install_layout.h"
 #include "settings/launcher_log.h"
@@ -94,7 +95,8 @@ void YourBuild(const DumpStatus& s, float x, float y) {
     ui::DrawText(L"Not built yet. It takes about two minutes.", FontRole::Body, 14, x, y + 26, Palette::warn);
     return;
   }
-  ui::DrawText(L"Kestrane 0.1.0", FontRole::Body, 18, x, y, Palette::text);
+  static const std::wstring kBuilt = L"Kestrane " + text::Utf8ToWide(product::kVersion);
+  ui::DrawText(kBuilt, FontRole::Body, 18, x, y, Palette::text);
   float cx = x;
   if (!s.source_ref.empty()) {
     cx += ui::DrawText(L"decomp ", FontRole::Body, 14, cx, y + 26, Palette::text_dim);

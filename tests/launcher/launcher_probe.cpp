@@ -6,6 +6,9 @@
 //   enhance-running   the intro-video enhancement, shot while it upscales
 //   scroll=N          the Settings content scrolled N units down
 //   moving-data=PATH  the Game files page while the data folder moves to PATH (12 s in)
+//   launcher_probe firstrun DUMP
+// opens the real window with no dump configured, takes DUMP the way a drop does, sets the
+// game up, plays with the keyboard until the game ends, and prints what each screen showed.
 #include <windows.h>
 
 #include <cstdio>
@@ -14,9 +17,15 @@
 #include <string>
 
 #include "jobs/enhance_job.h"
+#include "game/game_supervisor.h"
 #include "jobs/job_status.h"
+#include "launcher/dump_checks.h"
+#include "launcher/home_screen.h"
 #include "launcher/launcher_state.h"
 #include "launcher/navigation.h"
+#include "platform/text.h"
+#include "settings/settings_store.h"
+#include "tests/launcher/window_harness.h"
 #include "launcher/ui_shot.h"
 #include "tests/launcher/pictures.h"
 
@@ -53,9 +62,52 @@ bool RunSetup(const char* word) {
   return false;
 }
 
+int FirstRun(const std::string& dump) {
+  launchertest::WindowHarness w;
+  if (!w.Start()) return 3;
+  auto say = [](const char* what, const std::string& value) { printf("%s: %s\n", what, value.c_str()); };
+  w.OnGui([&] { say("first screen", std::to_string(static_cast<int>(Launcher().screen))); });
+
+  // The chooser takes the dump as it takes a drop, and the verdict comes in the background.
+  w.OnGui([&] { ChooseDumpPath(dump); });
+  if (!w.WaitFor([] { return !Launcher().chosen.empty() && Launcher().chosen.front().kind != kDumpBeingChecked; }))
+    return 4;
+  w.OnGui([&] { say("chosen", DumpKindName(Launcher().chosen.front().kind)); });
+
+  // CONTINUE: the dump becomes the configured one and the setup starts.
+  w.OnGui([&] {
+    SettingsStore::Set("launcher.dump_path", Launcher().chosen.front().path.c_str());
+    RefreshDumpStatus();
+    say("setup started", StartSetup(false) ? "yes" : "no");
+  });
+  if (!w.WaitFor([] { return !SnapshotJob().running; }, 120000)) return 5;
+  for (const SetupStep& step : SnapshotJob().steps)
+    say(text::WideToUtf8(step.title).c_str(), StepStateWord(step.state));
+
+  // HOME, then PLAY with the keyboard: the default focus is on PLAY.
+  w.OnGui([] { GoToScreen(ScreenId::Home); });
+  w.WaitFullFrames(2);
+  w.OnGui([&] { say("ready level", std::to_string(ReadyLevel())); });
+  w.Key(VK_RETURN);
+  w.OnGui([&] { say("game started", Launcher().game_started ? "yes" : "no"); });
+
+  // The stand-in game crashes; the monitor records the run and the window comes back.
+  if (!w.WaitFor([] { return !Launcher().game_started && IsWindowVisible(Launcher().hwnd) && Launcher().last_run_valid; },
+                 120000))
+    return 6;
+  w.OnGui([&] {
+    const LauncherState& st = Launcher();
+    say("screen", std::to_string(static_cast<int>(st.screen)));
+    say("toast", text::WideToUtf8(st.toast_text));
+    say("last run", st.last_run_unexpected ? st.last_run.kind : "none");
+  });
+  return w.Close() == 0 ? 0 : 7;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 3 && strcmp(argv[1], "firstrun") == 0) return FirstRun(argv[2]);
   if (argc < 5 || strcmp(argv[1], "shots") != 0) {
     fprintf(stderr, "usage: launcher_probe shots OUT_DIR STATE SCREEN [SETUP...]\n");
     return 2;

@@ -9,6 +9,7 @@
 //   line=TEXT         printed in order (repeatable), after the environment report
 //   output=PATH       where the built game goes (default: KESTRANE_GAME_EXE)
 //   write_game=0      build nothing
+//   game_from=PATH    the game built is a copy of this program (a playable stand-in game)
 //   spin=1            after the lines, keep building with a grandchild until killed
 //   zig=PATH          the ZIG the launcher must pass ("unset": none)
 //   exit=N            exit code (default 0)
@@ -81,7 +82,10 @@ int Build(const std::string& script) {
   if (standin::Value(steering, "write_game", "1") == "1") {
     std::string output = standin::Value(steering, "output", "");
     if (output.empty() && !standin::Env("KESTRANE_GAME_EXE", &output)) return Fail("nowhere to put the game");
-    if (!WriteGame(output)) return Fail("can't write " + output);
+    const std::string from = standin::Value(steering, "game_from", "");
+    const bool written = from.empty() ? WriteGame(output)
+                                      : CopyFileW(text::Utf8ToWide(from).c_str(), text::Utf8ToWide(output).c_str(), FALSE);
+    if (!written) return Fail("can't write " + output);
   }
   return atoi(standin::Value(steering, "exit", "0").c_str());
 }
