@@ -281,7 +281,7 @@ void LoadSettingsPageFiles(SettingsPage page) {
     case 0: {
       f.data_dir = InstallLayout::DataDir();
       IniMap ini;
-      if (ReadIniFile(InstallLayout::DumpIniPath(), &ini) && ini.count("sets")) {
+      if (ReadIniFile(InstallLayout::DumpIniPath(), &ini) && !ini["sets"].empty()) {
         f.index_known = true;
         f.index_line = text::Utf8ToWide(ini["sets"]) + L" resource sets, " + text::Utf8ToWide(ini["resources"]) +
                        L" resources \u00B7 " + text::Utf8ToWide(ini["imported"]);

@@ -56,6 +56,11 @@ void MakeSettings() {
     testsupport::WriteFile(LogsFolder(runs) + "\\" + log, "2026-12-10 08:15:00 [launcher] game started\n");
   Shoot(runs, "settings-logs-runs", "settings:logs");
 
+  // Steering with keys: the help speaks of arrows, which the interface face lacks.
+  Scene keys = MakeScene("settings-keys");
+  WriteSettings(keys, "[controls]\nsteer_source = keys\ntilt_sensitivity = 135\n");
+  Shoot(keys, "settings-controls-keys", "settings:controls");
+
   Scene native = ReadyScene("settings-native");
   WriteSettings(native, "[display]\naspect = native\nwindow_mode = windowed\n");
   Shoot(native, "settings-display-native", "settings:display");

@@ -94,6 +94,17 @@ TEST_F(SettingsScreenTest, ASliderStepsAnOffGridValueOntoItsGrid) {
   EXPECT_EQ(90, SettingsStore::GetInt("audio.master"));
 }
 
+TEST_F(SettingsScreenTest, BuildDoesNothingUntilTheDiscIsVerified) {
+  UseFileWithText("[launcher]\ndump_path = " + Path("not a dump") + "\n");
+  RefreshDumpStatus();
+  ASSERT_FALSE(Launcher().status.judgement.verified);
+  Open(6);
+  ASSERT_EQ(Rows().at(0).id, Focus());  // "Your build", whose button shares the row's stop
+  Nav(ui::NavEvent::Activate);
+  EXPECT_EQ(ScreenId::Settings, Launcher().screen);
+  EXPECT_FALSE(JobRunning());
+}
+
 TEST_F(SettingsScreenTest, PageKeysWrapBothWays) {
   Open(0);
   Nav(ui::NavEvent::PrevPage);
