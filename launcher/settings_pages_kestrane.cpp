@@ -16,6 +16,7 @@
 #include "launcher/settings_pages.h"
 #include "launcher/settings_rows.h"
 #include "platform/env.h"
+#include "platform/product.h"
 #include "platform/text.h"
 #include "settings/ini_file.h"
 #include "settings/install_layout.h"
@@ -60,7 +61,8 @@ void BuildsContent() {
 
   const RowPlace row = SettingsRow(L"Your build", L"", nullptr, 44);
   if (s.built) {
-    ui::DrawText(L"Kestrane 0.1.0", FontRole::Semibold, 15, kControlX, row.top, Palette::text);
+    ui::DrawText(L"Kestrane " + text::Utf8ToWide(product::kVersion), FontRole::Semibold, 15, kControlX, row.top,
+                 Palette::text);
     std::wstring line;
     if (!s.source_ref.empty()) line = L"decomp " + text::Utf8ToWide(s.source_ref) + L" \u00B7 ";
     line += L"built " + text::Utf8ToWide(s.built_time);
@@ -212,7 +214,9 @@ void AboutContent() {
   const float y = RowCursor();
   ui::FillStar(318, y + 22, 14, Palette::gold);
   ui::DrawText(L"Kestrane", FontRole::Display, 40, 344, y, Palette::text);
-  ui::DrawText(L"version 0.1.0 \u00B7 launcher 0.1.0", FontRole::Mono, 12.5f, 344, y + 50, Palette::text_dim);
+  ui::DrawText(L"version " + text::Utf8ToWide(product::kVersion) + L" \u00B7 launcher " +
+                   text::Utf8ToWide(product::kLauncherVersion),
+               FontRole::Mono, 12.5f, 344, y + 50, Palette::text_dim);
   float cursor = y + 84;
   cursor += ui::DrawWrapped(L"Kestrane uses your own copy of the game. No game data is included.", FontRole::Semibold, 16,
                             304, cursor, 576, Palette::text, 1.45f);

@@ -63,14 +63,18 @@ class SettingsWindowTest : public SettingsTest {
     w.OnGui([page] { GoToSettingsPage(page); });
     ASSERT_TRUE(w.WaitFullFrames(2));
   }
-  // The mouse to a design point, as the window receives it.
+  // The mouse to a design point, as the window receives it; the pointer itself goes there
+  // too, so what the system reports of it later agrees.
   void MoveMouse(WindowHarness& w, float x, float y) {
-    LPARAM at = 0;
+    POINT at = {};
     w.OnGui([&] {
       const ui::Context& c = ui::Ctx();
-      at = MAKELPARAM(static_cast<int>(x * c.scale + c.offset_x), static_cast<int>(y * c.scale + c.offset_y));
+      at = {static_cast<LONG>(x * c.scale + c.offset_x), static_cast<LONG>(y * c.scale + c.offset_y)};
     });
-    PostMessageW(w.hwnd(), WM_MOUSEMOVE, 0, at);
+    POINT screen = at;
+    ClientToScreen(w.hwnd(), &screen);
+    SetCursorPos(screen.x, screen.y);
+    PostMessageW(w.hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
   }
   void Wheel(WindowHarness& w, int notches) {
     PostMessageW(w.hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(static_cast<short>(notches * WHEEL_DELTA))), 0);
