@@ -37,20 +37,6 @@ SettingsPagesTesting::FolderPicker g_folder_picker = nullptr;
 
 std::string Setting(const char* key) { return SettingsStore::Get(key); }
 
-// Three buttons side by side from x 304, 24 units apart, each a focus stop of the content.
-struct ButtonRow {
-  float x = 304;
-  float y;
-  bool Add(const std::wstring& label, bool enabled) {
-    const int id = ui::Ctx().widget_count;
-    float w = 0;
-    const bool pressed = ui::Button(label, x, y, &w, enabled);
-    AddFocusRow(id, y, 44);
-    x += w + 24;
-    return pressed;
-  }
-};
-
 // [SECTION] Game files
 
 std::string DumpFolderToOpen(const DumpJudgement& j) {
@@ -137,7 +123,7 @@ void GameFilesContent() {
                s.imported ? Palette::text : Palette::warn);
 
   MoveRowCursor(22);
-  ButtonRow buttons{304, RowCursor()};
+  ButtonRow buttons{RowCursor()};
   if (buttons.Add(L"Check again", !moving)) {
     RefreshDumpStatus();
     LoadSettingsPageFiles(0);

@@ -174,19 +174,11 @@ void LogsContent() {
   MoveRowCursor(26);
   RunList();
   MoveRowCursor(12);
-  const float y = RowCursor();
-  float x = 304, w = 0;
-  int id = ui::Ctx().widget_count;
-  if (ui::Button(L"Open folder", x, y, &w)) OpenInShell(LogsFolder());
-  AddFocusRow(id, y, 44);
-  x += w + 24;
-  id = ui::Ctx().widget_count;
-  if (ui::Button(L"Copy report", x, y, &w) && CopyToClipboard(Launcher().hwnd, ComposeReport()))
+  ButtonRow buttons{RowCursor()};
+  if (buttons.Add(L"Open folder")) OpenInShell(LogsFolder());
+  if (buttons.Add(L"Copy report") && CopyToClipboard(Launcher().hwnd, ComposeReport()))
     ShowToast(L"Report copied. Paste it wherever you send it.");
-  AddFocusRow(id, y, 44);
-  x += w + 24;
-  id = ui::Ctx().widget_count;
-  if (ui::Button(L"Save report", x, y, &w)) {
+  if (buttons.Add(L"Save report")) {
     const std::string folder = WriteReportFolder();
     if (!folder.empty()) {
       OpenInShell(folder);
@@ -195,7 +187,6 @@ void LogsContent() {
       ShowToast(L"Couldn't write the report folder.");
     }
   }
-  AddFocusRow(id, y, 44);
   MoveRowCursor(60);
 }
 
@@ -240,9 +231,8 @@ void AboutContent() {
                     cursor) +
             14;
   MoveRowCursor(cursor - y);
-  const int id = ui::Ctx().widget_count;
-  if (ui::Button(L"Open settings folder", 304, RowCursor())) OpenInShell(Launcher().settings_files.local_dir);
-  AddFocusRow(id, RowCursor(), 44);
+  ButtonRow button{RowCursor()};
+  if (button.Add(L"Open settings folder")) OpenInShell(Launcher().settings_files.local_dir);
   MoveRowCursor(60);
 }
 

@@ -177,6 +177,15 @@ bool RowButton(int row_id, const std::wstring& label, float right, float y, bool
   return pressed;
 }
 
+bool ButtonRow::Add(const std::wstring& label, bool enabled) {
+  const int id = ui::Ctx().widget_count;
+  float w = 0;
+  const bool pressed = ui::Button(label, x, y, &w, enabled);
+  AddFocusRow(id, y, 44);
+  x += w + 24;
+  return pressed;
+}
+
 // [SECTION] Text with arrows
 
 namespace {

@@ -66,6 +66,14 @@ void GroupHeading(const std::wstring& text);
 // A button inside a row takes the row's focus id, so Activate on the row presses it.
 bool RowButton(int row_id, const std::wstring& label, float right, float y, bool enabled = true);
 
+// Buttons below the rows, side by side from x 304 and 24 units apart, each its own focus
+// stop kept in view like a row.
+struct ButtonRow {
+  float y;
+  float x = 304;
+  bool Add(const std::wstring& label, bool enabled = true);
+};
+
 // [SECTION] Text with arrows
 
 // The interface faces have no arrow glyphs (the Controls page speaks of ← and →): runs of
