@@ -8,6 +8,7 @@
 #include "game/game_supervisor.h"
 #include "game/run_records.h"
 #include "jobs/job_status.h"
+#include "launcher/data_folder_move.h"
 #include "launcher/launcher_state.h"
 #include "launcher/navigation.h"
 #include "settings/product.h"
@@ -219,6 +220,7 @@ int ReadyLevel() {
 }
 
 void PlayGame() {
+  if (RefuseWhileDataFolderMoves()) return;  // the game reads its files from the data folder
   LauncherState& st = Launcher();
   st.launch_error.clear();
   int kind = kJobSetup;

@@ -28,6 +28,46 @@ constexpr int32_t kSettingsPageCount = 9;
 // dump checker (dump_checks.h). Outside the kinds ClassifyDump gives.
 constexpr int kDumpBeingChecked = -1;
 
+// A focusable row of the Settings content: its top in content coordinates (0 at the top
+// of the content, whatever the scroll) and its height.
+struct SettingsFocusRow {
+  int id = 0;
+  float top = 0;
+  float height = 0;
+};
+
+// The system's display sizes, monitors and audio outputs, listed once per process for the
+// Display and Audio pages.
+struct SettingsOptionLists {
+  bool filled = false;
+  int desktop_width = 1920, desktop_height = 1080;
+  std::vector<std::string> size_values;  // "desktop", then "%dx%d"
+  std::vector<std::wstring> size_labels;
+  std::vector<std::wstring> monitor_labels;
+  std::vector<std::string> audio_values;  // "default", then product names
+  std::vector<std::wstring> audio_labels;
+};
+
+// What the Settings pages show from files, read when a page opens and after the events
+// that change it, never per frame.
+struct SettingsPageFiles {
+  bool loaded = false;
+  int32_t page = -1;          // the page they were read for
+  bool game_started = false;  // what was running when they were read: an end changes them
+  bool job_running = false;
+  std::string data_dir;              // InstallLayout::DataDir
+  std::wstring index_line;           // the Index row's text from dump.ini
+  bool index_known = false;          // dump.ini names its resource sets
+  int64_t enhanced_video_size = -1;  // -1: no enhanced video
+  std::string checkout_root;
+  std::vector<RunRecord> runs;          // newest first
+  std::vector<std::string> run_logs;    // LogFileForRun of each, "" when none
+  std::string logs_folder;
+  std::string local_app_data;           // LOCALAPPDATA, "" when unset
+  std::string settings_file;
+  std::string local_dir;
+};
+
 struct LauncherState {
   HWND hwnd = nullptr;  // the launcher window; null in the UI-shot mode
   // Disc images are judged by the dump checker (the window); else on the calling thread.
@@ -79,6 +119,19 @@ struct LauncherState {
 
   // QueryPerformanceCounter at frame start, after the backdrop, at frame end.
   int64_t stamp_start = 0, stamp_backdrop = 0, stamp_end = 0;
+
+  // Settings screen.
+  std::vector<SettingsFocusRow> settings_rows;  // this frame's, to keep the focused one in view
+  float settings_cursor = 0;                    // where the next row goes
+  bool settings_redraw = false;                 // the last frame moved the content: draw again now
+  SettingsOptionLists settings_options;
+  SettingsPageFiles settings_files;
+  // The game data folder moving on its worker (data_folder_move.h).
+  bool data_move_running = false;
+  std::string data_move_target;
+  double data_move_started = 0;
+  int data_move_shown_second = -1;   // the elapsed second the row last showed
+  bool close_after_data_move = false;  // the player closed the window during the move
 };
 
 LauncherState& Launcher();

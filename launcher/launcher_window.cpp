@@ -15,11 +15,13 @@
 #include "jobs/job_status.h"
 #include "dump/dump_search.h"
 #include "launcher/back_buffer.h"
+#include "launcher/data_folder_move.h"
 #include "launcher/dump_checks.h"
 #include "launcher/frame.h"
 #include "launcher/launcher_state.h"
 #include "launcher/launcher_window_testing.h"
 #include "launcher/navigation.h"
+#include "launcher/settings_screen.h"
 #include "launcher/window_geometry.h"
 #include "platform/env.h"
 #include "platform/text.h"
@@ -321,6 +323,7 @@ void OnGameEnded(HWND hwnd, WPARAM exit_code) {
 // word: the first close says so, a second one within the toast's time means it.
 bool ConfirmClose() {
   LauncherState& st = Launcher();
+  if (!DataFolderMoveAllowsClose()) return false;  // it closes the window when done
   if (!JobRunning()) return true;
   if (st.close_confirm_until >= 0 && NowSeconds() <= st.close_confirm_until) return true;
   ShowToast(L"A job is running. Close again to cancel it and quit.");
@@ -479,6 +482,7 @@ bool AnimatingScreen(double now) {
   if (st.screen == ScreenId::DiscChooser && DumpSearch::IsRunning()) return true;
   if (!st.toast_text.empty() && st.toast_until + 0.1 > now) return true;
   if (DumpChecks::Busy()) return true;
+  if (SettingsNeedFrames()) return true;
   return false;
 }
 
@@ -498,6 +502,7 @@ void MessageLoop(HWND hwnd) {
     const float elapsed = static_cast<float>(tick - previous_tick) / 1000.0f;
     previous_tick = tick;
     if (ApplyFinishedDumpChecks()) w.input_pending = true;
+    if (ApplyFinishedDataFolderMove()) w.input_pending = true;
 
     const bool shown = IsWindowVisible(hwnd) && !IsIconic(hwnd);
     if (shown) {
@@ -562,6 +567,7 @@ int RunGui() {
   MessageLoop(hwnd);
 
   st.hwnd = nullptr;
+  WaitForDataFolderMove();  // a folder left half-moved would split the player's game data
   SettingsStore::Flush();
   FreeBackBuffer(&W().buffer);
   ui::UnloadFonts();

@@ -5,6 +5,7 @@
 #include "dump/dump_judgement.h"
 #include "jobs/job_status.h"
 #include "jobs/setup_job.h"
+#include "launcher/data_folder_move.h"
 #include "launcher/dump_checks.h"
 #include "platform/text.h"
 #include "settings/settings_store.h"
@@ -41,6 +42,9 @@ void GoToSettingsPage(SettingsPage page) {
 
 void RefreshDumpStatus() {
   LauncherState& st = Launcher();
+  // A disc image's status may extract it into the folder being moved; the move's end
+  // refreshes the status anyway.
+  if (DataFolderMoving()) return;
   // Only a disc image can need an extraction; a folder is read in milliseconds, and
   // without a window (the UI-shot mode, tests) there is nothing to keep answering.
   const std::string configured = SettingsStore::Get("launcher.dump_path");
@@ -67,6 +71,7 @@ bool JobRunning(int* kind) {
 }
 
 bool StartSetup(bool rebuild) {
+  if (RefuseWhileDataFolderMoves()) return false;
   LauncherState& st = Launcher();
   st.screen_changed = true;
   st.settings_scroll = 0;
@@ -127,6 +132,7 @@ void PutFirstInChooser(const DumpCandidate& candidate) {
 
 void ChooseDumpPath(const std::string& path) {
   if (path.empty()) return;
+  if (RefuseWhileDataFolderMoves()) return;  // a disc image would be extracted into it
   DumpCandidate waiting;
   waiting.path = path;
   waiting.kind = kDumpBeingChecked;

@@ -3,7 +3,8 @@
 //     present parts;
 //   - partial frames of the backdrop animation, against the full frame;
 //   - CPU time of an idle launcher (animation off) over 20 s, as a share of one core;
-//   - start-up to the first painted frame.
+//   - start-up to the first painted frame;
+//   - full frames drawn by each idle Settings page (the heartbeat is one per 2 s).
 // The window runs in this process for the frame figures; the idle and start-up figures come
 // from the test build of the launcher as a child process with the same profile.
 //
@@ -21,6 +22,7 @@
 #include "launcher/launcher_state.h"
 #include "launcher/launcher_window_testing.h"
 #include "launcher/navigation.h"
+#include "launcher/settings_pages.h"
 #include "platform/text.h"
 #include "settings/settings_store.h"
 #include "tests/fixtures/dump_fixture.h"
@@ -136,6 +138,22 @@ void PartFigures(launchertest::WindowHarness& w, int width, int height, int fram
   });
 }
 
+// Each Settings page left alone: how many full frames the loop draws in `seconds`, after
+// the page has settled. Only Builds draws more, and only while its folder is measured.
+void SettingsIdleFigures(launchertest::WindowHarness& w, int seconds) {
+  printf("Settings pages left alone, %d s each (the heartbeat alone is %d full frames):\n", seconds, seconds / 2);
+  for (SettingsPage page = 0; page < kSettingsPageCount; ++page) {
+    w.OnGui([page] { GoToSettingsPage(page); });
+    w.WaitFullFrames(2, 10000);  // the page's entry and anything it asked for
+    const int before = w.Counts().full;
+    const DWORD end = GetTickCount() + static_cast<DWORD>(seconds) * 1000;
+    while (static_cast<int>(end - GetTickCount()) > 0) Sleep(50);
+    const int frames = w.Counts().full - before;
+    printf("  %-10ls %3d full frames%s\n", SettingsPageAt(page).title, frames,
+           frames > seconds / 2 + 1 ? "  (more than the heartbeat)" : "");
+  }
+}
+
 HWND FindLauncherOf(DWORD process_id) {
   struct Search {
     DWORD pid;
@@ -240,6 +258,7 @@ int main(int argc, char** argv) {
     PartFigures(w, 1280, 720, frames);
     FrameFigures(w, 1920, 1080, frames);
     PartFigures(w, 1920, 1080, frames);
+    SettingsIdleFigures(w, 10);
     w.Close();
   }
 

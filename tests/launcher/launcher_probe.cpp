@@ -4,12 +4,15 @@
 // runs SETUP in process, then renders SCREEN at every picture size into
 // OUT_DIR\<w>x<h>\STATE.bmp with the real UI-shot code. SETUP words:
 //   enhance-running   the intro-video enhancement, shot while it upscales
+//   scroll=N          the Settings content scrolled N units down
+//   moving-data=PATH  the Game files page while the data folder moves to PATH (12 s in)
 //   launcher_probe firstrun DUMP
 // opens the real window with no dump configured, takes DUMP the way a drop does, sets the
 // game up, plays with the keyboard until the game ends, and prints what each screen showed.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -42,6 +45,19 @@ bool WaitForStep(size_t step, DWORD limit_ms) {
 
 bool RunSetup(const char* word) {
   if (strcmp(word, "enhance-running") == 0) return StartEnhanceJob() && WaitForStep(2, 60000);
+  if (strncmp(word, "scroll=", 7) == 0) {
+    Launcher().settings_scroll = static_cast<float>(atof(word + 7));
+    return true;
+  }
+  if (strncmp(word, "moving-data=", 12) == 0) {
+    // Only how the page looks meanwhile: the shot restarts the clock, so 12 s ago is -12.
+    // The status is read first; during a move the shot's own read waits for the move.
+    RefreshDumpStatus();
+    Launcher().data_move_running = true;
+    Launcher().data_move_target = word + 12;
+    Launcher().data_move_started = -12;
+    return true;
+  }
   fprintf(stderr, "unknown set-up %s\n", word);
   return false;
 }

@@ -30,6 +30,8 @@ using launchertest::MakeReadyDump;
 // Runs a program of the scene; a child that doesn't start or finish counts as a failure.
 testsupport::ChildResult Run(const Scene& scene, const std::vector<std::string>& args,
                              const std::string& program = "Kestrane.exe");
+// The BMP at that path as a PNG beside it; the BMP is removed.
+bool BmpToPng(const std::string& bmp);
 // Writes settings.ini of the scene's profile.
 void WriteSettings(const Scene& scene, const std::string& text);
 

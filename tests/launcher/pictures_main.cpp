@@ -1,8 +1,10 @@
 // launcher_pictures OUT_DIR [GROUP...]: makes the scenes of every registered group (or the
 // named ones) under a temporary folder and writes the pictures into OUT_DIR.
+// launcher_pictures --png BMP...: turns shots into pictures beside them.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -45,6 +47,8 @@ const CLSID* PngEncoder() {
   return nullptr;
 }
 
+}  // namespace
+
 // The shot as a PNG beside it; the BMP goes.
 bool BmpToPng(const std::string& bmp) {
   const std::string png = bmp.substr(0, bmp.size() - 4) + ".png";
@@ -59,6 +63,8 @@ bool BmpToPng(const std::string& bmp) {
   if (ok) DeleteFileA(bmp.c_str());
   return ok;
 }
+
+namespace {
 
 void Fail(const std::string& what) {
   fprintf(stderr, "FAILED %s\n", what.c_str());
@@ -122,6 +128,13 @@ int main(int argc, char** argv) {
   Gdiplus::GdiplusStartupInput startup;
   ULONG_PTR token = 0;
   Gdiplus::GdiplusStartup(&token, &startup, nullptr);
+  if (strcmp(argv[1], "--png") == 0) {
+    // Shots made elsewhere (another display) become pictures like the rest.
+    bool ok = argc > 2;
+    for (int i = 2; i < argc; ++i) ok = pictures::BmpToPng(argv[i]) && ok;
+    Gdiplus::GdiplusShutdown(token);
+    return ok ? 0 : 1;
+  }
   pictures::g_out = argv[1];
   testsupport::MakeFolders(pictures::g_out);
   testsupport::TempFolder work;
