@@ -16,7 +16,7 @@
 #include "launcher/settings_pages.h"
 #include "launcher/settings_rows.h"
 #include "platform/env.h"
-#include "platform/product.h"
+#include "settings/product.h"
 #include "platform/text.h"
 #include "settings/ini_file.h"
 #include "settings/install_layout.h"
