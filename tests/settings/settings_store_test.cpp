@@ -227,11 +227,11 @@ TEST_F(SettingsTest, LinesAreReadByTheirFirstEqualsSignAndTheirBrackets) {
     UseFileWithText(c.file);
     EXPECT_STREQ(c.value, SettingsStore::Get(c.key)) << testing::PrintToString(c.file) << " " << c.key;
   }
-  // Unparsed lines come back as they were read.
-  UseFileWithText("[display\n; a = b\n");
+  // Comments and unparsed lines come back as they were read, "=" or not.
+  UseFileWithText("[display\n;vsync=0\n  #aspect=4:3\n");
   SettingsStore::Set("mods.x", "1");
   SettingsStore::Flush();
-  EXPECT_EQ("[display\n; a = b\n\n[mods]\nx = 1\n", SavedText());
+  EXPECT_EQ("[display\n;vsync=0\n  #aspect=4:3\n\n[mods]\nx = 1\n", SavedText());
 }
 
 TEST_F(SettingsTest, SettingTheValueAKeyAlreadyHasSavesNothing) {
