@@ -10,6 +10,7 @@
 #include "jobs/jobs_lock.h"
 #include "platform/files.h"
 #include "platform/local_time.h"
+#include "platform/scoped_lock.h"
 #include "platform/text.h"
 #include "settings/launcher_log.h"
 #include "settings/settings_store.h"
@@ -22,6 +23,12 @@ namespace {
 // the monitor threads. Atomics, so no lock is needed to read it.
 std::atomic<HWND> g_window{nullptr};
 std::atomic<UINT> g_message{0};
+
+// The run of the game that ended last; g_last_run_lock guards all three.
+StaticLock g_last_run_lock;
+bool g_has_last_run = false;
+RunRecord g_last_run;
+bool g_last_run_recorded = false;
 
 void CloseIfOpen(HANDLE h) {
   if (h != nullptr && h != INVALID_HANDLE_VALUE) CloseHandle(h);
@@ -38,7 +45,13 @@ DWORD WINAPI MonitorGame(void* param) {
   const double now = GetTickCount64() / 1000.0;
 
   const RunRecord run = MakeRunRecord(start->startedAt, now - start->startSeconds, code, start->errorLog);
-  RecordRun(run);
+  const bool recorded = RecordRun(run);
+  {
+    ScopedLock lock(&g_last_run_lock);
+    g_has_last_run = true;
+    g_last_run = run;
+    g_last_run_recorded = recorded;
+  }
   if (run.logKept)
     LogLine("[launcher] game exited after %d s: %s", (int)run.seconds, text::WideToUtf8(OutcomeText(code)).c_str());
 
@@ -74,6 +87,14 @@ bool IsGameRunning() {
 void EndGame() {
   ScopedLock lock(JobsLock());
   if (Jobs().game_process) TerminateProcess(Jobs().game_process, 1);
+}
+
+bool LastEndedRun(RunRecord* run, bool* recorded) {
+  ScopedLock lock(&g_last_run_lock);
+  if (!g_has_last_run) return false;
+  *run = g_last_run;
+  *recorded = g_last_run_recorded;
+  return true;
 }
 
 void RegisterGameWindow(HWND window, UINT message) {

@@ -48,9 +48,53 @@ bool MakeFolderLink(const std::string& link, const std::string& target) {
 
 void RemoveFolderLink(const std::string& link) {
   if (!IsReparsePoint(link)) return;
-  if (RemoveDirectoryW(text::Utf8ToWide(link).c_str()) || !RunningOnWine()) return;
-  std::string unix_link = UnixPath(link);
+  if (RemoveDirectoryW(text::Utf8ToWide(link).c_str())) return;
+  RemoveUnixLink(link);
+}
+
+bool MakeUnixLink(const std::string& link, const std::string& unix_target) {
+  if (!RunningOnWine()) return false;
+  size_t cut = link.find_last_of('\\');
+  std::string unix_parent = UnixPath(link.substr(0, cut));
+  if (unix_parent.empty()) return false;
+  ChildResult r = RunChild("/bin/ln", {"-s", unix_target, unix_parent + "/" + link.substr(cut + 1)});
+  return r.started && r.exit_code == 0;
+}
+
+void RemoveUnixLink(const std::string& link) {
+  const std::string unix_link = RunningOnWine() ? UnixPath(link) : std::string();
   if (!unix_link.empty()) RunChild("/bin/rm", {"-f", unix_link});
+}
+
+MappedDrive::MappedDrive(const std::string& folder) {
+  if (!RunningOnWine()) return;
+  // The prefix's drive letters are links in its dosdevices folder, next to c:.
+  std::string devices = UnixPath("C:\\");
+  const size_t cut = devices.rfind("/c:");
+  if (cut == std::string::npos) return;
+  devices.resize(cut);
+  const std::string target = folder.empty() || folder[0] == '/' ? folder : UnixPath(folder);
+  if (target.empty()) return;
+  // ln refuses a link that exists, so two test programs never take the same letter.
+  for (char letter = 'y'; letter >= 'm' && root_.empty(); --letter) {
+    const std::string link = devices + "/" + letter + ":";
+    ChildResult r = RunChild("/bin/ln", {"-s", target, link});
+    if (!r.started || r.exit_code != 0) continue;
+    unix_link_ = link;
+    const std::string root = std::string(1, (char)(letter - 'a' + 'A')) + ":\\";
+    // Wine notices a new drive after a moment.
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(20))
+      if (GetFileAttributesA(root.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        root_ = root;
+        break;
+      }
+    if (root_.empty()) RunChild("/bin/rm", {"-f", unix_link_});
+    return;
+  }
+}
+
+MappedDrive::~MappedDrive() {
+  if (!unix_link_.empty()) RunChild("/bin/rm", {"-f", unix_link_});
 }
 
 }  // namespace testsupport

@@ -14,4 +14,28 @@ bool MakeFolderLink(const std::string& link, const std::string& target);
 // Removes a link made above (Wine can't remove a Unix link through Windows calls).
 void RemoveFolderLink(const std::string& link);
 
+// Under Wine only: makes `link` a Unix symbolic link to `unix_target` (a Unix path such as
+// /dev/full). False elsewhere or when it can't be made.
+bool MakeUnixLink(const std::string& link, const std::string& unix_target);
+// Removes such a link; Wine can't delete one to a device through Windows calls.
+void RemoveUnixLink(const std::string& link);
+
+// Under Wine only: a drive letter of the test prefix pointing at a folder for the life of
+// the object, so tests can use a drive's root or a second volume. The folder is a Windows
+// path, or a Unix path (one on another file system, such as /dev/shm, is another volume).
+class MappedDrive {
+ public:
+  explicit MappedDrive(const std::string& folder);
+  ~MappedDrive();
+  MappedDrive(const MappedDrive&) = delete;
+  MappedDrive& operator=(const MappedDrive&) = delete;
+
+  // "Q:\", or "" when no drive could be mapped (then skip).
+  const std::string& root() const { return root_; }
+
+ private:
+  std::string root_;
+  std::string unix_link_;
+};
+
 }  // namespace testsupport
