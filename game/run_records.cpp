@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
@@ -132,14 +133,29 @@ std::vector<RunRecord> AllRuns(const std::string& path) {
   return runs;
 }
 
+// The room tests leave on the disk for a rewrite, in bytes; -1 when they don't limit it.
+std::atomic<long long> g_room_for_tests{-1};
+
+// fwrite, except that a test can make the disk fill up after some bytes.
+size_t WriteBytes(const std::string& bytes, FILE* f) {
+  size_t n = bytes.size();
+  const long long room = g_room_for_tests.load();
+  if (room >= 0 && (unsigned long long)room < n) n = (size_t)room;
+  return n == 0 ? 0 : fwrite(bytes.data(), 1, n, f);
+}
+
 bool WriteRunFile(const std::string& path, const std::vector<RunRecord>& runs) {
+  std::string text;
+  for (const RunRecord& r : runs) {
+    char line[200];  // both texts were read back with at most 63 characters
+    snprintf(line, sizeof line, "%s\t%d\t%08x\t%s\t%d\n", r.startedAt.c_str(), (int)r.seconds, (unsigned)r.exitCode,
+             r.kind.c_str(), r.logKept ? 1 : 0);
+    text += line;
+  }
   const std::string tmp = path + ".tmp";
   FILE* f = fopen(tmp.c_str(), "w");
   if (!f) return false;
-  bool ok = true;
-  for (const RunRecord& r : runs)
-    ok = fprintf(f, "%s\t%d\t%08x\t%s\t%d\n", r.startedAt.c_str(), (int)r.seconds, (unsigned)r.exitCode,
-                 r.kind.c_str(), r.logKept ? 1 : 0) > 0 && ok;
+  bool ok = WriteBytes(text, f) == text.size();
   ok = fclose(f) == 0 && ok;
   // A short write (a full disk) must not replace the history with part of it.
   if (!ok || !ReplaceWithRetries(tmp, path)) {
@@ -243,3 +259,9 @@ std::string LogFileForRun(int index) {
   if (newer != 0) path += "." + std::to_string(newer);
   return files::Exists(path) ? path : std::string();
 }
+
+namespace RunRecordsTesting {
+
+void SetRoomOnDisk(long long bytes) { g_room_for_tests.store(bytes); }
+
+}  // namespace RunRecordsTesting

@@ -54,3 +54,12 @@ std::string FindCrashReport(const RunRecord& run);
 // or its rotation .1 to .4, or the crash report for a run that kept no log; "" when
 // there is none.
 std::string LogFileForRun(int index);
+
+// A seam for tests: a disk that fills up while runs.tsv is rewritten.
+namespace RunRecordsTesting {
+
+// From now on a rewrite of runs.tsv can write only `bytes` bytes, as on a full disk; -1
+// lifts the limit.
+void SetRoomOnDisk(long long bytes);
+
+}  // namespace RunRecordsTesting

@@ -221,14 +221,27 @@ TEST_F(RunRecordsTest, ARunThatCantBeWrittenIsKeptForTheNextOne) {
 
 TEST_F(RunRecordsTest, AWriteThatFailsMidwayLeavesTheOldFileWhole) {
   WriteRuns(kEarlierRun);
+  // Room for the earlier run's line and half of the new one.
+  for (long long room : {0LL, 10LL, (long long)strlen(kEarlierRun) + 15}) {
+    SCOPED_TRACE(room);
+    RunRecordsTesting::SetRoomOnDisk(room);
+    EXPECT_FALSE(RecordRun(Run("2024-05-01 10:00", 1, 0)));
+    RunRecordsTesting::SetRoomOnDisk(-1);
+    EXPECT_EQ(kEarlierRun, ReadFile(Logs("runs.tsv")));
+    EXPECT_FALSE(PathExists(Logs("runs.tsv.tmp")));
+  }
+  // Kept: the next rewrite, with room on the disk, has them.
+  ASSERT_TRUE(RecordRun(Run("2024-05-01 11:00", 1, 0)));
+  EXPECT_EQ(5u, ReadRuns().size());
+}
+
+TEST_F(RunRecordsTest, AFullDeviceFailsTheWriteAndLeavesTheOldFileWhole) {
+  WriteRuns(kEarlierRun);
   // Every write to /dev/full fails as on a full disk, after the file was opened.
   if (!testsupport::MakeUnixLink(Logs("runs.tsv.tmp"), "/dev/full")) GTEST_SKIP() << "no full device to write to";
   EXPECT_FALSE(RecordRun(Run("2024-05-01 10:00", 1, 0)));
   EXPECT_EQ(kEarlierRun, ReadFile(Logs("runs.tsv")));
-  // Kept: the next rewrite, with room on the disk, has it.
   testsupport::RemoveUnixLink(Logs("runs.tsv.tmp"));
-  ASSERT_TRUE(RecordRun(Run("2024-05-01 11:00", 1, 0)));
-  EXPECT_EQ(3u, ReadRuns().size());
 }
 
 TEST_F(RunRecordsTest, TheLastFailedRunIsTheNewestWhenItDidNotEndWell) {
