@@ -49,12 +49,6 @@ bool EqualsAsFileName(std::string_view a, std::string_view b) {
   return CompareStringOrdinal(x.data(), (int)x.size(), y.data(), (int)y.size(), TRUE) == CSTR_EQUAL;
 }
 
-bool StartsWithAsFileName(std::string_view s, std::string_view prefix) {
-  const std::wstring x = Utf8ToWide(std::string(s)), y = Utf8ToWide(std::string(prefix));
-  return x.size() >= y.size() &&
-         CompareStringOrdinal(x.data(), (int)y.size(), y.data(), (int)y.size(), TRUE) == CSTR_EQUAL;
-}
-
 static bool IsTrimmed(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 std::string Trim(std::string_view s) {

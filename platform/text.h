@@ -18,7 +18,6 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 // Compares the way Windows compares file names: letters beyond ASCII without regard to
 // case too (ordinal, no locale).
 bool EqualsAsFileName(std::string_view a, std::string_view b);
-bool StartsWithAsFileName(std::string_view text, std::string_view prefix);
 
 // Removes spaces, tabs, CR and LF from both ends.
 std::string Trim(std::string_view s);

@@ -52,13 +52,10 @@ bool SameFolder(const std::string& a, const std::string& b) {
   return text::EqualsAsFileName(InstallLayout::FullPath(a), InstallLayout::FullPath(b)) || files::SameEntry(a, b);
 }
 
-// `inner` lies somewhere below `outer`.
+// `inner` lies somewhere below `outer`: one of its ancestors is that folder, however
+// either is spelled.
 bool IsInside(const std::string& inner, const std::string& outer) {
-  std::string prefix = InstallLayout::FullPath(outer);
-  if (prefix.back() != '\\') prefix += '\\';
   std::string path = InstallLayout::FullPath(inner);
-  if (text::StartsWithAsFileName(path, prefix)) return true;
-  // Spelled in another way: look for the outer folder among the ancestors that exist.
   for (size_t cut = path.find_last_of('\\'); cut != std::string::npos && cut >= 2; cut = path.find_last_of('\\')) {
     path.resize(cut > 2 ? cut : 3);  // a drive root keeps its separator
     if (files::SameEntry(path, outer)) return true;
