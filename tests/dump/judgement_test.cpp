@@ -5,6 +5,7 @@
 #include "dump/dump_judgement.h"
 #include "settings/install_layout.h"
 #include "tests/fixtures/dump_fixture.h"
+#include "tests/support/folder_link.h"
 #include "tests/support/temp_folder.h"
 
 using fixtures::DumpLayout;
@@ -42,6 +43,35 @@ TEST_F(JudgementTest, ATocresFolderDoesNotCountAndTheNextLayoutIsTried) {
   DumpJudgement j = JudgeDump(d.root, false);
   EXPECT_EQ(d.files_dir, j.files_dir);
   EXPECT_TRUE(j.verified);
+}
+
+TEST_F(JudgementTest, ADumpAtADrivesRootIsRecordedByTheRoot) {
+  testsupport::MakeFolders(Path("drive"));
+  testsupport::MappedDrive drive(Path("drive"));
+  if (drive.root().empty()) GTEST_SKIP() << "no drive letter to map";
+  const std::string& root = drive.root();  // "Q:\\"
+  struct Case {
+    std::string made, chosen, path, files_dir;
+  } cases[] = {
+      // The files and sys folders right at the root.
+      {root, root, root, root + "files"},
+      {root, root + "files", root, root + "files"},
+      // A root's own DATA folder is the dump: cut at its separator, it would be "Q:", a
+      // drive's current folder.
+      {root + "DATA", root + "DATA", root + "DATA", root + "DATA\\files"},
+      {root + "DATA", root, root + "DATA", root + "DATA\\files"},  // the DATA layout, from the root
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.chosen);
+    testsupport::RemoveTree(Path("drive"));
+    testsupport::MakeFolders(Path("drive"));
+    MakeDump(c.made);
+    DumpJudgement j = JudgeDump(c.chosen, false);
+    EXPECT_TRUE(j.verified) << j.message;
+    EXPECT_EQ(c.path, j.path);
+    EXPECT_EQ(c.files_dir, j.files_dir);
+    EXPECT_EQ(root + (c.made == root ? "" : "DATA\\") + "sys\\main.dol", j.dol_path);
+  }
 }
 
 TEST_F(JudgementTest, ForeignDiscsAreNamedByTheirGameId) {
