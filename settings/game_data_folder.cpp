@@ -130,8 +130,8 @@ bool MoveGameData(const std::string& old_dir, const std::string& new_dir, std::s
   message->clear();
   const bool launchers_own = SameFolder(old_dir, InstallLayout::LocalDir());
   for (const char* name : kGameDataSubfolders) {
-    const std::string src = old_dir + "\\" + name;
-    const std::string dst = new_dir + "\\" + name;
+    const std::string src = InstallLayout::Join(old_dir, name);
+    const std::string dst = InstallLayout::Join(new_dir, name);
     if (!files::IsFolder(src)) continue;
     if (!launchers_own && !IsLauncherFolder(src)) {
       *message += src + " wasn't made by Kestrane, so it stays where it is. ";
@@ -184,7 +184,7 @@ void MigrateLocalGameData() {
   const std::string data = InstallLayout::DataDir();
   if (SameFolder(local, data)) return;
   bool any = false;
-  for (const char* name : kGameDataSubfolders) any = any || files::IsFolder(local + "\\" + name);
+  for (const char* name : kGameDataSubfolders) any = any || files::IsFolder(InstallLayout::Join(local, name));
   if (!any) return;
   std::string message;
   MoveGameData(local, data, &message);

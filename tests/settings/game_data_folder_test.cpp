@@ -13,6 +13,7 @@
 #include "settings/launcher_log.h"
 #include "tests/settings/settings_test_fixture.h"
 #include "tests/support/child_run.h"
+#include "tests/support/folder_link.h"
 
 using testsupport::PathExists;
 using testsupport::ReadFile;
@@ -237,21 +238,43 @@ TEST_F(GameDataFolderTest, AFolderThatCantBeCreatedChangesNothing) {
   EXPECT_TRUE(PathExists(old_ + "\\disc\\disc.bin"));
 }
 
-TEST_F(GameDataFolderTest, AMoveToAnotherVolumeLosesNothing) {
-  // Under Wine, Z:\dev\shm is a separate (memory) file system.
-  const std::string other = "Z:\\dev\\shm\\" + root().substr(root().find_last_of('\\') + 1);
-  if (!testsupport::MakeFolders(other)) GTEST_SKIP() << "no second volume to move to";
-  FillOldFolder();
-  std::string message;
-  const bool moved = MoveGameData(old_, other, &message);
-  // Windows' shell moves across volumes; Wine's claims to and doesn't, which must not
-  // pass for a move.
-  const std::string now = moved ? other : old_;
-  EXPECT_EQ(moved ? "" : "Couldn't move disc. Couldn't move cache. Couldn't move textures. Couldn't move dump. ",
-            message);
-  EXPECT_EQ("disc", ReadFile(now + "\\disc\\disc.bin"));
-  EXPECT_EQ(now + "\\disc\\DATA\\files", DumpIni()["disc"]);
-  testsupport::RemoveTree(other);
+TEST_F(GameDataFolderTest, ADrivesRootIsADataFolderOnThisVolumeOrAnother) {
+  // A drive letter for a folder beside the test's, and one for a folder on another file
+  // system (under Wine, Z:\dev\shm is a memory file system, another volume).
+  const std::string elsewhere = "Z:\\dev\\shm\\" + root().substr(root().find_last_of('\\') + 1);
+  testsupport::MakeFolders(Path("same"));
+  const bool other_volume = testsupport::MakeFolders(elsewhere);
+  for (const std::string& target : {Path("same"), elsewhere}) {
+    SCOPED_TRACE(target);
+    if (target == elsewhere && !other_volume) continue;
+    testsupport::MappedDrive drive(target);
+    if (drive.root().empty()) GTEST_SKIP() << "no drive letter to map";
+    UseFileWithText("");
+    testsupport::RemoveTree(old_);
+    testsupport::MakeFolders(old_);
+    FillOldFolder();
+    std::string message;
+    const bool moved = ChangeDataDir(drive.root(), &message);
+    EXPECT_EQ(drive.root(), InstallLayout::DataDir());  // D:\ is a data folder like any other
+    // Across volumes MoveFileEx can't move a folder and the shell's move takes over. Wine
+    // 8's claims to move and doesn't, which must not pass for a move: nothing is lost.
+    const std::string now = moved ? drive.root() : old_ + "\\";
+    EXPECT_EQ(moved || target == Path("same")
+                  ? ""
+                  : "Couldn't move disc. Couldn't move cache. Couldn't move textures. Couldn't move dump. ",
+              message);
+    for (const char* name : kGameDataSubfolders) EXPECT_EQ(name, ReadFile(now + name + "\\" + name + ".bin"));
+    EXPECT_EQ(now + "disc\\DATA\\files", DumpIni()["disc"]);
+    EXPECT_EQ(moved ? now + "disc\\DATA\\sys\\main.dol" : old_ + "\\DISC\\DATA\\sys\\main.dol", DumpIni()["dol"]);
+    if (moved) {
+      // And back from the root, where the sub-folders' paths hold one separator.
+      std::string back;
+      EXPECT_TRUE(ChangeDataDir(old_, &back)) << back;
+      EXPECT_EQ(old_ + "\\disc\\DATA\\files", DumpIni()["disc"]);
+    }
+    testsupport::RemoveTree(drive.root() + "disc");
+  }
+  testsupport::RemoveTree(elsewhere);
 }
 
 TEST_F(GameDataFolderTest, LocalGameDataMovesAtTheFirstStartOnly) {
