@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <mutex>
+#include <set>
+
 #include "platform/text.h"
 #include "tests/support/child_run.h"
 
@@ -75,8 +78,14 @@ MappedDrive::MappedDrive(const std::string& folder) {
   devices.resize(cut);
   const std::string target = folder.empty() || folder[0] == '/' ? folder : UnixPath(folder);
   if (target.empty()) return;
-  // ln refuses a link that exists, so two test programs never take the same letter.
+  // ln refuses a link that exists, so two test programs never take the same letter. A
+  // process remembers where a letter led for a moment, so it never takes one twice;
+  // taken_lock guards taken.
+  static std::set<char> taken;
+  static std::mutex taken_lock;
+  std::lock_guard<std::mutex> guard(taken_lock);
   for (char letter = 'y'; letter >= 'm' && root_.empty(); --letter) {
+    if (!taken.insert(letter).second) continue;
     const std::string link = devices + "/" + letter + ":";
     ChildResult r = RunChild("/bin/ln", {"-s", target, link});
     if (!r.started || r.exit_code != 0) continue;

@@ -23,6 +23,7 @@ void RemoveUnixLink(const std::string& link);
 // Under Wine only: a drive letter of the test prefix pointing at a folder for the life of
 // the object, so tests can use a drive's root or a second volume. The folder is a Windows
 // path, or a Unix path (one on another file system, such as /dev/shm, is another volume).
+// Each letter is used once per process (from Y: down to M:).
 class MappedDrive {
  public:
   explicit MappedDrive(const std::string& folder);
