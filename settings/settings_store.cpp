@@ -98,7 +98,7 @@ void SaveLocked() {
   }
   // settings.ini is only ever replaced by the move, so a failed save leaves it untouched
   // and the change pending for the next attempt.
-  if (!saved && !g_store.keep_file) DeleteFileA(tmp.c_str());
+  if (!saved) DeleteFileA(tmp.c_str());
   if (g_store.observer) {
     SettingsStoreTesting::SaveEvent e = {saved, (unsigned)g_store.change_tick, (unsigned)GetTickCount()};
     g_store.observer(e, g_store.observer_context);

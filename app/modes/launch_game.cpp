@@ -1,5 +1,5 @@
 // --launch-game [SECONDS]: starts the built game, lets it run, ends it if it is still
-// running, and prints the run as it was recorded.
+// running, and prints the run and whether it was recorded.
 #include <windows.h>
 
 #include <cstdio>
