@@ -64,7 +64,7 @@ TEST_F(SupervisorTest, TheGameGetsThePlayEnvironmentAndItsStandardErrorFollowsTh
                                           "\\[game\\] started \\(aspect 4:3, launched 1\\)\n"
                                           "\\[game\\] loading the disc\n"
                                           "\\[game\\] exiting with code 0\n" +
-                                          kTime + " \\[launcher\\] game exited after 0 s: OK\n")))
+                                          kTime + " \\[launcher\\] game exited after [01] s: OK\n")))  // a busy machine rounds up
       << ReadFile(LogPath());
   EXPECT_EQ("the previous run's log\n", ReadFile(LogPath() + ".1"));
 
@@ -176,8 +176,12 @@ TEST_F(SupervisorTest, CrashesAreRecordedWithTheirExceptionAndReport) {
     }
     RunRecord failed;
     EXPECT_TRUE(LastFailedRun(&failed));
-    EXPECT_NE(std::string::npos,
-              Lf(ReadFile(LogPath())).find("[launcher] game exited after 0 s: " + text::WideToUtf8(OutcomeText(c.code))));
+    // A game that ends at once lasts 0 s, or 1 s on a busy machine.
+    const std::string log = Lf(ReadFile(LogPath()));
+    const std::string outcome = " s: " + text::WideToUtf8(OutcomeText(c.code));
+    EXPECT_TRUE(log.find("[launcher] game exited after 0" + outcome) != std::string::npos ||
+                log.find("[launcher] game exited after 1" + outcome) != std::string::npos)
+        << log;
   }
 }
 
