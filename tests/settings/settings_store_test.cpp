@@ -162,7 +162,6 @@ struct SaveLog {
   }
 };
 
-
 TEST_F(SettingsTest, FreshStoreGivesDefaultsAndSavesOnlyTheChange) {
   EXPECT_STREQ("1", SettingsStore::Get("display.vsync"));
   SettingsStore::Set("display.window_mode", "windowed");
