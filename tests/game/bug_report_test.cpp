@@ -50,6 +50,10 @@ class BugReportTest : public SettingsTest {
     for (char& c : text) c = (char)toupper((unsigned char)c);
     return text;
   }
+  static std::string Lower(std::string text) {
+    for (char& c : text) c = (char)tolower((unsigned char)c);
+    return text;
+  }
   std::string ShortHome() const {
     char buffer[MAX_PATH];
     const DWORD n = GetShortPathNameA(home_.c_str(), buffer, MAX_PATH);
@@ -64,11 +68,7 @@ class BugReportTest : public SettingsTest {
   }
   // The same in the spellings Windows and its programs also use.
   std::string OtherSpellings() const {
-    return "lower " + Lf(home_) + "\\x\nshort " + ShortHome() + "\\x\nupper " + Upper(Forward(home_)) + " GAMER7\n";
-  }
-  static std::string Lf(std::string text) {
-    for (char& c : text) c = (char)tolower((unsigned char)c);
-    return text;
+    return "lower " + Lower(home_) + "\\x\nshort " + ShortHome() + "\\x\nupper " + Upper(Forward(home_)) + " GAMER7\n";
   }
   void ExpectNothingPersonal(const std::string& text, const std::string& what) const {
     const std::string upper = Upper(text);
@@ -181,7 +181,7 @@ TEST_F(BugReportTest, TheCrashSectionBelongsToTheNewestRunOnly) {
 
 TEST_F(BugReportTest, TheSavedFolderHoldsScrubbedCopiesAndIsNeverReused) {
   ASSERT_NE(Upper(home_), Upper(ShortHome())) << "the home folder needs a short form of its own";
-  SettingsStore::Set("launcher.data_dir", (Lf(home_) + "\\Games\\Kestrane").c_str());
+  SettingsStore::Set("launcher.data_dir", (Lower(home_) + "\\Games\\Kestrane").c_str());
   SettingsStore::Set("launcher.dump_path", (ShortHome() + "\\dump").c_str());
   WriteFile(Logs("kestrane_log.txt"), Lines("newest", 3) + OtherSpellings());
   WriteFile(Logs("kestrane_log.txt.1"), Lines("older", 3) + OtherSpellings());
