@@ -5,7 +5,6 @@
 #include "dump/dump_judgement.h"
 #include "settings/install_layout.h"
 #include "tests/fixtures/dump_fixture.h"
-#include "tests/support/folder_link.h"
 #include "tests/support/temp_folder.h"
 
 using fixtures::DumpLayout;
@@ -46,31 +45,30 @@ TEST_F(JudgementTest, ATocresFolderDoesNotCountAndTheNextLayoutIsTried) {
 }
 
 TEST_F(JudgementTest, ADumpAtADrivesRootIsRecordedByTheRoot) {
-  testsupport::MakeFolders(Path("drive"));
-  testsupport::MappedDrive drive(Path("drive"));
-  if (drive.root().empty()) GTEST_SKIP() << "no drive letter to map";
-  const std::string& root = drive.root();  // "Q:\\"
+  // The root of the drive the test folder is on.
+  const std::string root = this->root().substr(0, 3);  // "C:\\"
+  for (const char* name : {"sys", "files", "DATA"})
+    if (testsupport::PathExists(root + name)) GTEST_SKIP() << root << name << " is there already";
   struct Case {
     std::string made, chosen, path, files_dir;
   } cases[] = {
       // The files and sys folders right at the root.
       {root, root, root, root + "files"},
       {root, root + "files", root, root + "files"},
-      // A root's own DATA folder is the dump: cut at its separator, it would be "Q:", a
+      // A root's own DATA folder is the dump: cut at its separator, it would be "C:", a
       // drive's current folder.
       {root + "DATA", root + "DATA", root + "DATA", root + "DATA\\files"},
       {root + "DATA", root, root + "DATA", root + "DATA\\files"},  // the DATA layout, from the root
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.chosen);
-    testsupport::RemoveTree(Path("drive"));
-    testsupport::MakeFolders(Path("drive"));
     MakeDump(c.made);
     DumpJudgement j = JudgeDump(c.chosen, false);
     EXPECT_TRUE(j.verified) << j.message;
     EXPECT_EQ(c.path, j.path);
     EXPECT_EQ(c.files_dir, j.files_dir);
     EXPECT_EQ(root + (c.made == root ? "" : "DATA\\") + "sys\\main.dol", j.dol_path);
+    for (const char* name : {"sys", "files", "DATA"}) testsupport::RemoveTree(root + name);
   }
 }
 

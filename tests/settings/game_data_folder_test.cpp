@@ -13,7 +13,6 @@
 #include "settings/launcher_log.h"
 #include "tests/settings/settings_test_fixture.h"
 #include "tests/support/child_run.h"
-#include "tests/support/folder_link.h"
 
 using testsupport::PathExists;
 using testsupport::ReadFile;
@@ -238,41 +237,41 @@ TEST_F(GameDataFolderTest, AFolderThatCantBeCreatedChangesNothing) {
   EXPECT_TRUE(PathExists(old_ + "\\disc\\disc.bin"));
 }
 
-TEST_F(GameDataFolderTest, ADrivesRootIsADataFolderOnThisVolumeOrAnother) {
-  // A drive letter for a folder beside the test's, and one for a folder on another file
-  // system (under Wine, Z:\dev\shm is a memory file system, another volume).
+TEST_F(GameDataFolderTest, ADrivesRootOrAFolderOnAnotherVolumeIsADataFolder) {
+  // The root of the test folder's drive (D:\ is a data folder like any other), and a folder
+  // on another file system (under Wine, Z:\dev\shm is a memory file system: another volume).
+  const std::string drive_root = root().substr(0, 3);
   const std::string elsewhere = "Z:\\dev\\shm\\" + root().substr(root().find_last_of('\\') + 1);
-  testsupport::MakeFolders(Path("same"));
-  const bool other_volume = testsupport::MakeFolders(elsewhere);
-  for (const std::string& target : {Path("same"), elsewhere}) {
+  for (const std::string& target : {drive_root, elsewhere}) {
     SCOPED_TRACE(target);
-    if (target == elsewhere && !other_volume) continue;
-    testsupport::MappedDrive drive(target);
-    if (drive.root().empty()) GTEST_SKIP() << "no drive letter to map";
+    if (target == elsewhere && !testsupport::MakeFolders(elsewhere)) continue;
+    bool taken = false;
+    for (const char* name : kGameDataSubfolders) taken = taken || PathExists(InstallLayout::Join(target, name));
+    if (taken) continue;  // not this test's to touch
     UseFileWithText("");
     testsupport::RemoveTree(old_);
     testsupport::MakeFolders(old_);
     FillOldFolder();
     std::string message;
-    const bool moved = ChangeDataDir(drive.root(), &message);
-    EXPECT_EQ(drive.root(), InstallLayout::DataDir());  // D:\ is a data folder like any other
+    const bool moved = ChangeDataDir(target, &message);
+    EXPECT_EQ(target, InstallLayout::DataDir());
     // Across volumes MoveFileEx can't move a folder and the shell's move takes over. Wine
     // 8's claims to move and doesn't, which must not pass for a move: nothing is lost.
-    const std::string now = moved ? drive.root() : old_ + "\\";
-    EXPECT_EQ(moved || target == Path("same")
-                  ? ""
-                  : "Couldn't move disc. Couldn't move cache. Couldn't move textures. Couldn't move dump. ",
+    EXPECT_TRUE(moved || target != drive_root) << message;
+    EXPECT_EQ(moved ? "" : "Couldn't move disc. Couldn't move cache. Couldn't move textures. Couldn't move dump. ",
               message);
-    for (const char* name : kGameDataSubfolders) EXPECT_EQ(name, ReadFile(now + name + "\\" + name + ".bin"));
-    EXPECT_EQ(now + "disc\\DATA\\files", DumpIni()["disc"]);
-    EXPECT_EQ(moved ? now + "disc\\DATA\\sys\\main.dol" : old_ + "\\DISC\\DATA\\sys\\main.dol", DumpIni()["dol"]);
-    if (moved) {
-      // And back from the root, where the sub-folders' paths hold one separator.
-      std::string back;
-      EXPECT_TRUE(ChangeDataDir(old_, &back)) << back;
-      EXPECT_EQ(old_ + "\\disc\\DATA\\files", DumpIni()["disc"]);
+    const std::string now = moved ? target : old_;
+    for (const char* name : kGameDataSubfolders)
+      EXPECT_EQ(name, ReadFile(InstallLayout::Join(now, name) + "\\" + name + ".bin"));
+    // One separator after a root's own.
+    EXPECT_EQ(InstallLayout::Join(now, "disc\\DATA\\files"), DumpIni()["disc"]);
+    if (target == drive_root) {
+      // Every folder on the drive is inside its root.
+      EXPECT_FALSE(ChangeDataDir(old_, &message));
+      EXPECT_EQ(old_ + " is inside the current game data folder, " + drive_root + ". Choose a folder outside it.",
+                message);
     }
-    testsupport::RemoveTree(drive.root() + "disc");
+    for (const char* name : kGameDataSubfolders) testsupport::RemoveTree(InstallLayout::Join(target, name));
   }
   testsupport::RemoveTree(elsewhere);
 }

@@ -2,9 +2,6 @@
 
 #include <windows.h>
 
-#include <mutex>
-#include <set>
-
 #include "platform/text.h"
 #include "tests/support/child_run.h"
 
@@ -67,43 +64,6 @@ bool MakeUnixLink(const std::string& link, const std::string& unix_target) {
 void RemoveUnixLink(const std::string& link) {
   const std::string unix_link = RunningOnWine() ? UnixPath(link) : std::string();
   if (!unix_link.empty()) RunChild("/bin/rm", {"-f", unix_link});
-}
-
-MappedDrive::MappedDrive(const std::string& folder) {
-  if (!RunningOnWine()) return;
-  // The prefix's drive letters are links in its dosdevices folder, next to c:.
-  std::string devices = UnixPath("C:\\");
-  const size_t cut = devices.rfind("/c:");
-  if (cut == std::string::npos) return;
-  devices.resize(cut);
-  const std::string target = folder.empty() || folder[0] == '/' ? folder : UnixPath(folder);
-  if (target.empty()) return;
-  // ln refuses a link that exists, so two test programs never take the same letter. A
-  // process remembers where a letter led for a moment, so it never takes one twice;
-  // taken_lock guards taken.
-  static std::set<char> taken;
-  static std::mutex taken_lock;
-  std::lock_guard<std::mutex> guard(taken_lock);
-  for (char letter = 'y'; letter >= 'm' && root_.empty(); --letter) {
-    if (!taken.insert(letter).second) continue;
-    const std::string link = devices + "/" + letter + ":";
-    ChildResult r = RunChild("/bin/ln", {"-s", target, link});
-    if (!r.started || r.exit_code != 0) continue;
-    unix_link_ = link;
-    const std::string root = std::string(1, (char)(letter - 'a' + 'A')) + ":\\";
-    // Wine notices a new drive after a moment.
-    for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(20))
-      if (GetFileAttributesA(root.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        root_ = root;
-        break;
-      }
-    if (root_.empty()) RunChild("/bin/rm", {"-f", unix_link_});
-    return;
-  }
-}
-
-MappedDrive::~MappedDrive() {
-  if (!unix_link_.empty()) RunChild("/bin/rm", {"-f", unix_link_});
 }
 
 }  // namespace testsupport

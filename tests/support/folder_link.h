@@ -20,23 +20,4 @@ bool MakeUnixLink(const std::string& link, const std::string& unix_target);
 // Removes such a link; Wine can't delete one to a device through Windows calls.
 void RemoveUnixLink(const std::string& link);
 
-// Under Wine only: a drive letter of the test prefix pointing at a folder for the life of
-// the object, so tests can use a drive's root or a second volume. The folder is a Windows
-// path, or a Unix path (one on another file system, such as /dev/shm, is another volume).
-// Each letter is used once per process (from Y: down to M:).
-class MappedDrive {
- public:
-  explicit MappedDrive(const std::string& folder);
-  ~MappedDrive();
-  MappedDrive(const MappedDrive&) = delete;
-  MappedDrive& operator=(const MappedDrive&) = delete;
-
-  // "Q:\", or "" when no drive could be mapped (then skip).
-  const std::string& root() const { return root_; }
-
- private:
-  std::string root_;
-  std::string unix_link_;
-};
-
 }  // namespace testsupport
