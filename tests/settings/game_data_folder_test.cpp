@@ -242,11 +242,15 @@ TEST_F(GameDataFolderTest, ADrivesRootOrAFolderOnAnotherVolumeIsADataFolder) {
   // on another file system (under Wine, Z:\dev\shm is a memory file system: another volume).
   const std::string drive_root = root().substr(0, 3);
   const std::string elsewhere = "Z:\\dev\\shm\\" + root().substr(root().find_last_of('\\') + 1);
+  // What is below a folder, with the one separator a drive's root ends with already.
+  auto below = [](const std::string& folder, const std::string& rest) {
+    return folder + (folder.back() == '\\' ? "" : "\\") + rest;
+  };
   for (const std::string& target : {drive_root, elsewhere}) {
     SCOPED_TRACE(target);
     if (target == elsewhere && !testsupport::MakeFolders(elsewhere)) continue;
     bool taken = false;
-    for (const char* name : kGameDataSubfolders) taken = taken || PathExists(InstallLayout::Join(target, name));
+    for (const char* name : kGameDataSubfolders) taken = taken || PathExists(below(target, name));
     if (taken) continue;  // not this test's to touch
     UseFileWithText("");
     testsupport::RemoveTree(old_);
@@ -262,16 +266,16 @@ TEST_F(GameDataFolderTest, ADrivesRootOrAFolderOnAnotherVolumeIsADataFolder) {
               message);
     const std::string now = moved ? target : old_;
     for (const char* name : kGameDataSubfolders)
-      EXPECT_EQ(name, ReadFile(InstallLayout::Join(now, name) + "\\" + name + ".bin"));
+      EXPECT_EQ(name, ReadFile(below(now, name) + "\\" + name + ".bin"));
     // One separator after a root's own.
-    EXPECT_EQ(InstallLayout::Join(now, "disc\\DATA\\files"), DumpIni()["disc"]);
+    EXPECT_EQ(below(now, "disc\\DATA\\files"), DumpIni()["disc"]);
     if (target == drive_root) {
       // Every folder on the drive is inside its root.
       EXPECT_FALSE(ChangeDataDir(old_, &message));
       EXPECT_EQ(old_ + " is inside the current game data folder, " + drive_root + ". Choose a folder outside it.",
                 message);
     }
-    for (const char* name : kGameDataSubfolders) testsupport::RemoveTree(InstallLayout::Join(target, name));
+    for (const char* name : kGameDataSubfolders) testsupport::RemoveTree(below(target, name));
   }
   testsupport::RemoveTree(elsewhere);
 }
