@@ -9,6 +9,7 @@
 #include "platform/files.h"
 #include "platform/text.h"
 #include "process/child_process.h"
+#include "settings/game_data_folder.h"
 #include "settings/install_layout.h"
 #include "settings/launcher_log.h"
 
@@ -129,8 +130,14 @@ bool ExtractDiscImage(DumpJudgement* image, std::string* folder, std::string* ga
     return true;
   }
 
+  // DATA and probe are replaced below; in a disc folder of the player's own (the data
+  // folder may be D:\) they would be the player's.
+  if (!MakeLauncherFolder(disc)) {
+    image->message = disc + " wasn't made by Kestrane, so no disc image is extracted into it. Move that folder "
+                            "away or choose another game data folder.";
+    return false;
+  }
   // The header alone tells another game or region apart before the long copy.
-  CreateDirectoryA(disc.c_str(), nullptr);
   DeleteTree(probe);
   CreateDirectoryA(probe.c_str(), nullptr);
   std::string output;

@@ -96,10 +96,12 @@ bool LocateGameFiles(const std::string& path, std::string* files_dir, std::strin
   struct Layout {
     std::string files, dol;
   };
+  // A drive's root (D:\) ends with its separator already; D:\\files would be its files.
+  const std::string base = p.back() == '\\' ? p.substr(0, p.size() - 1) : p;
   const Layout layouts[] = {
-      {p + "\\DATA\\files", p + "\\DATA\\sys\\main.dol"},
-      {p + "\\files", p + "\\sys\\main.dol"},
-      {p, p + "\\..\\sys\\main.dol"},
+      {base + "\\DATA\\files", base + "\\DATA\\sys\\main.dol"},
+      {base + "\\files", base + "\\sys\\main.dol"},
+      {p, base + "\\..\\sys\\main.dol"},
   };
   for (const Layout& l : layouts) {
     if (!files::IsFile(l.files + "\\tocres.res")) continue;

@@ -55,19 +55,109 @@ void AppendCrashReport(std::string* out, const std::vector<RunRecord>& runs) {
   fclose(f);
 }
 
-// Replaces every occurrence, left to right, never looking into what it put in.
-void ReplaceAll(std::string* text, const std::string& what, const std::string& with) {
-  if (what.empty()) return;
-  std::string out;
-  size_t from = 0;
-  for (size_t at = text->find(what); at != std::string::npos; at = text->find(what, from)) {
-    out.append(*text, from, at - from);
-    out += with;
-    from = at + what.size();
+// [SECTION] Scrubbing
+
+// What a scrub has put in, or what was there already: never looked into again, so a user
+// name such as USER can't turn %USERPROFILE% into %<user>PROFILE%.
+const char* const kMarkers[] = {"%USERPROFILE%", "<user>"};
+
+// The character of UTF-8 text at `at`, folded so that letters compare without regard to
+// case the way Windows compares file names; `length` gets its size in bytes. A byte that
+// doesn't start a whole UTF-8 sequence stands for itself, apart from every character.
+uint32_t FoldedCharAt(const std::string& s, size_t at, size_t* length) {
+  const unsigned char b = (unsigned char)s[at];
+  size_t n = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 0;
+  uint32_t c = n == 1 ? b : n == 2 ? (b & 0x1Fu) : n == 3 ? (b & 0x0Fu) : (b & 0x07u);
+  for (size_t k = 1; k < n; ++k) {
+    if (at + k >= s.size() || ((unsigned char)s[at + k] & 0xC0) != 0x80) {
+      n = 0;
+      break;
+    }
+    c = c << 6 | ((unsigned char)s[at + k] & 0x3Fu);
   }
-  if (from == 0) return;
-  out.append(*text, from, std::string::npos);
-  text->swap(out);
+  if (n == 0) {
+    *length = 1;
+    return 0x110000u + b;
+  }
+  *length = n;
+  if (c < 0x10000 && (c < 0xD800 || c > 0xDFFF)) {
+    wchar_t w = (wchar_t)c;
+    CharUpperBuffW(&w, 1);
+    c = w;
+  }
+  return c;
+}
+
+// The length of the text at `at` that equals `what` without regard to case, or 0.
+size_t MatchAt(const std::string& text, size_t at, const std::string& what) {
+  size_t i = at, j = 0;
+  while (j < what.size()) {
+    if (i >= text.size()) return 0;
+    size_t ti, wj;
+    if (FoldedCharAt(text, i, &ti) != FoldedCharAt(what, j, &wj)) return 0;
+    i += ti;
+    j += wj;
+  }
+  return i - at;
+}
+
+std::vector<std::string> SplitPath(const std::string& path) {
+  std::vector<std::string> parts(1);
+  for (char c : path) {
+    if (c == '\\' || c == '/')
+      parts.emplace_back();
+    else
+      parts.back() += c;
+  }
+  while (parts.size() > 1 && parts.back().empty()) parts.pop_back();  // trailing separators
+  return parts;
+}
+
+std::string ConvertedPath(DWORD (WINAPI* convert)(LPCWSTR, LPWSTR, DWORD), const std::string& path) {
+  const std::wstring wide = text::Utf8ToWide(path);
+  wchar_t out[1040];
+  const DWORD n = convert(wide.c_str(), out, 1040);
+  return n == 0 || n >= 1040 ? std::string() : text::WideToUtf8(std::wstring(out, n));
+}
+
+// The home folder as it may be written: each of its folder names long or in its short
+// 8.3 form, and any mix of backslashes and slashes between them.
+struct ProfileForms {
+  std::vector<std::vector<std::string>> names;  // per folder name, its spellings
+};
+
+ProfileForms ProfileFormsOf(const std::string& profile) {
+  ProfileForms forms;
+  std::vector<std::string> parts = SplitPath(profile);
+  if (parts.size() == 1 && parts[0].empty()) return forms;
+  for (const std::string& part : parts) forms.names.push_back({part});
+  for (auto* convert : {&GetLongPathNameW, &GetShortPathNameW}) {
+    const std::vector<std::string> other = SplitPath(ConvertedPath(convert, profile));
+    if (other.size() != parts.size()) continue;
+    for (size_t k = 0; k < parts.size(); ++k) forms.names[k].push_back(other[k]);
+  }
+  return forms;
+}
+
+size_t MatchProfileAt(const std::string& text, size_t at, const ProfileForms& forms) {
+  if (forms.names.empty()) return 0;
+  size_t i = at;
+  for (size_t k = 0; k < forms.names.size(); ++k) {
+    if (k > 0) {
+      if (i >= text.size() || (text[i] != '\\' && text[i] != '/')) return 0;
+      ++i;
+    }
+    size_t longest = 0;
+    bool any = false;
+    for (const std::string& name : forms.names[k]) {
+      const size_t n = MatchAt(text, i, name);
+      if (n > 0 || name.empty()) any = true;
+      if (n > longest) longest = n;
+    }
+    if (!any) return 0;
+    i += longest;
+  }
+  return i - at;
 }
 
 // [SECTION] Writing
@@ -107,17 +197,38 @@ std::string ComposeReport() {
 }
 
 std::string ScrubPersonalData(const std::string& text) {
-  std::string out = text;
-  std::string profile;
-  if (env::Get("USERPROFILE", &profile)) {
-    ReplaceAll(&out, profile, "%USERPROFILE%");
-    std::string forward = profile;
-    for (char& c : forward)
-      if (c == '\\') c = '/';
-    ReplaceAll(&out, forward, "%USERPROFILE%");
+  std::string profile, user;
+  const ProfileForms forms = env::Get("USERPROFILE", &profile) ? ProfileFormsOf(profile) : ProfileForms();
+  if (!env::Get("USERNAME", &user) || user.size() <= 2) user.clear();  // two letters are in too many words
+
+  std::string out;
+  out.reserve(text.size());
+  size_t i = 0;
+  while (i < text.size()) {
+    size_t n = 0;
+    for (const char* marker : kMarkers)
+      if (n == 0) n = MatchAt(text, i, marker);
+    if (n > 0) {
+      out.append(text, i, n);
+      i += n;
+      continue;
+    }
+    n = MatchProfileAt(text, i, forms);
+    if (n > 0) {
+      out += kMarkers[0];
+      i += n;
+      continue;
+    }
+    n = user.empty() ? 0 : MatchAt(text, i, user);
+    if (n > 0) {
+      out += kMarkers[1];
+      i += n;
+      continue;
+    }
+    FoldedCharAt(text, i, &n);  // whole characters, so no match starts inside one
+    out.append(text, i, n);
+    i += n;
   }
-  std::string user;
-  if (env::Get("USERNAME", &user) && user.size() > 2) ReplaceAll(&out, user, "<user>");
   return out;
 }
 

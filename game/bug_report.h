@@ -10,8 +10,10 @@
 
 // The report text (UTF-8), already scrubbed.
 std::string ComposeReport();
-// USERPROFILE (with either kind of slash) becomes "%USERPROFILE%", then USERNAME, when
-// longer than two characters, becomes "<user>". Exact and case-sensitive.
+// USERPROFILE becomes "%USERPROFILE%" and USERNAME, when longer than two characters,
+// "<user>", in any letter case; the home folder also with slashes for backslashes and in
+// its short 8.3 form. One pass from left to right: what it puts in, and markers already
+// in the text, are never rewritten.
 std::string ScrubPersonalData(const std::string& text);
 // A new folder under %LOCALAPPDATA%\Kestrane\reports with report.txt, scrubbed copies of
 // the error logs and settings.ini. Its path, or "" when it couldn't be created (a second

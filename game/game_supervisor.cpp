@@ -30,6 +30,12 @@ HANDLE g_game_process = nullptr;
 std::atomic<HWND> g_window{nullptr};
 std::atomic<UINT> g_message{0};
 
+// The run of the game that ended last; g_last_run_lock guards all three.
+StaticLock g_last_run_lock;
+bool g_has_last_run = false;
+RunRecord g_last_run;
+bool g_last_run_recorded = false;
+
 void CloseIfOpen(HANDLE h) {
   if (h != nullptr && h != INVALID_HANDLE_VALUE) CloseHandle(h);
 }
@@ -45,7 +51,13 @@ DWORD WINAPI MonitorGame(void* param) {
   const double now = GetTickCount64() / 1000.0;
 
   const RunRecord run = MakeRunRecord(start->startedAt, now - start->startSeconds, code, start->errorLog);
-  RecordRun(run);
+  const bool recorded = RecordRun(run);
+  {
+    ScopedLock lock(&g_last_run_lock);
+    g_has_last_run = true;
+    g_last_run = run;
+    g_last_run_recorded = recorded;
+  }
   if (run.logKept)
     LogLine("[launcher] game exited after %d s: %s", (int)run.seconds, text::WideToUtf8(OutcomeText(code)).c_str());
 
@@ -81,6 +93,14 @@ bool IsGameRunning() {
 void EndGame() {
   ScopedLock lock(&g_game_lock);
   if (g_game_process) TerminateProcess(g_game_process, 1);
+}
+
+bool LastEndedRun(RunRecord* run, bool* recorded) {
+  ScopedLock lock(&g_last_run_lock);
+  if (!g_has_last_run) return false;
+  *run = g_last_run;
+  *recorded = g_last_run_recorded;
+  return true;
 }
 
 void RegisterGameWindow(HWND window, UINT message) {

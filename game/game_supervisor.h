@@ -9,6 +9,8 @@
 
 #include <string>
 
+#include "game/run_records.h"
+
 // Posted to the registered window when a run has been recorded; wParam is the exit code.
 constexpr UINT kGameEndedMessage = WM_APP + 1;
 
@@ -26,6 +28,9 @@ bool LaunchGame(std::string* message);
 bool IsGameRunning();
 // Ends the running game (exit code 1); the monitor thread then records the run.
 void EndGame();
+// The run of the game that ended last in this process, and whether it reached runs.tsv
+// (RecordRun); false when no game has ended yet.
+bool LastEndedRun(RunRecord* run, bool* recorded);
 // Where the monitor threads post kGameEndedMessage. Set once by the window, before any
 // game can start; the console modes register nothing.
 void RegisterGameWindow(HWND window, UINT message);

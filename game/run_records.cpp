@@ -3,10 +3,12 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
 #include "platform/files.h"
+#include "platform/scoped_lock.h"
 #include "settings/launcher_log.h"
 
 // [SECTION] Outcomes
@@ -61,11 +63,39 @@ RunRecord MakeRunRecord(const std::string& startedAt, double elapsedSeconds, uin
 
 // [SECTION] The run file
 
-std::string RunsFilePath() { return LogsFolder() + "\\runs.tsv"; }
+namespace {
 
-std::vector<RunRecord> ReadRuns() {
+// Runs that couldn't be written to their run file (another program held it), oldest first,
+// with that file's path. They are shown as if recorded and go into the next rewrite.
+// g_pending_lock guards both.
+StaticLock g_pending_lock;
+std::string g_pending_file;
+std::vector<RunRecord> g_pending;
+
+// Something holding runs.tsv open without delete sharing (an indexer, a virus scanner)
+// blocks its replacement only for a moment, mostly.
+const DWORD kMoveRetryMs = 3000;
+const DWORD kMoveRetryStepMs = 100;
+
+bool ReplaceWithRetries(const std::string& from, const std::string& to) {
+  const DWORD start = GetTickCount();
+  while (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    if (GetTickCount() - start >= kMoveRetryMs) return false;
+    Sleep(kMoveRetryStepMs);
+  }
+  return true;
+}
+
+std::vector<RunRecord> PendingRunsFor(const std::string& path) {
+  ScopedLock lock(&g_pending_lock);
+  return path == g_pending_file ? g_pending : std::vector<RunRecord>();
+}
+
+// The file's records, oldest first, as they are on disk.
+std::vector<RunRecord> ReadRunFile(const std::string& path) {
   std::vector<RunRecord> runs;
-  FILE* f = fopen(RunsFilePath().c_str(), "r");
+  // Delete sharing: reading must never stop the monitor from replacing the file.
+  FILE* f = files::OpenToRead(path, "r");
   if (!f) return runs;
   char line[512];
   bool continuation = false;  // the rest of a line too long for the buffer
@@ -91,32 +121,80 @@ std::vector<RunRecord> ReadRuns() {
     runs.push_back(run);
   }
   fclose(f);
-  std::reverse(runs.begin(), runs.end());
-  if (runs.size() > (size_t)kMaxRuns) runs.resize(kMaxRuns);
   return runs;
 }
 
-bool RecordRun(const RunRecord& run) {
-  std::vector<RunRecord> runs = ReadRuns();
-  std::reverse(runs.begin(), runs.end());
-  runs.push_back(run);
+// The file's records and the runs still waiting to go in, oldest first, the last ten.
+std::vector<RunRecord> AllRuns(const std::string& path) {
+  std::vector<RunRecord> runs = ReadRunFile(path);
+  const std::vector<RunRecord> pending = PendingRunsFor(path);
+  runs.insert(runs.end(), pending.begin(), pending.end());
   if (runs.size() > (size_t)kMaxRuns) runs.erase(runs.begin(), runs.end() - kMaxRuns);
+  return runs;
+}
 
-  const std::string path = RunsFilePath();
+// The room tests leave on the disk for a rewrite, in bytes; -1 when they don't limit it.
+std::atomic<long long> g_room_for_tests{-1};
+
+// fwrite, except that a test can make the disk fill up after some bytes.
+size_t WriteBytes(const std::string& bytes, FILE* f) {
+  size_t n = bytes.size();
+  const long long room = g_room_for_tests.load();
+  if (room >= 0 && (unsigned long long)room < n) n = (size_t)room;
+  return n == 0 ? 0 : fwrite(bytes.data(), 1, n, f);
+}
+
+bool WriteRunFile(const std::string& path, const std::vector<RunRecord>& runs) {
+  std::string text;
+  for (const RunRecord& r : runs) {
+    char line[200];  // both texts were read back with at most 63 characters
+    snprintf(line, sizeof line, "%s\t%d\t%08x\t%s\t%d\n", r.startedAt.c_str(), (int)r.seconds, (unsigned)r.exitCode,
+             r.kind.c_str(), r.logKept ? 1 : 0);
+    text += line;
+  }
   const std::string tmp = path + ".tmp";
   FILE* f = fopen(tmp.c_str(), "w");
   if (!f) return false;
-  bool ok = true;
-  for (const RunRecord& r : runs)
-    ok = fprintf(f, "%s\t%d\t%08x\t%s\t%d\n", r.startedAt.c_str(), (int)r.seconds, (unsigned)r.exitCode,
-                 r.kind.c_str(), r.logKept ? 1 : 0) > 0 && ok;
+  bool ok = WriteBytes(text, f) == text.size();
   ok = fclose(f) == 0 && ok;
   // A short write (a full disk) must not replace the history with part of it.
-  if (!ok || !MoveFileExA(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+  if (!ok || !ReplaceWithRetries(tmp, path)) {
     DeleteFileA(tmp.c_str());
     return false;
   }
   return true;
+}
+
+}  // namespace
+
+std::string RunsFilePath() { return LogsFolder() + "\\runs.tsv"; }
+
+std::vector<RunRecord> ReadRuns() {
+  std::vector<RunRecord> runs = AllRuns(RunsFilePath());
+  std::reverse(runs.begin(), runs.end());
+  return runs;
+}
+
+bool RecordRun(const RunRecord& run) {
+  const std::string path = RunsFilePath();
+  std::vector<RunRecord> runs = AllRuns(path);
+  runs.push_back(run);
+  if (runs.size() > (size_t)kMaxRuns) runs.erase(runs.begin(), runs.end() - kMaxRuns);
+  const bool written = WriteRunFile(path, runs);
+  {
+    ScopedLock lock(&g_pending_lock);
+    if (path != g_pending_file) g_pending.clear();
+    g_pending_file = path;
+    if (written)
+      g_pending.clear();
+    else
+      g_pending.push_back(run);
+    if (g_pending.size() > (size_t)kMaxRuns) g_pending.erase(g_pending.begin());
+  }
+  if (!written)
+    LogLine("[launcher] couldn't write %s; the run of %s (%d s, exit code %08x) goes in with the next one",
+            path.c_str(), run.startedAt.c_str(), (int)run.seconds, (unsigned)run.exitCode);
+  return written;
 }
 
 bool LastFailedRun(RunRecord* record) {
@@ -182,3 +260,9 @@ std::string LogFileForRun(const std::vector<RunRecord>& runs, int index) {
   if (newer != 0) path += "." + std::to_string(newer);
   return files::Exists(path) ? path : std::string();
 }
+
+namespace RunRecordsTesting {
+
+void SetRoomOnDisk(long long bytes) { g_room_for_tests.store(bytes); }
+
+}  // namespace RunRecordsTesting

@@ -4,7 +4,8 @@
 // that belongs to a run, and the error-log file that holds a run.
 //
 // Only the game monitor writes runs.tsv (one game runs at a time); everything here reads
-// it afresh on every call and may be called from any thread.
+// it afresh on every call, sharing it for deletion so that no reader blocks the rewrite,
+// and may be called from any thread.
 #pragma once
 
 #include <cstdint>
@@ -35,10 +36,13 @@ std::wstring OutcomeText(uint32_t exitCode);
 RunRecord MakeRunRecord(const std::string& startedAt, double elapsedSeconds, uint32_t exitCode, bool logKept);
 
 std::string RunsFilePath();
-// Newest first, at most ten; damaged lines are skipped, a missing file gives none.
+// Newest first, at most ten; damaged lines are skipped, a missing file gives none. Runs
+// this process couldn't write yet are among them.
 std::vector<RunRecord> ReadRuns();
 // Adds the run as the newest and keeps the last ten. runs.tsv is replaced whole through
-// runs.tsv.tmp; on failure it stays as it was and false is returned.
+// runs.tsv.tmp, retrying for a few seconds while another program holds it. On failure
+// it stays as it was and false is returned; the run is logged and kept in memory, shown
+// by ReadRuns and written with the next run.
 bool RecordRun(const RunRecord& run);
 
 // True when there is a newest run and it did not end "OK"; copies it when `record` is given.
@@ -52,3 +56,12 @@ std::string FindCrashReport(const RunRecord& run);
 std::string LogFileForRun(int index);
 // The same for a list ReadRuns gave, without reading runs.tsv again.
 std::string LogFileForRun(const std::vector<RunRecord>& runs, int index);
+
+// A seam for tests: a disk that fills up while runs.tsv is rewritten.
+namespace RunRecordsTesting {
+
+// From now on a rewrite of runs.tsv can write only `bytes` bytes, as on a full disk; -1
+// lifts the limit.
+void SetRoomOnDisk(long long bytes);
+
+}  // namespace RunRecordsTesting

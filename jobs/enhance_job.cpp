@@ -16,6 +16,7 @@
 #include "platform/text.h"
 #include "process/child_process.h"
 #include "process/game_contract.h"
+#include "settings/game_data_folder.h"
 #include "settings/install_layout.h"
 #include "settings/launcher_log.h"
 #include "settings/settings_store.h"
@@ -246,7 +247,8 @@ void TurnOnEnhancedFiles() {
 
 void RunEnhance() {
   const EnhancePaths p = Paths();
-  CreateDirectoryA((p.data + "\\cache").c_str(), nullptr);
+  // Marked as the launcher's when it makes it, so that moving the data folder takes it along.
+  MakeLauncherFolder(p.data + "\\cache");
   CreateDirectoryA(p.enhanced.c_str(), nullptr);
   const UpscalePlan plan = PlanUpscale();
   if (!CheckFreeSpace(p)) return;

@@ -44,6 +44,11 @@ bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
   return s.size() >= prefix.size() && CompareNoCase(s.substr(0, prefix.size()), prefix) == 0;
 }
 
+bool EqualsAsFileName(std::string_view a, std::string_view b) {
+  const std::wstring x = Utf8ToWide(std::string(a)), y = Utf8ToWide(std::string(b));
+  return CompareStringOrdinal(x.data(), (int)x.size(), y.data(), (int)y.size(), TRUE) == CSTR_EQUAL;
+}
+
 static bool IsTrimmed(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 std::string Trim(std::string_view s) {

@@ -15,6 +15,10 @@ int CompareNoCase(std::string_view a, std::string_view b);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 
+// Compares the way Windows compares file names: letters beyond ASCII without regard to
+// case too (ordinal, no locale).
+bool EqualsAsFileName(std::string_view a, std::string_view b);
+
 // Removes spaces, tabs, CR and LF from both ends.
 std::string Trim(std::string_view s);
 

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstdio>
+
 #include "platform/files.h"
 #include "platform/text.h"
 #include "settings/ini_file.h"
@@ -11,8 +13,56 @@
 #include "settings/settings_store.h"
 
 const char* const kGameDataSubfolders[4] = {"disc", "cache", "textures", "dump"};
+const char kLauncherFolderMark[] = "made-by-kestrane.txt";
 
 namespace {
+
+const char kMarkText[] =
+    "Kestrane made this folder and may replace, move or delete what is in it. Without this file it leaves the "
+    "folder alone.\n";
+
+// What earlier versions wrote into the sub-folders they made, before there was a mark.
+const struct {
+  const char* folder;
+  const char* entry;
+} kEarlierVersionSigns[] = {
+    {"disc", "image.txt"},
+    {"dump", "dump.ini"},
+    {"cache", "enhanced"},
+    {"cache", "dumpnand"},
+};
+
+std::string NameOf(const std::string& folder) {
+  const size_t cut = folder.find_last_of("\\/");
+  return cut == std::string::npos ? folder : folder.substr(cut + 1);
+}
+
+bool WriteMark(const std::string& folder) {
+  const std::string mark = folder + "\\" + kLauncherFolderMark;
+  if (files::IsFile(mark)) return true;
+  FILE* f = fopen(mark.c_str(), "wb");
+  if (!f) return false;
+  const bool ok = fwrite(kMarkText, 1, sizeof kMarkText - 1, f) == sizeof kMarkText - 1;
+  return fclose(f) == 0 && ok;
+}
+
+// One folder, however each path is spelled: the same full path without regard to case,
+// or the same folder on disk (short names, links).
+bool SameFolder(const std::string& a, const std::string& b) {
+  return text::EqualsAsFileName(InstallLayout::FullPath(a), InstallLayout::FullPath(b)) || files::SameEntry(a, b);
+}
+
+// `inner` lies somewhere below `outer`: one of its ancestors is that folder, however
+// either is spelled.
+bool IsInside(const std::string& inner, const std::string& outer) {
+  std::string path = InstallLayout::FullPath(inner);
+  for (size_t cut = path.find_last_of('\\'); cut != std::string::npos && cut >= 2; cut = path.find_last_of('\\')) {
+    path.resize(cut > 2 ? cut : 3);  // a drive root keeps its separator
+    if (files::SameEntry(path, outer)) return true;
+    if (cut <= 2) break;
+  }
+  return false;
+}
 
 const char kDumpIniComment[] = "written by the dump importer; paths to the player's own dump";
 
@@ -55,18 +105,45 @@ void CorrectDumpIni(const std::string& src, const std::string& dst) {
 
 }  // namespace
 
+bool IsLauncherFolder(const std::string& folder) {
+  if (!files::IsPlainFolder(folder)) return false;
+  if (files::IsFile(folder + "\\" + kLauncherFolderMark)) return true;
+  const std::string name = NameOf(InstallLayout::FullPath(folder));
+  for (const auto& sign : kEarlierVersionSigns)
+    if (text::EqualsNoCase(name, sign.folder) && files::Exists(folder + "\\" + sign.entry)) return true;
+  return false;
+}
+
+bool MakeLauncherFolder(const std::string& folder) {
+  if (CreateDirectoryA(folder.c_str(), nullptr)) {
+    WriteMark(folder);  // without it an earlier version's sign still tells, or the folder is left alone
+    return true;
+  }
+  // An empty folder holds nothing of the player's that the launcher could harm.
+  if (!IsLauncherFolder(folder) && !(files::IsPlainFolder(folder) && files::ListFolder(folder).empty()))
+    return false;
+  return WriteMark(folder);
+}
+
 bool MoveGameData(const std::string& old_dir, const std::string& new_dir, std::string* message) {
   bool ok = true;
   message->clear();
+  const bool launchers_own = SameFolder(old_dir, InstallLayout::LocalDir());
   for (const char* name : kGameDataSubfolders) {
-    const std::string src = old_dir + "\\" + name;
-    const std::string dst = new_dir + "\\" + name;
+    const std::string src = InstallLayout::Join(old_dir, name);
+    const std::string dst = InstallLayout::Join(new_dir, name);
     if (!files::IsFolder(src)) continue;
+    if (!launchers_own && !IsLauncherFolder(src)) {
+      *message += src + " wasn't made by Kestrane, so it stays where it is. ";
+      ok = false;
+      continue;
+    }
     if (files::IsFolder(dst)) {
       *message += std::string("A ") + name + " folder is already in the new place; the old one was left. ";
       ok = false;
       continue;
     }
+    WriteMark(src);  // so that it is still known as the launcher's wherever it goes
     if (!MoveFileExA(src.c_str(), dst.c_str(), MOVEFILE_COPY_ALLOWED) && !ShellMove(src, dst)) {
       *message += std::string("Couldn't move ") + name + ". ";
       ok = false;
@@ -81,7 +158,13 @@ bool ChangeDataDir(const std::string& chosen, std::string* message) {
   message->clear();
   const std::string old_dir = InstallLayout::DataDir();
   const std::string new_dir = InstallLayout::FullPath(chosen);
-  if (text::EqualsNoCase(old_dir, new_dir)) return true;
+  if (SameFolder(old_dir, new_dir)) return true;
+  // Moving into itself would leave half of the sub-folders in one place and half in the other.
+  if (IsInside(new_dir, old_dir)) {
+    *message = new_dir + " is inside the current game data folder, " + InstallLayout::FullPath(old_dir) +
+               ". Choose a folder outside it.";
+    return false;
+  }
 
   CreateDirectoryA(new_dir.c_str(), nullptr);
   if (!files::IsFolder(new_dir)) {
@@ -99,9 +182,9 @@ bool ChangeDataDir(const std::string& chosen, std::string* message) {
 void MigrateLocalGameData() {
   const std::string local = InstallLayout::LocalDir();
   const std::string data = InstallLayout::DataDir();
-  if (text::EqualsNoCase(local, data)) return;
+  if (SameFolder(local, data)) return;
   bool any = false;
-  for (const char* name : kGameDataSubfolders) any = any || files::IsFolder(local + "\\" + name);
+  for (const char* name : kGameDataSubfolders) any = any || files::IsFolder(InstallLayout::Join(local, name));
   if (!any) return;
   std::string message;
   MoveGameData(local, data, &message);

@@ -8,15 +8,29 @@
 // The sub-folders that move, in the order they are moved; nothing else in the folder does.
 extern const char* const kGameDataSubfolders[4];
 
-// Moves each sub-folder of `old_dir` that exists into `new_dir`. A sub-folder already
-// present at the destination is never merged or overwritten; a move that fails leaves the
-// sub-folder where it was. Either case makes the result false and adds a sentence to
-// `message`; the other sub-folders still move.
+// The data folder can be any folder the player picks (D:\ is valid), where a disc or dump
+// folder may well be the player's own. So a sub-folder is the launcher's only when it
+// holds kLauncherFolderMark, which the launcher writes into each one it makes, or, made
+// by an earlier version, the file or folder that version wrote there (disc\image.txt,
+// dump\dump.ini, cache\enhanced or cache\dumpnand). Any other is never deleted, replaced
+// or moved. Everything in the local folder is the launcher's.
+extern const char kLauncherFolderMark[];
+bool IsLauncherFolder(const std::string& folder);
+// Makes the folder (one level) with the mark in it, or marks one that is the launcher's
+// or still empty. False when something else of that name is there, or it can't be made.
+bool MakeLauncherFolder(const std::string& folder);
+
+// Moves each sub-folder of `old_dir` that exists into `new_dir`. A sub-folder that isn't
+// the launcher's stays; one already present at the destination is never merged or
+// overwritten; a move that fails leaves the sub-folder where it was. Each case makes the
+// result false and adds a sentence naming the folder to `message`; the others still move.
 bool MoveGameData(const std::string& old_dir, const std::string& new_dir, std::string* message);
 
 // The player chose a new data folder: creates it (one level), moves the game data there,
 // points launcher.data_dir at it and logs the change. The setting changes even when some
 // sub-folder couldn't move, since the launcher works from the new folder from then on.
+// The current folder spelled in another way (case, slashes, a trailing separator, a
+// short name) is nothing to do; a folder inside it is refused with a message.
 bool ChangeDataDir(const std::string& chosen, std::string* message);
 
 // At start: game data left in the small local folder moves into the data folder.

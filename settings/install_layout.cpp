@@ -28,6 +28,11 @@ std::string FullPath(const std::string& path) {
   return out;
 }
 
+std::string Join(const std::string& folder, const std::string& name) {
+  const bool ends_with_separator = !folder.empty() && (folder.back() == '\\' || folder.back() == '/');
+  return folder + (ends_with_separator ? "" : "\\") + name;
+}
+
 std::string CheckoutRoot() {
   std::string root = FullPath(ExeDir() + "..");
   if (!files::IsFile(root + "\\tools\\gametrial\\link.py")) return std::string();
@@ -62,7 +67,7 @@ std::string DataDir() {
   return path;
 }
 
-std::string DiscDir() { return DataDir() + "\\disc"; }
+std::string DiscDir() { return Join(DataDir(), "disc"); }
 
 std::wstring FormatSize(int64_t bytes) {
   wchar_t buf[32];

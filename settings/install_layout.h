@@ -14,6 +14,8 @@ std::string ExeDir();
 std::string CheckoutRoot();
 // Absolute path without trailing separators (a drive root keeps its backslash).
 std::string FullPath(const std::string& path);
+// folder + "\" + name, with one separator also where the folder is a drive's root (D:\).
+std::string Join(const std::string& folder, const std::string& name);
 // %LOCALAPPDATA%\Kestrane (.\Kestrane without LOCALAPPDATA), created at every call.
 std::string LocalDir();
 std::string DumpIniPath();

@@ -1,5 +1,7 @@
 #include "settings/settings_document.h"
 
+#include <windows.h>
+
 #include <cstring>
 
 #include "platform/text.h"
@@ -14,6 +16,65 @@ SettingsKey SplitSettingsKey(const char* key) {
     k.name = dot + 1;
   }
   return k;
+}
+
+namespace {
+
+// UTF-16 code units from bytes in either order; false for an odd count.
+bool ToUnits(const std::string& bytes, size_t from, bool big_endian, std::wstring* units) {
+  if ((bytes.size() - from) % 2 != 0) return false;
+  units->clear();
+  for (size_t i = from; i + 1 < bytes.size(); i += 2) {
+    const unsigned lo = (unsigned char)bytes[i + (big_endian ? 1 : 0)];
+    const unsigned hi = (unsigned char)bytes[i + (big_endian ? 0 : 1)];
+    units->push_back((wchar_t)(hi << 8 | lo));
+  }
+  return true;
+}
+
+// Text without NUL characters and with whole surrogate pairs converts; anything else is
+// not UTF-16 text.
+bool UnitsToUtf8(const std::wstring& units, std::string* text) {
+  if (units.find(L'\0') != std::wstring::npos) return false;
+  text->clear();
+  if (units.empty()) return true;
+  const int n = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, units.data(), (int)units.size(), nullptr, 0,
+                                    nullptr, nullptr);
+  if (n <= 0) return false;
+  text->resize((size_t)n);
+  WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, units.data(), (int)units.size(), &(*text)[0], n, nullptr,
+                      nullptr);
+  return true;
+}
+
+// Without a byte order mark, UTF-16 shows itself by its NUL high bytes: settings.ini is
+// mostly ASCII, so at least half of its code units must be below 0x100. A stray NUL in
+// 8-bit text gives far fewer.
+bool MostlyAscii(const std::wstring& units) {
+  size_t low = 0;
+  for (wchar_t u : units) low += u < 0x100;
+  return !units.empty() && low * 2 >= units.size();
+}
+
+}  // namespace
+
+SettingsBytes DecodeSettingsBytes(const std::string& bytes, std::string* text) {
+  const bool le_mark = bytes.size() >= 2 && (unsigned char)bytes[0] == 0xFF && (unsigned char)bytes[1] == 0xFE;
+  const bool be_mark = bytes.size() >= 2 && (unsigned char)bytes[0] == 0xFE && (unsigned char)bytes[1] == 0xFF;
+  std::wstring units;
+  if (le_mark || be_mark) {
+    if (ToUnits(bytes, 2, be_mark, &units) && UnitsToUtf8(units, text)) return SettingsBytes::kUtf16;
+    return SettingsBytes::kUnreadable;
+  }
+  if (bytes.find('\0') == std::string::npos) {
+    *text = bytes;
+    return SettingsBytes::kText;
+  }
+  for (bool big_endian : {false, true})
+    if (ToUnits(bytes, 0, big_endian, &units) && MostlyAscii(units) && UnitsToUtf8(units, text))
+      return SettingsBytes::kUtf16;
+  text->clear();
+  return SettingsBytes::kUnreadable;
 }
 
 static void AddLine(SettingsDocument* doc, std::string raw, std::string* section, bool first) {

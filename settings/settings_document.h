@@ -27,6 +27,17 @@ struct SettingsKey {
 };
 SettingsKey SplitSettingsKey(const char* key);
 
+// What a settings file's bytes are, as far as the store can tell.
+enum class SettingsBytes {
+  kText,        // 8-bit text, used as it is (UTF-8, or a hand-edited Latin-1 letter)
+  kUtf16,       // UTF-16, as some text editors save; converted to UTF-8
+  kUnreadable,  // holds NUL bytes and isn't UTF-16: the store must never save over it
+};
+// Classifies a file's bytes and gives the text the store parses: UTF-16 with either byte
+// order mark, or without one when its NUL bytes are the high bytes of mostly ASCII text,
+// converted to UTF-8; other bytes as they are.
+SettingsBytes DecodeSettingsBytes(const std::string& bytes, std::string* text);
+
 // Replaces the document with the lines of a file's bytes, read the way fgets with a
 // 4096-byte buffer reads them (longer lines arrive as several pieces).
 void ParseSettingsText(SettingsDocument* doc, const std::string& bytes);

@@ -10,6 +10,7 @@
 #include "platform/scoped_lock.h"
 #include "platform/text.h"
 #include "settings/install_layout.h"
+#include "settings/launcher_log.h"
 #include "settings/settings_document.h"
 
 namespace {
@@ -24,6 +25,11 @@ struct StoreState {
   std::string path;          // fixed at first load
   bool loaded = false;
   bool dirty = false;
+  // The file holds bytes the store can't read as text (NUL bytes that aren't UTF-16).
+  // Saving would replace what the player wrote with what the store understood of it, so
+  // it is never saved over; changes live in memory while `kept_bytes` is what it holds.
+  bool keep_file = false;
+  std::string kept_bytes;
   DWORD change_tick = 0;     // GetTickCount of the last change
   HANDLE saver_event = nullptr;
   SettingsStoreTesting::SaveObserver observer = nullptr;
@@ -40,6 +46,10 @@ const char kEmptyFileText[] =
 void LoadLocked() {
   g_store.doc.lines.clear();
   g_store.loaded = true;
+  // The lines are the file's again: whatever a failed save left pending is gone with them.
+  g_store.dirty = false;
+  g_store.keep_file = false;
+  g_store.kept_bytes.clear();
   if (g_store.path.empty()) {
     std::string p;
     if (env::Get("KESTRANE_SETTINGS_FILE", &p) && !p.empty())
@@ -49,7 +59,17 @@ void LoadLocked() {
   }
   std::string bytes;
   if (!files::ReadAll(g_store.path, &bytes)) return;  // a missing file is an empty store
+  std::string text;
+  if (DecodeSettingsBytes(bytes, &text) != SettingsBytes::kUnreadable) {
+    ParseSettingsText(&g_store.doc, text);
+    return;
+  }
+  // What can be read still counts; the lock is recursive, so the log may read its setting.
   ParseSettingsText(&g_store.doc, bytes);
+  g_store.keep_file = true;
+  g_store.kept_bytes = bytes;
+  LogLine("[launcher] %s holds bytes that aren't text; it is left as it is and changes to settings aren't saved",
+          g_store.path.c_str());
 }
 
 void EnsureLoadedLocked() {
@@ -68,7 +88,7 @@ void SaveLocked() {
   if (body.empty()) body = kEmptyFileText;
   std::string tmp = g_store.path + ".tmp";
   bool saved = false;
-  FILE* f = fopen(tmp.c_str(), "wb");
+  FILE* f = g_store.keep_file ? nullptr : fopen(tmp.c_str(), "wb");
   if (f) {
     if (WriteAllAndClose(f, body) &&
         MoveFileExA(tmp.c_str(), g_store.path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
@@ -263,9 +283,10 @@ const char* OverrideVariable(const char* key) {
   const char* variable = nullptr;
   if (!ReadOverride(key, &value, generic, sizeof generic, &variable)) return nullptr;
   if (variable != generic) return variable;  // the table's own name, static
-  std::string& slot = NextResultSlot();
-  slot = generic;
-  return slot.c_str();
+  // Not Get's ring: a name asked for between Get calls would cut short their results' lives.
+  thread_local std::string name;
+  name = generic;
+  return name.c_str();
 }
 
 void Flush() {
@@ -278,6 +299,11 @@ void Reload() {
   ScopedLock guard(&g_lock);
   EnsureLoadedLocked();
   if (g_store.dirty) SaveLocked();
+  if (g_store.keep_file) {
+    // Still the file that couldn't be read: the changes made since stay in memory.
+    std::string bytes;
+    if (files::ReadAll(g_store.path, &bytes) && bytes == g_store.kept_bytes) return;
+  }
   LoadLocked();
 }
 
@@ -309,6 +335,8 @@ void UseFile(const std::string& path) {
   g_store.path = path;
   g_store.loaded = false;
   g_store.dirty = false;
+  g_store.keep_file = false;
+  g_store.kept_bytes.clear();
 }
 
 bool IsDirty() {

@@ -37,11 +37,13 @@ void ResetSection(const char* section);
 const char* DefaultOf(const char* key);
 bool NextStart(const char* key);
 // Name of the environment variable that currently overrides the key, or nullptr. A
-// generic name lives in the same per-thread ring as Get's results.
+// generic name stays valid until this thread asks for the next one.
 const char* OverrideVariable(const char* key);
 // Saves at once if there are unsaved changes.
 void Flush();
-// Saves pending changes, then reads the file again (the game may have changed it).
+// Saves pending changes, then reads the file again (the game may have changed it); what
+// a save couldn't write is then gone. A file the store can't read as text is never saved
+// over: while it stays as it was, changes stay in memory.
 void Reload();
 std::string FilePath();
 // The file text as it would be saved now.

@@ -1,9 +1,8 @@
 // --launch-game [SECONDS]: starts the built game, lets it run, ends it if it is still
-// running, and prints the run as it was recorded.
+// running, and prints the run and whether it was recorded.
 #include <windows.h>
 
 #include <cstdio>
-#include <vector>
 
 #include "app/modes.h"
 #include "game/game_supervisor.h"
@@ -32,13 +31,14 @@ int LaunchGameFromConsole(int seconds) {
     while (IsGameRunning()) Sleep(50);
   }
 
-  Sleep(200);
-  const std::vector<RunRecord> runs = ReadRuns();
-  if (!runs.empty()) {
-    const RunRecord& run = runs[0];
+  // This run, not runs.tsv's newest line: a run that couldn't be written isn't there.
+  RunRecord run;
+  bool recorded = false;
+  if (LastEndedRun(&run, &recorded)) {
     // The outcome goes out as UTF-8 like every other field.
-    printf("recorded: %s, %d s, %s, log %s\n", run.startedAt.c_str(), (int)run.seconds,
-           text::WideToUtf8(OutcomeText(run.exitCode)).c_str(), run.logKept ? "kept" : "off");
+    printf("%s: %s, %d s, %s, log %s\n", recorded ? "recorded" : "not recorded (runs.tsv couldn't be written)",
+           run.startedAt.c_str(), (int)run.seconds, text::WideToUtf8(OutcomeText(run.exitCode)).c_str(),
+           run.logKept ? "kept" : "off");
   }
   fflush(stdout);
   return 0;

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "dump/dump_search.h"
+#include "platform/files.h"
 #include "settings/install_layout.h"
 #include "tests/fixtures/dump_fixture.h"
 #include "tests/settings/settings_test_fixture.h"
@@ -115,6 +116,28 @@ TEST_F(DumpSearchTest, ReadyDumpsComeFirstAndAtMost21AreListed) {
 
   for (int i = 0; i < 25; ++i) Dump("home\\Documents\\many\\" + std::to_string(i));
   EXPECT_EQ(21u, Search().size());
+}
+
+TEST_F(DumpSearchTest, ManyCandidatesKeepTheirFoundOrderWithinAKind) {
+  // More than a sort handles by insertion alone, with many of each kind.
+  fixtures::DumpContents europe, incomplete;
+  europe.boot_bin = fixtures::BootBin("RKVP01");
+  europe.main_dol = fixtures::OtherMainDol();
+  incomplete.main_dol = std::nullopt;
+  const int kDumps = 20;
+  for (int i = 0; i < kDumps; ++i)
+    Dump("home\\Documents\\many\\" + std::to_string(100 + i), i % 3 == 0 ? incomplete : i % 3 == 1 ? europe : fixtures::DumpContents());
+  // Found in the order the folder lists them; within a kind that order stays.
+  std::vector<std::string> by_kind[3];
+  for (const files::FolderEntry& e : files::ListFolder(Path("home\\Documents\\many"))) {
+    const int i = std::stoi(e.name) - 100;
+    by_kind[i % 3 == 0 ? kDumpIncomplete : i % 3 == 1 ? kDumpNotSupported : kDumpReady].push_back(
+        "home\\Documents\\many\\" + e.name);
+  }
+  Paths expected;
+  for (const std::vector<std::string>& kind : by_kind) expected.insert(expected.end(), kind.begin(), kind.end());
+  ASSERT_EQ((size_t)kDumps, expected.size());
+  EXPECT_EQ(expected, Search());
 }
 
 TEST_F(DumpSearchTest, OneSearchRunsAtATime) {

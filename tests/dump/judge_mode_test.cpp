@@ -234,6 +234,84 @@ TEST_F(JudgeModeTest, EmptyExtractedFilesAreLoggedAndKept) {
   EXPECT_EQ(2, (int)std::count(log.begin(), log.end(), '\n'));
 }
 
+// Sets the file's last-write time.
+void SetWriteTime(const std::string& path, const FILETIME& t) {
+  HANDLE h = CreateFileW(text::Utf8ToWide(path).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, h);
+  EXPECT_TRUE(SetFileTime(h, nullptr, nullptr, &t));
+  CloseHandle(h);
+}
+
+FILETIME WriteTime(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  GetFileAttributesExW(text::Utf8ToWide(path).c_str(), GetFileExInfoStandard, &data);
+  return data.ftLastWriteTime;
+}
+
+TEST_F(JudgeModeTest, AnExtractionIsReusedOnlyWhileItStillMatchesTheImage) {
+  const std::string image = Path("skarvel.iso");
+  ASSERT_TRUE(fixtures::MakeDiscImage(image));
+  ExpectVerdict(image, ReadyImage(image));
+  ASSERT_EQ(3, DtkRuns());
+
+  // Replaced at the same path within the same minute by an image of another size.
+  const FILETIME written = WriteTime(image);
+  DumpContents bigger;
+  bigger.files = {{"extra.bin", std::string(1000, 'e')}};
+  ASSERT_TRUE(fixtures::MakeDiscImage(image, bigger));
+  SetWriteTime(image, written);
+  ExpectVerdict(image, ReadyImage(image));
+  EXPECT_EQ(6, DtkRuns());
+  EXPECT_TRUE(PathExists(Data("files\\extra.bin")));
+
+  // The extraction lost its main.dol (or its files folder): extracted again, not reused.
+  ASSERT_TRUE(DeleteFileW(text::Utf8ToWide(Data("sys\\main.dol")).c_str()));
+  ExpectVerdict(image, ReadyImage(image));
+  EXPECT_EQ(9, DtkRuns());
+  testsupport::RemoveTree(Data("files"));
+  ExpectVerdict(image, ReadyImage(image));
+  EXPECT_EQ(12, DtkRuns());
+  ExpectVerdict(image, ReadyImage(image));
+  EXPECT_EQ(12, DtkRuns());
+}
+
+// [SECTION] A disc folder the launcher didn't make
+
+TEST_F(JudgeModeTest, ADiscFolderOfThePlayersOwnIsNeverReplaced) {
+  // The data folder is the player's; so is the disc folder in it, holding their own extraction.
+  const std::string disc = Path("profile\\home\\Games\\Kestrane\\disc");
+  fixtures::MadeDump own = MakeDump(disc, [] {
+    DumpContents data;
+    data.layout = DumpLayout::kData;
+    return data;
+  }());
+  testsupport::WriteFile(disc + "\\probe\\notes.txt", "mine");
+  const std::string image = Path("skarvel.iso");
+  ASSERT_TRUE(fixtures::MakeDiscImage(image));
+  ExpectVerdict(image, {2, "Disc folder",
+                        disc + " wasn't made by Kestrane, so no disc image is extracted into it. Move that folder "
+                               "away or choose another game data folder.",
+                        "", "", "", "", -1});
+  EXPECT_EQ(0, DtkRuns());
+  EXPECT_EQ(fixtures::FixtureMainDol(), ReadFile(own.dol_path));
+  EXPECT_EQ("mine", ReadFile(disc + "\\probe\\notes.txt"));
+  EXPECT_FALSE(PathExists(disc + "\\made-by-kestrane.txt"));
+}
+
+TEST_F(JudgeModeTest, ADiscFolderAnEarlierVersionMadeIsStillUsed) {
+  const std::string usa = Path("usa.iso"), other = Path("other.iso");
+  ASSERT_TRUE(fixtures::MakeDiscImage(usa));
+  ASSERT_TRUE(fixtures::MakeDiscImage(other));
+  ExpectVerdict(usa, ReadyImage(usa));
+  // What an earlier version left: its stamp and extraction, without the mark.
+  const std::string mark = Path("profile\\home\\Games\\Kestrane\\disc\\made-by-kestrane.txt");
+  ASSERT_TRUE(PathExists(mark));
+  ASSERT_TRUE(DeleteFileW(text::Utf8ToWide(mark).c_str()));
+  ExpectVerdict(other, ReadyImage(other));
+  EXPECT_EQ(6, DtkRuns());
+  EXPECT_TRUE(PathExists(mark));
+}
+
 TEST_F(JudgeModeTest, AFailedCopyLeavesNoHalfExtraction) {
   const std::string image = Path("skarvel.iso");
   ASSERT_TRUE(fixtures::MakeDiscImage(image));

@@ -44,6 +44,34 @@ TEST_F(JudgementTest, ATocresFolderDoesNotCountAndTheNextLayoutIsTried) {
   EXPECT_TRUE(j.verified);
 }
 
+TEST_F(JudgementTest, ADumpAtADrivesRootIsRecordedByTheRoot) {
+  // The root of the drive the test folder is on.
+  const std::string root = this->root().substr(0, 3);  // "C:\\"
+  for (const char* name : {"sys", "files", "DATA"})
+    if (testsupport::PathExists(root + name)) GTEST_SKIP() << root << name << " is there already";
+  struct Case {
+    std::string made, chosen, path, files_dir;
+  } cases[] = {
+      // The files and sys folders right at the root.
+      {root, root, root, root + "files"},
+      {root, root + "files", root, root + "files"},
+      // A root's own DATA folder is the dump: cut at its separator, it would be "C:", a
+      // drive's current folder.
+      {root + "DATA", root + "DATA", root + "DATA", root + "DATA\\files"},
+      {root + "DATA", root, root + "DATA", root + "DATA\\files"},  // the DATA layout, from the root
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.chosen);
+    MakeDump(c.made);
+    DumpJudgement j = JudgeDump(c.chosen, false);
+    EXPECT_TRUE(j.verified) << j.message;
+    EXPECT_EQ(c.path, j.path);
+    EXPECT_EQ(c.files_dir, j.files_dir);
+    EXPECT_EQ(root + (c.made == root ? "" : "DATA\\") + "sys\\main.dol", j.dol_path);
+    for (const char* name : {"sys", "files", "DATA"}) testsupport::RemoveTree(root + name);
+  }
+}
+
 TEST_F(JudgementTest, ForeignDiscsAreNamedByTheirGameId) {
   // Europe, another game and a modified USA disc are judged end to end; these are the rest.
   const std::pair<std::optional<std::string>, const wchar_t*> cases[] = {

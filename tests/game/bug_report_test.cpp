@@ -46,6 +46,19 @@ class BugReportTest : public SettingsTest {
       if (c == '\\') c = '/';
     return path;
   }
+  static std::string Upper(std::string text) {
+    for (char& c : text) c = (char)toupper((unsigned char)c);
+    return text;
+  }
+  static std::string Lower(std::string text) {
+    for (char& c : text) c = (char)tolower((unsigned char)c);
+    return text;
+  }
+  std::string ShortHome() const {
+    char buffer[MAX_PATH];
+    const DWORD n = GetShortPathNameA(home_.c_str(), buffer, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::string(buffer, n) : std::string();
+  }
   // Numbered lines that mention the home folder both ways and the user by name.
   std::string Lines(const std::string& tag, int count) const {
     std::string text;
@@ -53,10 +66,15 @@ class BugReportTest : public SettingsTest {
       text += tag + " " + std::to_string(i) + " " + home_ + "\\Saves " + Forward(home_) + "/x gamer7\n";
     return text;
   }
+  // The same in the spellings Windows and its programs also use.
+  std::string OtherSpellings() const {
+    return "lower " + Lower(home_) + "\\x\nshort " + ShortHome() + "\\x\nupper " + Upper(Forward(home_)) + " GAMER7\n";
+  }
   void ExpectNothingPersonal(const std::string& text, const std::string& what) const {
-    EXPECT_EQ(std::string::npos, text.find(home_)) << what;
-    EXPECT_EQ(std::string::npos, text.find(Forward(home_))) << what;
-    EXPECT_EQ(std::string::npos, text.find("gamer7")) << what;
+    const std::string upper = Upper(text);
+    for (const std::string& personal : {home_, Forward(home_), ShortHome(), std::string("gamer7")})
+      EXPECT_EQ(std::string::npos, upper.find(Upper(personal))) << what << " holds " << personal;
+    EXPECT_EQ(std::string::npos, text.find("%<user>")) << what;
   }
   static RunRecord Run(const std::string& startedAt, int seconds, uint32_t code) {
     return MakeRunRecord(startedAt, seconds, code, true);
@@ -66,29 +84,37 @@ class BugReportTest : public SettingsTest {
   std::unique_ptr<ScopedEnv> profile_, user_, no_game_;
 };
 
-TEST(ScrubPersonalData, TheHomeFolderAndTheUserNameAreReplaced) {
-  {
-    ScopedEnv profile("USERPROFILE", "D:\\Users\\gamer7");
-    ScopedEnv user("USERNAME", "gamer7");
-    EXPECT_EQ("%USERPROFILE%\\AppData and %USERPROFILE%/x, then <user> elsewhere, <user><user>",
-              ScrubPersonalData("D:\\Users\\gamer7\\AppData and D:/Users/gamer7/x, then gamer7 elsewhere, gamer7gamer7"));
-    EXPECT_EQ("", ScrubPersonalData(""));
+TEST(ScrubPersonalData, TheHomeFolderAndTheUserNameAreReplacedInAnySpelling) {
+  struct Case {
+    const char* profile;  // nullptr: not set
+    const char* user;
+    std::string text, scrubbed;
+  } cases[] = {
+      {"D:\\Users\\gamer7", "gamer7",
+       "D:\\Users\\gamer7\\AppData and D:/Users/gamer7/x, then gamer7 elsewhere, gamer7gamer7",
+       "%USERPROFILE%\\AppData and %USERPROFILE%/x, then <user> elsewhere, <user><user>"},
+      // Windows doesn't care about letter case or the kind of slash, so neither may the scrub.
+      {"D:\\Users\\gamer7", "gamer7", "d:\\users\\GAMER7\\x, D:/USERS\\Gamer7/y, GAMER7",
+       "%USERPROFILE%\\x, %USERPROFILE%/y, <user>"},
+      {"D:\\Users\\gamer7\\", "gamer7", "D:\\Users\\gamer7\\x", "%USERPROFILE%\\x"},
+      {"D:\\Users\\Zo\xC3\xAB", "Zo\xC3\xAB", "d:\\users\\ZO\xC3\x8B\\x ZO\xC3\x8B", "%USERPROFILE%\\x <user>"},
+      // A user named USER: what the scrub put in, or found, is never rewritten.
+      {"C:\\Users\\USER", "USER", "C:\\Users\\USER\\a, %USERPROFILE%\\b, %userprofile%\\c, <user>, user",
+       "%USERPROFILE%\\a, %USERPROFILE%\\b, %userprofile%\\c, <user>, <user>"},
+      {"C:\\Users\\user", "user", "c:\\users\\user\\x <USER>", "%USERPROFILE%\\x <USER>"},
+      // A name of two characters would take letters out of ordinary words.
+      {"C:\\Users\\al", "al", "C:\\Users\\al\\Desktop, also al", "%USERPROFILE%\\Desktop, also al"},
+      {"", "user", "user and user", "<user> and <user>"},
+      // Bytes that aren't UTF-8 stay as they are, next to what is replaced.
+      {"D:\\Users\\gamer7", "gamer7", "caf\xE9 gamer7\xFF\xC3", "caf\xE9 <user>\xFF\xC3"},
+      {nullptr, nullptr, "C:\\Users\\gamer7", "C:\\Users\\gamer7"},
+      {"D:\\Users\\gamer7", "gamer7", "", ""},
+  };
+  for (const Case& c : cases) {
+    ScopedEnv profile = c.profile ? ScopedEnv("USERPROFILE", c.profile) : ScopedEnv("USERPROFILE");
+    ScopedEnv user = c.user ? ScopedEnv("USERNAME", c.user) : ScopedEnv("USERNAME");
+    EXPECT_EQ(c.scrubbed, ScrubPersonalData(c.text)) << testing::PrintToString(c.text);
   }
-  {
-    // A name of two characters would take letters out of ordinary words.
-    ScopedEnv profile("USERPROFILE", "C:\\Users\\al");
-    ScopedEnv user("USERNAME", "al");
-    EXPECT_EQ("%USERPROFILE%\\Desktop, also al", ScrubPersonalData("C:\\Users\\al\\Desktop, also al"));
-  }
-  {
-    // What was put in is never looked at again.
-    ScopedEnv profile("USERPROFILE", "");
-    ScopedEnv user("USERNAME", "user");
-    EXPECT_EQ("<user> and <user>", ScrubPersonalData("user and user"));
-  }
-  ScopedEnv profile("USERPROFILE");
-  ScopedEnv user("USERNAME");
-  EXPECT_EQ("C:\\Users\\gamer7", ScrubPersonalData("C:\\Users\\gamer7"));
 }
 
 TEST_F(BugReportTest, AFreshInstallReportsWhatIsMissing) {
@@ -154,10 +180,12 @@ TEST_F(BugReportTest, TheCrashSectionBelongsToTheNewestRunOnly) {
 }
 
 TEST_F(BugReportTest, TheSavedFolderHoldsScrubbedCopiesAndIsNeverReused) {
-  SettingsStore::Set("launcher.data_dir", (home_ + "\\Games\\Kestrane").c_str());
-  WriteFile(Logs("kestrane_log.txt"), Lines("newest", 3));
-  WriteFile(Logs("kestrane_log.txt.1"), Lines("older", 3));
-  WriteFile(Logs("kestrane_log.txt.3"), Lines("oldest", 3));
+  ASSERT_NE(Upper(home_), Upper(ShortHome())) << "the home folder needs a short form of its own";
+  SettingsStore::Set("launcher.data_dir", (Lower(home_) + "\\Games\\Kestrane").c_str());
+  SettingsStore::Set("launcher.dump_path", (ShortHome() + "\\dump").c_str());
+  WriteFile(Logs("kestrane_log.txt"), Lines("newest", 3) + OtherSpellings());
+  WriteFile(Logs("kestrane_log.txt.1"), Lines("older", 3) + OtherSpellings());
+  WriteFile(Logs("kestrane_log.txt.3"), Lines("oldest", 3) + OtherSpellings());
   RecordRun(Run("2024-05-01 10:00", 5, 1));
 
   const std::string folder = WriteReportFolder();
@@ -179,7 +207,9 @@ TEST_F(BugReportTest, TheSavedFolderHoldsScrubbedCopiesAndIsNeverReused) {
                                       "settings.ini"}),
             names);
   EXPECT_EQ(ComposeReport(), ReadFile(folder + "\\report.txt"));
-  EXPECT_EQ(ScrubPersonalData(Lines("older", 3)), ReadFile(folder + "\\kestrane_log.1.txt"));
+  EXPECT_EQ(ScrubPersonalData(Lines("older", 3) + OtherSpellings()), ReadFile(folder + "\\kestrane_log.1.txt"));
+  EXPECT_NE(std::string::npos, ReadFile(folder + "\\kestrane_log.1.txt")
+                                   .find("lower %USERPROFILE%\\x\nshort %USERPROFILE%\\x\nupper %USERPROFILE% <user>\n"));
   EXPECT_EQ(ScrubPersonalData(SettingsStore::Text()), ReadFile(folder + "\\settings.ini"));
   EXPECT_NE(std::string::npos, ReadFile(folder + "\\settings.ini").find("%USERPROFILE%\\Games\\Kestrane"));
 

@@ -2,6 +2,8 @@
 // folder with the stand-in game next to it, run the way a script runs it.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <regex>
 
 #include "tests/fixtures/dump_fixture.h"
@@ -77,6 +79,26 @@ TEST_F(LaunchGameModeTest, AGameThatEndsByItselfIsRecordedWithItsOutcome) {
   EXPECT_TRUE(std::regex_search(r.out, std::regex(std::string("\nrecorded: ") + kStartedAt +
                                                   ", [01] s, Stopped: the game reported a fatal error, log kept\n$")))
       << r.out;
+}
+
+TEST_F(LaunchGameModeTest, ARunThatCantBeWrittenIsNeverReportedAsRecorded) {
+  InstallGame({"run_ms=300", "exit=96"});
+  const std::string runs = Path("profile\\local\\Kestrane\\logs\\runs.tsv");
+  const std::string earlier = "2024-05-01 09:30\t7\t00000000\tOK\t1\n";
+  ASSERT_TRUE(testsupport::WriteFile(runs, earlier));
+  // Another program reads runs.tsv the whole time, without sharing its deletion.
+  HANDLE reader = CreateFileA(runs.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, reader);
+  ChildResult r = LaunchGame({});
+  CloseHandle(reader);
+  EXPECT_EQ(0u, r.exit_code);
+  EXPECT_TRUE(std::regex_search(r.out, std::regex(std::string("\nnot recorded \\(runs.tsv couldn't be written\\): ") +
+                                                  kStartedAt +
+                                                  ", [01] s, Stopped: the game reported a fatal error, log kept\n$")))
+      << r.out;
+  EXPECT_EQ(std::string::npos, r.out.find("recorded: 2024-05-01")) << r.out;
+  EXPECT_EQ(earlier, ReadFile(runs));
+  EXPECT_NE(std::string::npos, ReadFile(fixtures::ErrorLogIn(Path("profile"))).find("[launcher] couldn't write "));
 }
 
 TEST_F(LaunchGameModeTest, AMissingGameIsReportedAndNothingIsRecorded) {

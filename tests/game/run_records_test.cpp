@@ -6,8 +6,12 @@
 
 #include <windows.h>
 
+#include <thread>
+
 #include "platform/text.h"
 #include "tests/settings/settings_test_fixture.h"
+#include "tests/support/child_run.h"
+#include "tests/support/folder_link.h"
 
 using testsupport::PathExists;
 using testsupport::ReadFile;
@@ -43,7 +47,7 @@ class RunRecordsTest : public SettingsTest {
   }
 };
 
-TEST(RunOutcomes, EachCodeHasItsKindAndText) {
+TEST(RunOutcomes, KindAndTextChangeAtTheirBoundaries) {
   struct Case {
     uint32_t code;
     const char* kind;
@@ -51,23 +55,22 @@ TEST(RunOutcomes, EachCodeHasItsKindAndText) {
   } cases[] = {
       {0, "OK", L"OK"},
       {1, "Stopped", L"Stopped (exit code 1)"},
+      // The game's own codes run from 94 to 99; their neighbours are plain exit codes.
+      {93, "Stopped", L"Stopped (exit code 93)"},
       {94, "Stopped", L"Stopped: couldn't read main.dol"},
-      {95, "Stopped", L"Stopped: no disc configured"},
-      {96, "Stopped", L"Stopped: the game reported a fatal error"},
-      {97, "Stopped", L"Stopped: the game panicked"},
-      {98, "Stopped", L"Stopped: couldn't set up the Wii memory map"},
       {99, "Stopped", L"Stopped: reached a part of the port not written yet"},
       {100, "Stopped", L"Stopped (exit code 100)"},
       // Below the first exception code, so "Stopped", though the player reads a crash.
       {0x80000003, "Stopped", L"Crashed (breakpoint)"},
+      {0x80000004, "Stopped", L"Stopped (exit code 2147483652)"},
       {0xBFFFFFFF, "Stopped", L"Stopped (exit code 3221225471)"},
       {0xC0000000, "Crashed", L"Crashed (0xC0000000)"},
       {0xC0000005, "Crashed", L"Crashed (access violation)"},
+      {0xC0000006, "Crashed", L"Crashed (0xC0000006)"},
       {0xC000001D, "Crashed", L"Crashed (illegal instruction)"},
-      {0xC0000094, "Crashed", L"Crashed (divide by zero)"},
       {0xC00000FD, "Crashed", L"Crashed (stack overflow)"},
       {0xC0000409, "Crashed", L"Crashed (stopped by a check)"},
-      {0xC0000135, "Crashed", L"Crashed (0xC0000135)"},
+      {0xC00000fe, "Crashed", L"Crashed (0xC00000FE)"},  // upper-case digits
       {0xFFFFFFFF, "Crashed", L"Crashed (0xFFFFFFFF)"},
   };
   for (const Case& c : cases) {
@@ -142,6 +145,103 @@ TEST_F(RunRecordsTest, AFailedRewriteLeavesTheFileAsItWas) {
   testsupport::MakeFolders(Logs("runs.tsv.tmp"));  // the temporary file can't be created
   EXPECT_FALSE(RecordRun(Run("2024-05-01 10:00", 1, 0)));
   EXPECT_EQ("2024-05-01 09:30\t7\t00000061\tStopped\t1\n", ReadFile(Logs("runs.tsv")));
+}
+
+// [SECTION] Another program holding runs.tsv
+
+// Opens runs.tsv the way a reader that doesn't share deletion does (an indexer, a virus
+// scanner, another program's fopen), until closed.
+class HeldFile {
+ public:
+  HeldFile(const std::string& path, DWORD access, DWORD share) {
+    handle_ = CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr);
+  }
+  ~HeldFile() { Close(); }
+  bool held() const { return handle_ != INVALID_HANDLE_VALUE; }
+  void Close() {
+    if (held()) CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+const char kEarlierRun[] = "2024-05-01 09:30\t7\t00000061\tStopped\t1\n";
+
+TEST_F(RunRecordsTest, ReadingSharesTheFileWithOneThatDeletesIt) {
+  WriteRuns(kEarlierRun);
+  // A handle with delete access admits only readers that share deletion.
+  HeldFile deleter(Logs("runs.tsv"), GENERIC_READ | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+  ASSERT_TRUE(deleter.held());
+  std::vector<RunRecord> runs = ReadRuns();
+  ASSERT_EQ(1u, runs.size());
+  EXPECT_EQ("2024-05-01 09:30", runs[0].startedAt);
+}
+
+TEST_F(RunRecordsTest, AFileHeldForAMomentIsReplacedOnceItIsFree) {
+  WriteRuns(kEarlierRun);
+  HeldFile reader(Logs("runs.tsv"), GENERIC_READ, FILE_SHARE_READ);
+  ASSERT_TRUE(reader.held());
+  bool recorded = false;
+  std::thread monitor([&] { recorded = RecordRun(Run("2024-05-01 10:00", 1, 0)); });
+  // The new file is written; its move is what waits for the reader.
+  for (DWORD start = GetTickCount(); !PathExists(Logs("runs.tsv.tmp")) && GetTickCount() - start < 20000;) Sleep(5);
+  reader.Close();
+  monitor.join();
+  EXPECT_TRUE(recorded);
+  EXPECT_EQ(std::string(kEarlierRun) + "2024-05-01 10:00\t1\t00000000\tOK\t1\n", testsupport::Lf(ReadFile(Logs("runs.tsv"))));
+}
+
+TEST_F(RunRecordsTest, ARunThatCantBeWrittenIsKeptForTheNextOne) {
+  WriteRuns(kEarlierRun);
+  {
+    HeldFile reader(Logs("runs.tsv"), GENERIC_READ, FILE_SHARE_READ);
+    ASSERT_TRUE(reader.held());
+    EXPECT_FALSE(RecordRun(Run("2024-05-01 10:00", 1, 0xC0000005)));
+    EXPECT_EQ(kEarlierRun, testsupport::Lf(ReadFile(Logs("runs.tsv"))));
+    EXPECT_FALSE(PathExists(Logs("runs.tsv.tmp")));
+    // Shown as the newest run, so the home screen and the report still see it.
+    std::vector<RunRecord> runs = ReadRuns();
+    ASSERT_EQ(2u, runs.size());
+    EXPECT_EQ("2024-05-01 10:00", runs[0].startedAt);
+    EXPECT_TRUE(LastFailedRun(nullptr));
+  }
+  const std::string log = testsupport::Lf(ReadFile(Logs("kestrane_log.txt")));
+  EXPECT_NE(std::string::npos, log.find(" [launcher] couldn't write " + Logs("runs.tsv") +
+                                        "; the run of 2024-05-01 10:00 (1 s, exit code c0000005) goes in with the "
+                                        "next one\n"))
+      << log;
+  ASSERT_TRUE(RecordRun(Run("2024-05-01 11:00", 2, 0)));
+  EXPECT_EQ(std::string(kEarlierRun) + "2024-05-01 10:00\t1\tc0000005\tCrashed\t1\n" +
+                "2024-05-01 11:00\t2\t00000000\tOK\t1\n",
+            testsupport::Lf(ReadFile(Logs("runs.tsv"))));
+  EXPECT_EQ(3u, ReadRuns().size());
+}
+
+TEST_F(RunRecordsTest, AWriteThatFailsMidwayLeavesTheOldFileWhole) {
+  WriteRuns(kEarlierRun);
+  // Room for the earlier run's line and half of the new one.
+  for (long long room : {0LL, 10LL, (long long)strlen(kEarlierRun) + 15}) {
+    SCOPED_TRACE(room);
+    RunRecordsTesting::SetRoomOnDisk(room);
+    EXPECT_FALSE(RecordRun(Run("2024-05-01 10:00", 1, 0)));
+    RunRecordsTesting::SetRoomOnDisk(-1);
+    EXPECT_EQ(kEarlierRun, ReadFile(Logs("runs.tsv")));
+    EXPECT_FALSE(PathExists(Logs("runs.tsv.tmp")));
+  }
+  // Kept: the next rewrite, with room on the disk, has them.
+  ASSERT_TRUE(RecordRun(Run("2024-05-01 11:00", 1, 0)));
+  EXPECT_EQ(5u, ReadRuns().size());
+}
+
+TEST_F(RunRecordsTest, AFullDeviceFailsTheWriteAndLeavesTheOldFileWhole) {
+  WriteRuns(kEarlierRun);
+  // Every write to /dev/full fails as on a full disk, after the file was opened.
+  if (!testsupport::MakeUnixLink(Logs("runs.tsv.tmp"), "/dev/full")) GTEST_SKIP() << "no full device to write to";
+  EXPECT_FALSE(RecordRun(Run("2024-05-01 10:00", 1, 0)));
+  EXPECT_EQ(kEarlierRun, ReadFile(Logs("runs.tsv")));
+  testsupport::RemoveUnixLink(Logs("runs.tsv.tmp"));
 }
 
 TEST_F(RunRecordsTest, TheLastFailedRunIsTheNewestWhenItDidNotEndWell) {

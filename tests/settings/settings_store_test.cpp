@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "settings/settings_document.h"
 #include "settings/settings_store.h"
 #include "tests/settings/settings_test_fixture.h"
+#include "tests/support/child_run.h"
 
 using testsupport::ReadFile;
 using testsupport::ScopedEnv;
@@ -20,11 +22,13 @@ const char kEmptyStoreText[] =
 
 // [SECTION] The key table
 
-TEST(SettingsTable, HasEveryKeyOnceInLowerCaseWithSectionAndName) {
-  ASSERT_EQ(47, SettingDefCount());
+TEST(SettingsTable, EveryKeyIsFoundByItsExactTextOnly) {
+  ASSERT_GT(SettingDefCount(), 0);
+  std::set<std::string> seen;
   for (int i = 0; i < SettingDefCount(); ++i) {
     const char* key = SettingDefs()[i].key;
     SCOPED_TRACE(key);
+    EXPECT_TRUE(seen.insert(key).second) << "listed twice";
     const char* dot = strchr(key, '.');
     ASSERT_NE(nullptr, dot);
     EXPECT_GT(dot - key, 0);
@@ -32,15 +36,20 @@ TEST(SettingsTable, HasEveryKeyOnceInLowerCaseWithSectionAndName) {
     for (const char* p = key; *p; ++p) EXPECT_FALSE(*p >= 'A' && *p <= 'Z');
     EXPECT_EQ(&SettingDefs()[i], FindSettingDef(key));
   }
+  // The walk order of the settings pages starts and ends here.
   EXPECT_STREQ("display.window_mode", SettingDefs()[0].key);
-  EXPECT_STREQ("launcher.last_seen_version", SettingDefs()[46].key);
-  EXPECT_EQ(nullptr, FindSettingDef("Display.Window_Mode"));  // keys compare exactly
+  EXPECT_STREQ("launcher.last_seen_version", SettingDefs()[SettingDefCount() - 1].key);
+  for (const char* near_miss : {"Display.Window_Mode", "display.window_mode ", "display", "display.", ".window_mode",
+                                "display.window_mod", ""})
+    EXPECT_EQ(nullptr, FindSettingDef(near_miss)) << near_miss;
 }
 
-TEST(SettingsTable, DefaultsNextStartAndVariables) {
+TEST(SettingsTable, TheDefaultsTheLauncherReadsItself) {
+  // Text as written, never a number: 59.94 stays 59.94.
   EXPECT_STREQ("59.94", SettingsStore::DefaultOf("display.frame_rate"));
   EXPECT_STREQ("%USERPROFILE%\\Games\\Kestrane", SettingsStore::DefaultOf("launcher.data_dir"));
   EXPECT_STREQ("1", SettingsStore::DefaultOf("launcher.error_log"));
+  EXPECT_STREQ("1", SettingsStore::DefaultOf("launcher.close_on_play"));
   EXPECT_STREQ("", SettingsStore::DefaultOf("launcher.dump_path"));
   EXPECT_STREQ("", SettingsStore::DefaultOf("no.such_key"));
   EXPECT_TRUE(SettingsStore::NextStart("display.aspect"));
@@ -49,13 +58,7 @@ TEST(SettingsTable, DefaultsNextStartAndVariables) {
   EXPECT_FALSE(SettingsStore::NextStart("no.such_key"));
   EXPECT_STREQ("KESTRANE_ASPECT", FindSettingDef("display.aspect")->variable);
   EXPECT_STREQ("KESTRANE_ERROR_LOG", FindSettingDef("launcher.error_log")->variable);
-  int with_variable = 0, next_start = 0;
-  for (int i = 0; i < SettingDefCount(); ++i) {
-    with_variable += SettingDefs()[i].variable != nullptr;
-    next_start += SettingDefs()[i].next_start;
-  }
-  EXPECT_EQ(2, with_variable);
-  EXPECT_EQ(9, next_start);
+  EXPECT_EQ(nullptr, FindSettingDef("display.window_mode")->variable);
 }
 
 // [SECTION] The line model
@@ -120,7 +123,44 @@ TEST(SettingsDocument, SplitsLinesLongerThanTheReadBuffer) {
   EXPECT_GE(FindSettingsLine(doc, SplitSettingsKey("display.vsync")), 0);
 }
 
+TEST(SettingsDocument, ASectionThatAppearsTwiceGrowsAtItsFirstPlace) {
+  SettingsDocument doc;
+  ParseSettingsText(&doc, "[display]\nvsync = 0\n\n[audio]\nmaster = 5\n\n[display]\nmonitor = 1\n");
+  // Both places are read; a new key joins the first and the blank line stays below it.
+  EXPECT_GE(FindSettingsLine(doc, SplitSettingsKey("display.monitor")), 0);
+  InsertSettingsLine(&doc, SplitSettingsKey("display.window_mode"), "windowed");
+  EXPECT_EQ("[display]\nvsync = 0\nwindow_mode = windowed\n\n[audio]\nmaster = 5\n\n[display]\nmonitor = 1\n",
+            RenderSettingsText(doc));
+}
+
 // [SECTION] The store: reading
+
+struct SaveLog {
+  CRITICAL_SECTION lock;
+  HANDLE saved_event;
+  std::vector<SettingsStoreTesting::SaveEvent> events;
+  SaveLog() {
+    InitializeCriticalSection(&lock);
+    saved_event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  }
+  ~SaveLog() {
+    CloseHandle(saved_event);
+    DeleteCriticalSection(&lock);
+  }
+  static void Record(const SettingsStoreTesting::SaveEvent& e, void* context) {
+    SaveLog* log = static_cast<SaveLog*>(context);
+    EnterCriticalSection(&log->lock);
+    log->events.push_back(e);
+    LeaveCriticalSection(&log->lock);
+    SetEvent(log->saved_event);
+  }
+  size_t Count() {
+    EnterCriticalSection(&lock);
+    size_t n = events.size();
+    LeaveCriticalSection(&lock);
+    return n;
+  }
+};
 
 TEST_F(SettingsTest, FreshStoreGivesDefaultsAndSavesOnlyTheChange) {
   EXPECT_STREQ("1", SettingsStore::Get("display.vsync"));
@@ -163,6 +203,62 @@ TEST_F(SettingsTest, SectionCompareIsExactNameCompareIgnoresCase) {
   EXPECT_STREQ("windowed", SettingsStore::Get("display.window_mode"));
   UseFileWithText("[Display]\nwindow_mode=windowed\n");
   EXPECT_STREQ("borderless", SettingsStore::Get("display.window_mode"));
+}
+
+TEST_F(SettingsTest, LinesAreReadByTheirFirstEqualsSignAndTheirBrackets) {
+  struct Case {
+    const char* file;
+    const char* key;
+    const char* value;
+  } cases[] = {
+      {"[game]\nscreenshot_key = a=b\n", "game.screenshot_key", "a=b"},      // the first "=" splits
+      {"[game]\nscreenshot_key==\n", "game.screenshot_key", "="},
+      {"[display]\n; vsync = 0\n", "display.vsync", "1"},                    // a comment, not a key
+      {"[display]\n  # vsync = 0\n", "display.vsync", "1"},
+      {"[display\nvsync = 0\n", "display.vsync", "1"},                       // no "]": no header
+      {"[display\nvsync = 0\n", "vsync", "0"},                               // ... so the key has no section
+      {"[audio]\n[display] ; note\nvsync = 0\n", "audio.vsync", "0"},       // not ending in "]"
+      {"[ display ]\nvsync = 0\n", "display.vsync", "0"},                    // the inner text is trimmed
+      {"[display]\n vsync\t=\t0 \r\n", "display.vsync", "0"},
+      {"[display]\nvsync =\n", "display.vsync", ""},                          // an empty value counts
+  };
+  for (const Case& c : cases) {
+    UseFileWithText(c.file);
+    EXPECT_STREQ(c.value, SettingsStore::Get(c.key)) << testing::PrintToString(c.file) << " " << c.key;
+  }
+  // Comments and unparsed lines come back as they were read, "=" or not.
+  UseFileWithText("[display\n;vsync=0\n  #aspect=4:3\n");
+  SettingsStore::Set("mods.x", "1");
+  SettingsStore::Flush();
+  EXPECT_EQ("[display\n;vsync=0\n  #aspect=4:3\n\n[mods]\nx = 1\n", SavedText());
+}
+
+TEST_F(SettingsTest, SettingTheValueAKeyAlreadyHasSavesNothing) {
+  struct Case {
+    const char* file;
+    const char* key;
+    const char* value;
+  } cases[] = {
+      {"[display]\nvsync = 0\n", "display.vsync", "0"},
+      {"[display]\nvsync = 0\n", "display.vsync", " 0\t"},
+      {"[display]\nVSync=0\n", "display.vsync", "0"},   // the line keeps its own spelling
+      {"[display]\n", "display.vsync", "1"},             // the default, with no line to remove
+      {"[mods]\nturbo = on\n", "mods.turbo", "on"},
+      {"[mods]\nturbo = \n", "mods.turbo", ""},
+  };
+  SaveLog log;
+  SettingsStoreTesting::SetSaveObserver(&SaveLog::Record, &log);
+  for (const Case& c : cases) {
+    UseFileWithText(c.file);
+    SettingsStore::Set(c.key, c.value);
+    SettingsStore::Flush();
+    EXPECT_FALSE(SettingsStoreTesting::IsDirty()) << c.file << " " << c.key;
+    EXPECT_EQ(c.file, SavedText());
+  }
+  SettingsStore::SetInt("mods.turbo", 0);  // "" is not "0"
+  EXPECT_TRUE(SettingsStoreTesting::IsDirty());
+  SettingsStoreTesting::UseFile(SettingsPath());
+  EXPECT_EQ(0u, log.Count());
 }
 
 TEST_F(SettingsTest, SettingAnExistingLineKeepsItsNameAndPlace) {
@@ -213,6 +309,19 @@ TEST_F(SettingsTest, FourResultsStayUsableTogether) {
   EXPECT_STREQ("2", b);
   EXPECT_STREQ("3", c);
   EXPECT_STREQ("4", d);
+}
+
+TEST_F(SettingsTest, AnOverrideNameDoesNotShortenTheLifeOfGetResults) {
+  UseFileWithText("[audio]\nmaster = 50\n");
+  ScopedEnv device("KESTRANE_AUDIO_DEVICE", "usb");
+  const char* a = SettingsStore::Get("audio.master");
+  EXPECT_STREQ("KESTRANE_AUDIO_DEVICE", SettingsStore::OverrideVariable("audio.device"));
+  for (int i = 0; i < 3; ++i) EXPECT_STREQ("usb", SettingsStore::Get("audio.device"));
+  EXPECT_STREQ("50", a);
+  // And the other way round: Get results don't overwrite the name.
+  const char* name = SettingsStore::OverrideVariable("audio.device");
+  for (int i = 0; i < 5; ++i) SettingsStore::Get("audio.master");
+  EXPECT_STREQ("KESTRANE_AUDIO_DEVICE", name);
 }
 
 TEST_F(SettingsTest, UnknownKeysAreKeptReadSetAndReset) {
@@ -285,33 +394,6 @@ TEST_F(SettingsTest, WithoutTheVariableTheFileIsInTheLocalFolder) {
 
 // [SECTION] Saving
 
-struct SaveLog {
-  CRITICAL_SECTION lock;
-  HANDLE saved_event;
-  std::vector<SettingsStoreTesting::SaveEvent> events;
-  SaveLog() {
-    InitializeCriticalSection(&lock);
-    saved_event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-  }
-  ~SaveLog() {
-    CloseHandle(saved_event);
-    DeleteCriticalSection(&lock);
-  }
-  static void Record(const SettingsStoreTesting::SaveEvent& e, void* context) {
-    SaveLog* log = static_cast<SaveLog*>(context);
-    EnterCriticalSection(&log->lock);
-    log->events.push_back(e);
-    LeaveCriticalSection(&log->lock);
-    SetEvent(log->saved_event);
-  }
-  size_t Count() {
-    EnterCriticalSection(&lock);
-    size_t n = events.size();
-    LeaveCriticalSection(&lock);
-    return n;
-  }
-};
-
 TEST_F(SettingsTest, ABurstOfChangesIsSavedOnceAfterTheQuietTime) {
   SaveLog log;
   SettingsStoreTesting::SetSaveObserver(&SaveLog::Record, &log);
@@ -373,6 +455,23 @@ TEST_F(SettingsTest, ReloadSavesPendingChangesThenReadsTheFile) {
   EXPECT_STREQ("80", SettingsStore::Get("audio.master"));
 }
 
+TEST_F(SettingsTest, AReloadAfterAFailedSaveLeavesNothingPending) {
+  UseFileWithText("[display]\nvsync = 0\n");
+  ASSERT_TRUE(testsupport::MakeFolders(SettingsPath() + ".tmp"));  // blocks the save
+  SettingsStore::Set("display.vsync", "2");
+  SettingsStore::Flush();
+  ASSERT_TRUE(SettingsStoreTesting::IsDirty());
+  SettingsStore::Reload();  // the save fails again; the file's lines are what counts now
+  RemoveDirectoryA((SettingsPath() + ".tmp").c_str());
+  EXPECT_FALSE(SettingsStoreTesting::IsDirty());
+  EXPECT_STREQ("0", SettingsStore::Get("display.vsync"));
+  // So the game's file isn't rewritten for nothing.
+  SaveLog log;
+  SettingsStoreTesting::SetSaveObserver(&SaveLog::Record, &log);
+  SettingsStore::Flush();
+  EXPECT_EQ(0u, log.Count());
+}
+
 TEST_F(SettingsTest, ChangesFromSeveralThreadsAllArrive) {
   const int kThreads = 4, kKeysEach = 50;
   std::vector<std::thread> threads;
@@ -393,6 +492,90 @@ TEST_F(SettingsTest, ChangesFromSeveralThreadsAllArrive) {
       std::string key = "mods.t" + std::to_string(t) + "_" + std::to_string(k);
       ASSERT_EQ(k + 1, SettingsStore::GetInt(key.c_str())) << key;
     }
+}
+
+// [SECTION] Files a text editor saved
+
+// "text" as UTF-16 code units in the given byte order, with or without a byte order mark.
+std::string Utf16(const std::wstring& text, bool big_endian, bool mark) {
+  std::wstring all = mark ? L"\xFEFF" + text : text;
+  std::string bytes;
+  for (wchar_t u : all) {
+    char lo = (char)(u & 0xFF), hi = (char)(u >> 8);
+    bytes += big_endian ? std::string{hi, lo} : std::string{lo, hi};
+  }
+  return bytes;
+}
+
+TEST_F(SettingsTest, AUtf16FileIsReadAsTheTextItIsAndSavedAsUtf8) {
+  const std::wstring text = L"[audio]\r\nmaster = 35\r\n[launcher]\r\ndump_path = D:\\Zo\x00EB \x65E5\r\n";
+  const std::pair<const char*, std::string> cases[] = {
+      {"little-endian with a mark", Utf16(text, false, true)},
+      {"big-endian with a mark", Utf16(text, true, true)},
+      {"little-endian without a mark", Utf16(text, false, false)},
+      {"big-endian without a mark", Utf16(text, true, false)},
+  };
+  for (const auto& [name, bytes] : cases) {
+    SCOPED_TRACE(name);
+    UseFileWithText(bytes);
+    EXPECT_STREQ("35", SettingsStore::Get("audio.master"));
+    EXPECT_STREQ("D:\\Zo\xC3\xAB \xE6\x97\xA5", SettingsStore::Get("launcher.dump_path"));
+    SettingsStore::Set("display.vsync", "0");
+    SettingsStore::Flush();
+    EXPECT_EQ("[audio]\nmaster = 35\n[launcher]\ndump_path = D:\\Zo\xC3\xAB \xE6\x97\xA5\n\n[display]\nvsync = 0\n",
+              SavedText());
+  }
+}
+
+TEST_F(SettingsTest, AFileThatIsNotTextIsNeverSavedOver) {
+  const std::string kLineWithNul = std::string("[audio]\nmaster = 35\n[launcher]\nchannel = be") + '\0' + "ta\n";
+  std::string lone_surrogate = Utf16(L"[audio]\r\nmaster = 35\r\n", false, true);
+  lone_surrogate += std::string("\x00\xD8", 2);  // a high surrogate with nothing after it
+  const std::pair<const char*, std::string> cases[] = {
+      {"a NUL byte in a line", kLineWithNul},
+      {"a NUL byte in a line, an even count of bytes", kLineWithNul + "\n"},
+      {"UTF-16 cut short by a byte", Utf16(L"[audio]\r\nmaster = 35\r\n", false, true) + "x"},
+      {"UTF-16 with half a surrogate pair", lone_surrogate},
+      {"UTF-16 holding a NUL character", Utf16(std::wstring(L"[audio]\r\nmaster = 3") + L'\0' + L"5\r\n", true, true)},
+  };
+  for (const auto& [name, bytes] : cases) {
+    SCOPED_TRACE(name);
+    UseFileWithText(bytes);
+    SettingsStore::Set("audio.sfx", "20");
+    SettingsStore::Flush();
+    EXPECT_EQ(bytes, SavedText());
+    EXPECT_FALSE(testsupport::PathExists(SettingsPath() + ".tmp"));
+    // The change lives on in memory, also across a reload of the unchanged file.
+    EXPECT_TRUE(SettingsStoreTesting::IsDirty());
+    SettingsStore::Reload();
+    EXPECT_STREQ("20", SettingsStore::Get("audio.sfx"));
+    EXPECT_EQ(bytes, SavedText());
+  }
+  // What can be read of a line with a NUL byte still counts.
+  UseFileWithText(cases[0].second);
+  EXPECT_STREQ("35", SettingsStore::Get("audio.master"));
+  const std::string log = testsupport::Lf(testsupport::ReadFile(Path("local\\Kestrane\\logs\\kestrane_log.txt")));
+  EXPECT_NE(std::string::npos,
+            log.find(" [launcher] " + SettingsPath() +
+                     " holds bytes that aren't text; it is left as it is and changes to settings aren't saved\n"))
+      << log;
+
+  // Once the player has mended the file, it is read and saved again.
+  testsupport::WriteFile(SettingsPath(), "[audio]\nmaster = 40\n");
+  SettingsStore::Reload();
+  EXPECT_STREQ("40", SettingsStore::Get("audio.master"));
+  SettingsStore::Set("audio.sfx", "20");
+  SettingsStore::Flush();
+  EXPECT_EQ("[audio]\nmaster = 40\nsfx = 20\n", SavedText());
+}
+
+TEST_F(SettingsTest, OtherBytesStayAsTheyAre) {
+  // A Latin-1 letter typed into a hand-edited line, and a byte order mark of UTF-8.
+  UseFileWithText("\xEF\xBB\xBF[launcher]\ndump_path = D:\\Spiele\\Zo\xEB\n");
+  EXPECT_STREQ("D:\\Spiele\\Zo\xEB", SettingsStore::Get("launcher.dump_path"));
+  SettingsStore::Set("launcher.channel", "beta");
+  SettingsStore::Flush();
+  EXPECT_EQ("[launcher]\ndump_path = D:\\Spiele\\Zo\xEB\nchannel = beta\n", SavedText());
 }
 
 // [SECTION] Names beyond ASCII

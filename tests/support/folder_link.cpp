@@ -29,6 +29,16 @@ bool IsReparsePoint(const std::string& path) {
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
+// The folder lists an entry of that name, whatever it points at (a link to a device
+// may have no attributes to read).
+bool IsListed(const std::string& path) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(text::Utf8ToWide(path).c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return false;
+  FindClose(find);
+  return true;
+}
+
 // Runs a Unix program on `path` and waits until `done` holds for it. Wine starts a Unix
 // program without a process handle to wait on, so "started" says nothing about
 // "finished"; the folder's change notifications tell when to look again.
@@ -73,9 +83,22 @@ bool MakeFolderLink(const std::string& link, const std::string& target) {
 void RemoveFolderLink(const std::string& link) {
   if (!IsReparsePoint(link)) return;
   if (RemoveDirectoryW(text::Utf8ToWide(link).c_str()) || !RunningOnWine()) return;
-  std::string unix_link = UnixPath(link);
-  if (!unix_link.empty())
-    RunUnixAndWait("/bin/rm", {"-f", unix_link}, link, [](const std::string& path) { return !IsReparsePoint(path); });
+  RemoveUnixLink(link);
+}
+
+bool MakeUnixLink(const std::string& link, const std::string& unix_target) {
+  if (!RunningOnWine()) return false;
+  size_t cut = link.find_last_of('\\');
+  std::string unix_parent = UnixPath(link.substr(0, cut));
+  if (unix_parent.empty()) return false;
+  return RunUnixAndWait("/bin/ln", {"-s", unix_target, unix_parent + "/" + link.substr(cut + 1)}, link,
+                        [](const std::string& path) { return IsListed(path); });
+}
+
+void RemoveUnixLink(const std::string& link) {
+  const std::string unix_link = RunningOnWine() ? UnixPath(link) : std::string();
+  if (unix_link.empty()) return;
+  RunUnixAndWait("/bin/rm", {"-f", unix_link}, link, [](const std::string& path) { return !IsListed(path); });
 }
 
 }  // namespace testsupport

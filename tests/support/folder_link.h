@@ -14,4 +14,10 @@ bool MakeFolderLink(const std::string& link, const std::string& target);
 // Removes a link made above (Wine can't remove a Unix link through Windows calls).
 void RemoveFolderLink(const std::string& link);
 
+// Under Wine only: makes `link` a Unix symbolic link to `unix_target` (a Unix path such as
+// /dev/full). False elsewhere or when it can't be made.
+bool MakeUnixLink(const std::string& link, const std::string& unix_target);
+// Removes such a link; Wine can't delete one to a device through Windows calls.
+void RemoveUnixLink(const std::string& link);
+
 }  // namespace testsupport
