@@ -100,6 +100,15 @@ find_server() {
   return 1
 }
 
+# Prints the server's pid once find_server sees it, waiting up to $1 s.
+wait_for_server() {
+  deadline=$(($(date +%s) + $1))
+  until find_server; do
+    [ "$(date +%s)" -lt "$deadline" ] || return 1
+    sleep 0.1
+  done
+}
+
 # Whether server $1 stays up for good (its last -p option has no number of seconds).
 kept_for_good() {
   tr '\0' '\n' <"/proc/$1/cmdline" 2>/dev/null | {
@@ -202,7 +211,10 @@ start_server() {
   log="$state/wineserver.log"
   timeout "$server_limit" "$WINESERVER" "$1" </dev/null >"$log" 2>&1 9>&-
   rc=$?
-  if [ "$rc" -ne 0 ] || ! server_pid=$(find_server); then
+  # The server's parent returns before /proc shows the server in its folder, at times.
+  server_pid=""
+  [ "$rc" -ne 0 ] || server_pid=$(wait_for_server 10)
+  if [ -z "$server_pid" ]; then
     say "The Wine server did not start for $WINEPREFIX ($WINESERVER, exit status $rc):"
     show_log "$log"
     fail "Starting the Wine session of $WINEPREFIX failed."

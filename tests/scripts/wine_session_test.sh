@@ -29,7 +29,7 @@ status() { sh "$session" status | sed -n "s/^$1 //p"; }
 answers() { timeout 10 xdpyinfo -display "$1" >/dev/null 2>&1; }
 silent() { ! answers "$1"; }
 said() { grep -q "$1" "$work/err"; }
-is() { [ "$1" = "$2" ]; }
+is() { [ "$1" = "$2" ] || { echo "     got '$1', want '$2'"; [ ! -s "$work/err" ] || sed 's/^/     | /' "$work/err"; return 1; }; }
 differs() { [ "$1" != "$2" ]; }
 starting() {  # [NAME=value...]: a new member starts the session; exit status in $rc, stderr in $work/err
   member
@@ -75,7 +75,13 @@ check "when the last member has gone, the server ends" is "$(status server)" non
 
 echo "# servers started elsewhere"
 unset DISPLAY
+# A server shows in /proc a moment after its parent returns.
+appeared() {
+  deadline=$(($(date +%s) + 10))
+  while [ "$(status server)" = none ] && [ "$(date +%s)" -lt "$deadline" ]; do sleep 0.1; done
+}
 wineserver -p </dev/null >/dev/null 2>&1
+appeared
 foreign=$(status server)
 starting; d=$last_member
 check "a server kept for good is joined" is "$rc/$(status server)" "0/$foreign"
@@ -84,6 +90,7 @@ check "and never ended" is "$(status server)" "$foreign"
 wineserver -k
 # A server that ends 10 s after its last program, as scripts/run.sh leaves one (a minute).
 wineserver -p10 </dev/null >/dev/null 2>&1
+appeared
 short=$(status server)
 wine cmd /c exit 0 </dev/null >/dev/null 2>&1
 starting; e=$last_member
