@@ -4,6 +4,8 @@
 
 #include <deque>
 
+#include "dump/dump_judgement.h"
+#include "jobs/job_status.h"
 #include "platform/scoped_lock.h"
 
 namespace DumpChecks {
@@ -25,6 +27,11 @@ bool g_working = false;
 HANDLE g_wake = nullptr;  // auto-reset: a request was queued
 
 Result Judge(const Request& request) {
+  // A setup job reads the disc folder's DATA until it has indexed the game: another image
+  // extracted there meanwhile would change the files under it, so images wait for it.
+  if (!request.is_status && IsDiscImage(request.path)) {
+    while (SnapshotJob().running && SnapshotJob().kind == kJobSetup) WaitForJobEnd(1000);
+  }
   Result result;
   result.is_status = request.is_status;
   result.ticket = request.ticket;

@@ -13,6 +13,7 @@
 #include "game/game_supervisor.h"
 #include "jobs/build_folder_size.h"
 #include "jobs/job_status.h"
+#include "jobs/shutdown.h"
 #include "dump/dump_search.h"
 #include "launcher/back_buffer.h"
 #include "launcher/data_folder_move.h"
@@ -568,7 +569,8 @@ int RunGui() {
 
   st.hwnd = nullptr;
   WaitForDataFolderMove();  // a folder left half-moved would split the player's game data
-  SettingsStore::Flush();
+  // A job the player chose to quit during is cancelled here, so its tool ends with it.
+  ShutdownBackgroundWork(kShutdownWaitMs);
   FreeBackBuffer(&W().buffer);
   ui::UnloadFonts();
   if (SUCCEEDED(com)) CoUninitialize();

@@ -12,6 +12,7 @@
 #include "launcher/launcher_state.h"
 #include "launcher/navigation.h"
 #include "launcher/settings_pages.h"
+#include "settings/game_data_folder.h"
 #include "settings/settings_store.h"
 #include "tests/launcher/window_harness.h"
 #include "tests/settings/settings_test_fixture.h"
@@ -143,7 +144,11 @@ TEST_F(SettingsWindowTest, TheWheelScrollsOnlyRightOfTheSideList) {
 
 TEST_F(SettingsWindowTest, TheWindowPaintsThroughADataFolderMoveAndClosesOnlyAfterIt) {
   UseFileWithText(BaseSettings() + "[launcher]\ndata_dir = " + Path("data") + "\n");
-  // A folder of many files; how long it takes to copy is the gate's to decide.
+  // A folder of many files; how long it takes to copy is the gate's to decide. The
+  // launcher made both folders, so both move.
+  ASSERT_TRUE(CreateDirectoryA(Path("data").c_str(), nullptr));
+  ASSERT_TRUE(MakeLauncherFolder(Path("data\\cache")));
+  ASSERT_TRUE(MakeLauncherFolder(Path("data\\disc")));
   for (int i = 0; i < 40; ++i)
     testsupport::WriteFile(Path("data\\cache\\frames\\f" + std::to_string(i) + ".png"), std::string(256 << 10, 'f'));
   testsupport::WriteFile(Path("data\\disc\\DATA\\sys\\main.dol"), "dol");

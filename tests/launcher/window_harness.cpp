@@ -31,7 +31,8 @@ BOOL CALLBACK TakeFirst(HWND hwnd, LPARAM out) {
   return FALSE;
 }
 
-// Polls until done() or limit_ms pass.
+}  // namespace
+
 bool Poll(const std::function<bool()>& done, DWORD limit_ms) {
   const ULONGLONG until = GetTickCount64() + limit_ms;
   for (;;) {
@@ -40,8 +41,6 @@ bool Poll(const std::function<bool()>& done, DWORD limit_ms) {
     Sleep(10);
   }
 }
-
-}  // namespace
 
 WindowHarness::~WindowHarness() {
   if (Running()) Close();

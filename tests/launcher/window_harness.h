@@ -12,6 +12,9 @@
 
 namespace launchertest {
 
+// Polls done() on the calling thread until it holds; false after limit_ms.
+bool Poll(const std::function<bool()>& done, DWORD limit_ms = 60000);
+
 class WindowHarness {
  public:
   WindowHarness() = default;
