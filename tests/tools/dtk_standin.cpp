@@ -13,6 +13,8 @@
 //   STANDIN_DTK_EMPTY=<a,b,...>       files with these names come out empty (0 bytes)
 //   STANDIN_DTK_KILL_PARENT=<path>    copying that path kills the calling process after
 //                                     its first file, as if the launcher died mid-copy
+//   STANDIN_DTK_WAIT_FOR=<file>       does nothing until that file exists (at most two
+//                                     minutes), so a test can watch a long extraction
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -113,6 +115,9 @@ int main(int argc, char** argv) {
       fclose(f);
     }
   }
+  const std::string wait_for = Env("STANDIN_DTK_WAIT_FOR");
+  for (int i = 0; !wait_for.empty() && i < 2400 && GetFileAttributesA(wait_for.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
+    Sleep(50);
   if (argc != 7 || strcmp(argv[1], "vfs") != 0 || strcmp(argv[2], "cp") != 0 ||
       strcmp(argv[3], "--no-decompress") != 0 || strcmp(argv[4], "-q") != 0)
     return Fail("usage: dtk vfs cp --no-decompress -q <image>:<path> <destination>", 2);
