@@ -221,6 +221,24 @@ void SidePanel(bool how_to) {
   }
 }
 
+// Focus ids follow drawing order, so rows that appear move every id after them. Focus
+// stays on its control; CONTINUE, the default only while there are no rows, hands it
+// to the first row when the first rows appear.
+void KeepFocusAsRowsChange(size_t rows_now) {
+  LauncherState& st = Launcher();
+  ui::Context& c = ui::Ctx();
+  const int rows = static_cast<int>(rows_now), was = st.chooser_rows;
+  st.chooser_rows = rows;
+  if (rows == was || st.focus_default) return;
+  const int base = c.widget_count;  // the rows are the screen's first focus stops
+  if (was == 0 && c.focus == st.chooser_continue_id)
+    c.focus = base;
+  else if (c.focus >= base + was)
+    c.focus += rows - was;
+  else if (c.focus >= base)
+    c.focus = base + std::min(c.focus - base, std::max(rows - 1, 0));
+}
+
 }  // namespace
 
 void DiscChooserScreen() {
@@ -234,6 +252,7 @@ void DiscChooserScreen() {
   if (st.selected < 0 || static_cast<size_t>(st.selected) >= st.shown.size()) st.selected = 0;
   const bool searching = DumpSearch::IsRunning();
   const bool verified = DumpVerified(st.status);
+  KeepFocusAsRowsChange(std::min(kMaxRows, st.shown.size()));
 
   ui::SectionTitle(st.status.configured ? L"Choose your disc" : L"First run · choose your disc", kRowX, 84,
                    Palette::gold);
@@ -316,6 +335,7 @@ void DiscChooserScreen() {
   const bool have_selection = static_cast<size_t>(st.selected) < st.shown.size();
   const bool ready = have_selection && st.shown[static_cast<size_t>(st.selected)].kind == kDumpReady;
   const int continue_id = c.widget_count;
+  st.chooser_continue_id = continue_id;
   if (ui::PlayButton(L"CONTINUE", 924, 618, 260, 62, true, true)) {
     if (ready)
       ContinueWith(DumpCandidate(st.shown[static_cast<size_t>(st.selected)]));

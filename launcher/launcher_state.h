@@ -79,6 +79,11 @@ struct LauncherState {
 
   // QueryPerformanceCounter at frame start, after the backdrop, at frame end.
   int64_t stamp_start = 0, stamp_backdrop = 0, stamp_end = 0;
+
+  // Disc chooser: last frame's row count and CONTINUE's focus id, so focus stays on its
+  // control when rows appear (the search finishing, a drop) and the ids after them move.
+  int chooser_rows = 0;
+  int chooser_continue_id = -1;
 };
 
 LauncherState& Launcher();

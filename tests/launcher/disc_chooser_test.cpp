@@ -107,6 +107,33 @@ TEST_F(DiscChooserTest, AFourthDumpShowsOnlyWhenPickedAgainAndThenAtTheTop) {
   EXPECT_EQ(0, Launcher().selected);
 }
 
+// Focus ids follow drawing order: rows appearing must not move the focus to whatever
+// control now has its number.
+TEST_F(DiscChooserTest, FocusStaysOnItsControlWhenRowsAppear) {
+  Search();  // nothing yet: an earlier test's results would show while the next search runs
+  fixtures::MakeDump(Home("Downloads\\usa"));
+  HANDLE gate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  DumpSearchTesting::SetGate(gate);
+  Launcher().search_started = false;
+  GoToScreen(ScreenId::DiscChooser);
+  Step();  // enters while the search waits: no rows, so CONTINUE is the default
+  const int continue_alone = Focus();
+  EXPECT_EQ(continue_alone, Launcher().chooser_continue_id);
+  SetEvent(gate);
+  ASSERT_TRUE(WaitFor([] { return !DumpSearch::IsRunning(); }));
+  DumpSearchTesting::SetGate(nullptr);
+  CloseHandle(gate);
+  Step();
+  EXPECT_EQ(0, Focus()) << "the first rows to appear take the focus from CONTINUE";
+
+  // Focus moved to CONTINUE by the player stays there when a drop adds a row above it.
+  for (int i = 0; i < 4; ++i) Nav(ui::NavEvent::Down);
+  ASSERT_EQ(Launcher().chooser_continue_id, Focus());
+  Choose(fixtures::MakeDump(Path("dropped")).chosen);
+  EXPECT_EQ(2u, Launcher().shown.size());
+  EXPECT_EQ(Launcher().chooser_continue_id, Focus());
+}
+
 TEST_F(DiscChooserTest, ContinueSaysWhyItCantGoOn) {
   Search();
   ClickContinue();
