@@ -20,6 +20,7 @@
 #include "launcher/launcher_state.h"
 #include "launcher/launcher_window_testing.h"
 #include "launcher/navigation.h"
+#include "launcher/window_geometry.h"
 #include "platform/env.h"
 #include "platform/text.h"
 #include "settings/game_data_folder.h"
@@ -62,6 +63,8 @@ struct WindowLayer {
   int timed_frames = 0;
   uint64_t partial_serial = 0;  // partial frames so far; the emblem refreshes on every third
   LauncherWindowTesting::FrameCounts counts;
+  ui::XInputGetStateFn pad_override = nullptr;  // a test's stand-in for XInputGetState
+  std::vector<LauncherWindowTesting::FrameTiming>* frame_log = nullptr;
 };
 
 WindowLayer& W() {
@@ -89,18 +92,6 @@ bool ReadSystemAnimation() {
 }
 
 // [SECTION] Sizes
-
-// The window's size at dpi, fitted into the work area less 40 on each axis with the
-// aspect kept.
-SIZE FitToWorkArea(int w, int h, const RECT& work) {
-  const int avail_w = (work.right - work.left) - 40, avail_h = (work.bottom - work.top) - 40;
-  if ((w > avail_w || h > avail_h) && w > 0 && h > 0 && avail_w > 0 && avail_h > 0) {
-    const double k = std::min(static_cast<double>(avail_w) / w, static_cast<double>(avail_h) / h);
-    w = static_cast<int>(w * k);
-    h = static_cast<int>(h * k);
-  }
-  return SIZE{w, h};
-}
 
 RECT WorkAreaOf(HWND hwnd) {
   RECT work = {0, 0, 1280, 720};
@@ -208,6 +199,8 @@ void PaintFrame(HWND hwnd, bool full) {
   const bool applying_default = st.focus_default;
   const ui::Input frame_input = ui::FrameInput(w.input, &w.queue, applying_default);
 
+  LauncherWindowTesting::FrameTiming timing;
+  double ms = 0;
   {
     Gdiplus::Graphics graphics(w.buffer.dc);
     if (partial) {
@@ -222,13 +215,16 @@ void PaintFrame(HWND hwnd, bool full) {
     Frame(&graphics, width, height, frame_input);
     QueryPerformanceCounter(&t1);
     QueryPerformanceFrequency(&freq);
-    const double ms = 1000.0 / static_cast<double>(freq.QuadPart);
-    if (partial)
-      LogFrameTime(static_cast<double>(t1.QuadPart - t0.QuadPart) * ms,
-                   static_cast<double>(st.stamp_backdrop - st.stamp_start) * ms,
-                   static_cast<double>(st.stamp_end - st.stamp_backdrop) * ms);
+    ms = 1000.0 / static_cast<double>(freq.QuadPart);
+    timing.partial = partial;
+    timing.frame_ms = static_cast<double>(t1.QuadPart - t0.QuadPart) * ms;
+    timing.backdrop_ms = static_cast<double>(st.stamp_backdrop - st.stamp_start) * ms;
+    timing.screen_ms = static_cast<double>(st.stamp_end - st.stamp_backdrop) * ms;
+    if (partial) LogFrameTime(timing.frame_ms, timing.backdrop_ms, timing.screen_ms);
     if (applying_default) st.focus_default = false;
   }
+  LARGE_INTEGER p0, p1;
+  QueryPerformanceCounter(&p0);
 
   if (partial) {
     const RECT all = {0, 0, width, height};
@@ -239,10 +235,15 @@ void PaintFrame(HWND hwnd, bool full) {
                w.buffer.dc, clipped.left, clipped.top, SRCCOPY);
     }
     ++w.counts.partial;
+    if (with_emblem) ++w.counts.emblem;
   } else {
     BitBlt(hdc, 0, 0, width, height, w.buffer.dc, 0, 0, SRCCOPY);
     ++w.counts.full;
   }
+  GdiFlush();
+  QueryPerformanceCounter(&p1);
+  timing.present_ms = static_cast<double>(p1.QuadPart - p0.QuadPart) * ms;
+  if (w.frame_log) w.frame_log->push_back(timing);
   ReleaseDC(hwnd, hdc);
   w.input_pending = false;
   ui::ClearFrameInput(&w.input);
@@ -372,9 +373,7 @@ LRESULT CALLBACK LauncherWndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
     case WM_GETMINMAXINFO: {
       auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
       const int dpi = static_cast<int>(WindowDpi(hwnd));
-      // At a high dpi the scaled minimum can be larger than the screen; it may never force
-      // the window off it.
-      const SIZE min = FitToWorkArea(MulDiv(1024, dpi, 96), MulDiv(576, dpi, 96), WorkAreaOf(hwnd));
+      const SIZE min = MinimumWindowSize(dpi, WorkAreaOf(hwnd));
       info->ptMinTrackSize.x = min.cx;
       info->ptMinTrackSize.y = min.cy;
       return 0;
@@ -458,12 +457,10 @@ HWND CreateLauncherWindow() {
   HDC screen = GetDC(nullptr);
   const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
   if (screen) ReleaseDC(nullptr, screen);
-  const SIZE size = FitToWorkArea(MulDiv(1280, dpi, 96), MulDiv(720, dpi, 96), work);
-  const int x = work.left + ((work.right - work.left) - size.cx) / 2;
-  const int y = work.top + ((work.bottom - work.top) - size.cy) / 2;
+  const RECT r = InitialWindowRect(dpi, work);
   return CreateWindowExW(WS_EX_APPWINDOW | WS_EX_ACCEPTFILES, kClassName, L"Kestrane",
-                         WS_POPUP | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, x, y, size.cx,
-                         size.cy, nullptr, nullptr, instance, nullptr);
+                         WS_POPUP | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, r.left, r.top,
+                         r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance, nullptr);
 }
 
 bool MeasuringBuildFolder() {
@@ -503,7 +500,7 @@ void MessageLoop(HWND hwnd) {
 
     const bool shown = IsWindowVisible(hwnd) && !IsIconic(hwnd);
     if (shown) {
-      ui::PollGamepad(&w.pad, ui::ReadFirstPad(w.xinput_get_state), GetForegroundWindow() == hwnd, elapsed,
+      ui::PollGamepad(&w.pad, ui::ReadFirstPad(w.pad_override ? w.pad_override : w.xinput_get_state), GetForegroundWindow() == hwnd, elapsed,
                       &w.queue);
       const double now = NowSeconds();
       const bool full =
@@ -523,6 +520,14 @@ void MessageLoop(HWND hwnd) {
 }  // namespace
 
 int RunGui() {
+  {
+    // A window opened again in the same process starts from a clean loop.
+    const ui::XInputGetStateFn pad_override = W().pad_override;
+    auto* frame_log = W().frame_log;
+    W() = WindowLayer();
+    W().pad_override = pad_override;
+    W().frame_log = frame_log;
+  }
   SetDpiAwareness();
   LauncherState& st = Launcher();
   st.start_tick = GetTickCount64();
@@ -546,6 +551,9 @@ int RunGui() {
     return 1;
   }
   st.hwnd = hwnd;
+  // The frame computed at creation still has the thick border's client inset; asking again
+  // makes the whole window client area.
+  SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   RegisterGameWindow(hwnd, kGameEndedMessage);
   ShowWindow(hwnd, SW_SHOW);
   UpdateWindow(hwnd);
@@ -561,3 +569,5 @@ int RunGui() {
 }
 
 LauncherWindowTesting::FrameCounts LauncherWindowTesting::Counts() { return W().counts; }
+void LauncherWindowTesting::SetPadReader(ui::XInputGetStateFn reader) { W().pad_override = reader; }
+void LauncherWindowTesting::SetFrameLog(std::vector<FrameTiming>* log) { W().frame_log = log; }

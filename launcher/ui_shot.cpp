@@ -11,6 +11,7 @@
 #include "launcher/back_buffer.h"
 #include "launcher/frame.h"
 #include "launcher/launcher_state.h"
+#include "launcher/launcher_window.h"
 #include "launcher/navigation.h"
 #include "platform/env.h"
 #include "settings/install_layout.h"
@@ -118,6 +119,7 @@ int Render(const ScreenChoice* choice, const std::string& out, int width, int he
   if (env::Get("KESTRANE_TRUCKRUN_T", &truck_t)) {
     const double t = strtod(truck_t.c_str(), nullptr);
     ui::TruckRun& truck = ui::Truck();
+    truck = ui::TruckRun();  // the same run from its start in every shot of a process
     if (t > 0) {
       double stepped = 0;
       while (stepped < t) {
@@ -127,6 +129,8 @@ int Render(const ScreenChoice* choice, const std::string& out, int width, int he
       st.truck_time = static_cast<float>(t);
     }
     printf("truck run after %.1f s: %s, %.0f px/s\n", t, truck.StateName(), static_cast<double>(truck.Speed()));
+  } else if (!BackgroundAnimationEnabled()) {
+    ui::Truck().Park();  // where the window shows it with the animation off
   }
 
   if (choice) {

@@ -14,15 +14,12 @@
 //   choose-pending=PATH  picks PATH and leaves its verdict to come
 //   how-to               the chooser's how-to panel
 //
-//   launcher_probe keys WORD...
-// starts like the launcher window (the chooser first when no dump is configured) and
-// steps Frame with the keyboard alone, printing what the screen shows after each word:
-//   up, down, enter, escape   one key
-//   search                    frames until the dump search has finished
-//   job-end                   frames until the job has ended
-//   game-end                  frames until the game PLAY started has ended
+//   launcher_probe firstrun | firstrun-retry
+// opens the real window with no dump configured and plays a new player's first start with
+// the keyboard alone: Enter on the dump the search found, the setup to its end, then PLAY
+// until the game has ended and the window is back (firstrun), or TRY AGAIN and the second
+// end (firstrun-retry). Prints what each screen showed.
 #include <windows.h>
-#include <objbase.h>
 
 #include <cstdio>
 #include <cstring>
@@ -33,22 +30,17 @@
 #include "jobs/enhance_job.h"
 #include "jobs/job_status.h"
 #include "jobs/setup_job.h"
-#include "launcher/back_buffer.h"
-#include "launcher/disc_chooser_screen.h"
 #include "launcher/dump_checks.h"
-#include "launcher/frame.h"
 #include "launcher/home_screen.h"
 #include "launcher/job_progress_screen.h"
 #include "launcher/launcher_state.h"
 #include "launcher/navigation.h"
 #include "launcher/ui_shot.h"
 #include "platform/text.h"
-#include "settings/install_layout.h"
 #include "settings/settings_store.h"
 #include "tests/launcher/pictures.h"
-#include "ui/fonts.h"
-#include "ui/gdiplus_api.h"
-#include "ui/input.h"
+#include "tests/launcher/window_harness.h"
+#include "ui/context.h"
 
 namespace {
 
@@ -143,8 +135,6 @@ int Shots(int argc, char** argv) {
   return failed;
 }
 
-// [SECTION] Keyboard scripts
-
 const char* ScreenName(ScreenId s) {
   switch (s) {
     case ScreenId::Home: return "home";
@@ -157,130 +147,108 @@ const char* ScreenName(ScreenId s) {
 
 const char* KindWord(int kind) { return kind == kDumpBeingChecked ? "checking" : DumpKindName(kind); }
 
-// What the screen shows, one fact a line, from the same records and view the screen
-// draws from.
-std::string Describe() {
-  const LauncherState& st = Launcher();
-  std::string out = std::string("screen ") + ScreenName(st.screen) + "\n";
-  if (st.screen == ScreenId::DiscChooser) {
-    for (size_t i = 0; i < st.shown.size() && i < 3; ++i) {
-      const DumpCandidate& c = st.shown[i];
-      out += "row " + std::to_string(i) + " " + KindWord(c.kind) + " " + text::WideToUtf8(c.label) + " | " + c.path +
-             "\n";
-    }
-    out += "selected " + std::to_string(st.selected) + "\n";
-  } else if (st.screen == ScreenId::JobProgress) {
-    const JobStatus job = SnapshotJob();
-    const JobView v = ViewOfJob(job);
-    out += "eyebrow " + text::WideToUtf8(v.eyebrow) + "\n";
-    for (size_t i = 0; i < job.steps.size(); ++i)
-      out += "step " + std::to_string(i) + " " + StepStateWord(job.steps[i].state) + " " +
-             text::WideToUtf8(job.steps[i].title) + ": " + text::WideToUtf8(job.steps[i].detail) + "\n";
-    out += "buttons";
-    for (const std::wstring& b : v.buttons) out += " [" + text::WideToUtf8(b) + "]";
-    out += "\n";
-    if (st.offer_shortcuts) out += "shortcut boxes offered\n";
-  } else if (st.screen == ScreenId::Home) {
-    out += "ready level " + std::to_string(ReadyLevel()) + "\n";
+// [SECTION] A first start in the real window
+
+void Say(const char* what, const std::string& value) { printf("%s: %s\n", what, value.c_str()); }
+
+// The progress screen's reading of the ended job: each step, the reason of a failed one,
+// and the eyebrow and buttons.
+void SayJob() {
+  const JobStatus job = SnapshotJob();
+  for (const SetupStep& step : job.steps) {
+    Say(text::WideToUtf8(step.title).c_str(), StepStateWord(step.state));
+    if (step.state == StepState::kFailed) Say("  why", text::WideToUtf8(step.detail));
   }
-  if (!st.toast_text.empty() && NowSeconds() <= st.toast_until) out += "toast " + text::WideToUtf8(st.toast_text) + "\n";
-  return out;
+  const JobView view = ViewOfJob(job);
+  Say("eyebrow", text::WideToUtf8(view.eyebrow));
+  std::string buttons;
+  for (const std::wstring& b : view.buttons) buttons += "[" + text::WideToUtf8(b) + "]";
+  Say("buttons", buttons);
 }
 
-struct KeyRun {
-  BackBuffer buffer;
-  ui::NavQueue queue;
+// Until the job has ended and the screen has handled its end (focus on the new default).
+bool WaitForEnd(launchertest::WindowHarness& w) {
+  if (!w.WaitFor([] { return !SnapshotJob().running; }, kJobLimitMs)) return false;
+  return w.WaitFor([] { return Launcher().finish_seen && !Launcher().focus_default && !Launcher().screen_changed; }) &&
+         w.WaitFullFrames(1);
+}
 
-  // One frame as the window's paint step draws it.
-  void Frame() {
-    LauncherState& st = Launcher();
-    ApplyFinishedDumpChecks();
-    st.focus_default |= st.screen_changed;
-    st.screen_changed = false;
-    const bool applying_default = st.focus_default;
-    const ui::Input input = ui::FrameInput(ui::Input(), &queue, applying_default);
-    {
-      Gdiplus::Graphics graphics(buffer.dc);
-      ::Frame(&graphics, buffer.width, buffer.height, input);
-    }
-    if (applying_default) st.focus_default = false;
+int FirstRun(bool retry) {
+  launchertest::WindowHarness w;
+  if (!w.Start()) return 3;
+  // The keyboard alone moves the focus: the window moves out from under the pointer
+  // (Wine doesn't always let a program warp it) and is told the pointer left, as a real
+  // leave does.
+  w.OnGui([] {
+    POINT p;
+    RECT r;
+    GetCursorPos(&p);
+    GetWindowRect(Launcher().hwnd, &r);
+    const int width = r.right - r.left;
+    const int left = p.x > GetSystemMetrics(SM_CXSCREEN) / 2 ? p.x - 20 - width : p.x + 20;
+    SetWindowPos(Launcher().hwnd, nullptr, left, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  });
+  PostMessageW(w.hwnd(), WM_MOUSELEAVE, 0, 0);
+  if (!w.WaitFor([] { return ui::Ctx().mouse[0] < -1000; })) return 9;
+  w.OnGui([] { Say("first screen", ScreenName(Launcher().screen)); });
+
+  // The search finds the dump in the player's Downloads and lists it.
+  if (!w.WaitFor([] { return !DumpSearch::IsRunning() && !Launcher().shown.empty(); })) return 4;
+  w.OnGui([] {
+    const DumpCandidate& row = Launcher().shown.front();
+    Say("row 0", std::string(KindWord(row.kind)) + " " + row.path);
+  });
+
+  // Enter on it: the dump becomes the configured one and the setup starts. A key's frame
+  // may be drawn before the key is read, so each key waits for what it leads to.
+  w.Key(VK_RETURN);
+  w.WaitFor([] { return Launcher().screen != ScreenId::DiscChooser; }, 5000);
+  w.OnGui([] { Say("screen", ScreenName(Launcher().screen)); });
+  if (!WaitForEnd(w)) return 5;
+  w.OnGui([] {
+    SayJob();
+    Say("shortcut boxes", Launcher().offer_shortcuts ? "offered" : "none");
+  });
+
+  if (retry) {
+    double first_start = 0;
+    w.OnGui([&] { first_start = SnapshotJob().steps.at(0).startTime; });
+    w.Key(VK_RETURN);  // TRY AGAIN
+    const bool again = w.WaitFor([&] { return SnapshotJob().steps.at(0).startTime != first_start; }, 5000);
+    w.OnGui([&] {
+      Say("screen", ScreenName(Launcher().screen));
+      Say("job started again", again ? "yes" : "no");
+    });
+    if (!WaitForEnd(w)) return 5;
+    w.OnGui([] { SayJob(); });
+    return w.Close() == 0 ? 0 : 7;
   }
 
-  template <typename Cond>
-  bool FramesUntil(Cond cond) {
-    const ULONGLONG until = GetTickCount64() + kJobLimitMs;
-    while (GetTickCount64() < until) {
-      Frame();
-      if (cond()) return true;
-      Sleep(30);
-    }
-    return false;
-  }
-
-  bool Key(int32_t code) {
-    queue.Push(code);
-    for (int i = 0; i < 4 && !queue.Empty(); ++i) Frame();
-    Frame();  // the screen the key led to, with its default focus
-    return queue.Empty();
-  }
-
-  bool Word(const char* word) {
-    if (strcmp(word, "up") == 0) return Key(ui::NavEvent::Up);
-    if (strcmp(word, "down") == 0) return Key(ui::NavEvent::Down);
-    if (strcmp(word, "enter") == 0) return Key(ui::NavEvent::Activate);
-    if (strcmp(word, "escape") == 0) return Key(ui::NavEvent::Back);
-    if (strcmp(word, "search") == 0) {
-      const bool done = FramesUntil([] { return Launcher().search_started && !DumpSearch::IsRunning(); });
-      Frame();  // the rows of the finished search
-      return done;
-    }
-    if (strcmp(word, "job-end") == 0) {
-      // Two frames after the end: one handles it, the next applies the focus it moved.
-      const bool ended = FramesUntil([] { return !SnapshotJob().running; });
-      Frame();
-      Frame();
-      return ended;
-    }
-    if (strcmp(word, "game-end") == 0) return FramesUntil([] { return !IsGameRunning(); });
-    fprintf(stderr, "unknown word %s\n", word);
-    return false;
-  }
-};
-
-int Keys(int argc, char** argv) {
-  LauncherState& st = Launcher();
-  st.start_tick = GetTickCount64();
-  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  ui::LoadFonts(ui::FontsDirectory(InstallLayout::CheckoutRoot(), InstallLayout::ExeDir()));
-  st.judge_in_background = true;
-  RefreshDumpStatus();
-  if (!st.status.configured) st.screen = ScreenId::DiscChooser;
-
-  KeyRun run;
-  int result = 0;
-  if (!MakeBackBuffer(&run.buffer, nullptr, 1280, 720)) {
-    result = 4;
-  } else {
-    run.Frame();
-    printf("== start\n%s", Describe().c_str());
-    for (int i = 2; i < argc && result == 0; ++i) {
-      if (!run.Word(argv[i])) result = 3;
-      printf("== %s%s\n%s", argv[i], result ? " (didn't finish)" : "", Describe().c_str());
-      fflush(stdout);
-    }
-    FreeBackBuffer(&run.buffer);
-  }
-  CancelJob();
-  ui::UnloadFonts();
-  if (SUCCEEDED(com)) CoUninitialize();
-  return result;
+  w.Key(VK_RETURN);  // PLAY
+  w.WaitFor([] { return Launcher().game_started || !Launcher().launch_error.empty(); }, 5000);
+  w.OnGui([] {
+    Say("game started", Launcher().game_started ? "yes" : "no");
+    Say("ready level", std::to_string(ReadyLevel()));
+  });
+  // The stand-in game ends; the monitor records the run and the window comes back.
+  if (!w.WaitFor([] { return !Launcher().game_started && IsWindowVisible(Launcher().hwnd) && Launcher().last_run_valid; },
+                 kJobLimitMs))
+    return 6;
+  w.OnGui([] {
+    const LauncherState& st = Launcher();
+    Say("screen", ScreenName(st.screen));
+    Say("toast", text::WideToUtf8(st.toast_text));
+    Say("last run", st.last_run_unexpected ? st.last_run.kind : "none");
+  });
+  return w.Close() == 0 ? 0 : 7;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc >= 5 && strcmp(argv[1], "shots") == 0) return Shots(argc, argv);
-  if (argc >= 2 && strcmp(argv[1], "keys") == 0) return Keys(argc, argv);
-  fprintf(stderr, "usage: launcher_probe shots OUT_DIR STATE SCREEN [SETUP...] | keys WORD...\n");
+  if (argc == 2 && strcmp(argv[1], "firstrun") == 0) return FirstRun(false);
+  if (argc == 2 && strcmp(argv[1], "firstrun-retry") == 0) return FirstRun(true);
+  fprintf(stderr, "usage: launcher_probe shots OUT_DIR STATE SCREEN [SETUP...] | firstrun | firstrun-retry\n");
   return 2;
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/launcher/scene.h"
 #include "tests/support/child_run.h"
 
 namespace pictures {
@@ -21,19 +22,12 @@ const std::vector<Size>& Sizes();
 // "1280x720".
 std::string SizeName(const Size& size);
 
-// An install of the test build as Kestrane.exe in a source checkout (with the fonts, the
-// stand-in import.exe, Python, zig, game and enhancer and the probe), and a player
-// profile of its own.
-struct Scene {
-  std::string root;     // the scene's folder
-  std::string install;  // root\checkout\bin, holding Kestrane.exe
-  std::string profile;  // root\profile: LOCALAPPDATA and USERPROFILE live here
-  testsupport::ChildOptions options;  // for running the launcher with this profile
-};
+using launchertest::Scene;
+// A fresh scene (tests/launcher/scene.h) in the pictures' work folder, with the truck
+// placed 2.5 s into its run.
 Scene MakeScene(const std::string& name);
-// A fixture dump at root\<name> that the test build verifies; returns the folder to choose.
-std::string MakeReadyDump(const Scene& scene, const std::string& name);
-// Runs the scene's Kestrane.exe (or another program of the install) with args.
+using launchertest::MakeReadyDump;
+// Runs a program of the scene; a child that doesn't start or finish counts as a failure.
 testsupport::ChildResult Run(const Scene& scene, const std::vector<std::string>& args,
                              const std::string& program = "Kestrane.exe");
 // Writes settings.ini of the scene's profile.

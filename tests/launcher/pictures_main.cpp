@@ -26,20 +26,6 @@ std::map<std::string, Maker>& Makers() {
   return makers;
 }
 
-bool CopyFolderFiles(const std::string& from, const std::string& to) {
-  testsupport::MakeFolders(to);
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((from + "\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return false;
-  bool ok = true;
-  do {
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    ok = CopyFileA((from + "\\" + data.cFileName).c_str(), (to + "\\" + data.cFileName).c_str(), FALSE) && ok;
-  } while (FindNextFileA(find, &data));
-  FindClose(find);
-  return ok;
-}
-
 const CLSID* PngEncoder() {
   static CLSID clsid;
   static bool found = false;
@@ -84,44 +70,20 @@ void Fail(const std::string& what) {
 Registrar::Registrar(const char* group, Maker maker) { Makers()[group] = maker; }
 
 Scene MakeScene(const std::string& name) {
-  Scene scene;
-  scene.root = g_work + "\\" + name;
-  scene.install = scene.root + "\\checkout\\bin";
-  scene.profile = scene.root + "\\profile";
-  testsupport::RemoveTree(scene.root);
-  const bool ok = fixtures::MakeInstall(scene.install) != "" &&
-                  fixtures::AddTool(scene.install, "tools\\python\\python.exe", "standin_python.exe") &&
-                  fixtures::AddTool(scene.install, "tools\\zig\\zig.exe", "standin_zig.exe") &&
-                  fixtures::AddTool(scene.install, "import.exe", "standin_import.exe") &&
-                  fixtures::AddTool(scene.install, "enhance.exe", "standin_enhance.exe") &&
-                  fixtures::AddTool(scene.install, "launcher_probe.exe", "launcher_probe.exe") &&
-                  fixtures::AddDtk(scene.install) &&
-                  CopyFolderFiles(testsupport::BinDir() + "fonts", scene.root + "\\checkout\\assets\\fonts");
-  if (!ok) Fail("scene " + name);
-  // The build script the stand-in Python runs writes the stand-in game as the build.
-  testsupport::WriteFile(scene.root + "\\checkout\\tools\\gametrial\\link.py",
-                         "output=" + scene.install + "\\KestraneGame.exe\nline=compiling main\nline=linking\n");
-  testsupport::WriteFile(scene.root + "\\checkout\\tools\\gametrial\\decomp_ref.txt", "4e1b7a2c9d\n");
-  scene.options = fixtures::LauncherOptions(scene.profile);
-  scene.options.env.push_back({"KESTRANE_TEST_FREE_SPACE", "107374182400"});
-  scene.options.env.push_back({"KESTRANE_GAME_EXE", ""});
+  Scene scene = launchertest::MakeScene(g_work + "\\" + name);
+  if (!scene.ok) Fail("scene " + name);
   scene.options.env.push_back({"KESTRANE_TRUCKRUN_T", "2.5"});
-  scene.options.env.push_back({"ZIG", ""});
   return scene;
 }
 
-std::string MakeReadyDump(const Scene& scene, const std::string& name) {
-  return fixtures::MakeDump(scene.root + "\\" + name).chosen;
-}
-
 testsupport::ChildResult Run(const Scene& scene, const std::vector<std::string>& args, const std::string& program) {
-  testsupport::ChildResult r = testsupport::RunChild(scene.install + "\\" + program, args, scene.options);
+  testsupport::ChildResult r = launchertest::RunInScene(scene, args, program);
   if (!r.started || r.timed_out) Fail(program + " in " + scene.root);
   return r;
 }
 
 void WriteSettings(const Scene& scene, const std::string& text) {
-  testsupport::WriteFile(scene.profile + "\\local\\Kestrane\\settings.ini", text);
+  testsupport::WriteFile(launchertest::SettingsFileOf(scene), text);
 }
 
 void SteerEnhancement(const Scene& scene) {
