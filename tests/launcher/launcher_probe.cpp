@@ -19,7 +19,13 @@
 // the keyboard alone: Enter on the dump the search found, the setup to its end, then PLAY
 // until the game has ended and the window is back (firstrun), or TRY AGAIN and the second
 // end (firstrun-retry). Prints what each screen showed.
+//
+//   launcher_probe drop-image IMAGE GATE
+// opens the real window, drops IMAGE on it and counts the frames it draws while the image
+// is judged, then creates the file GATE (which the stand-in dtk waits for, through
+// STANDIN_DTK_WAIT_FOR) and waits for the verdict. Prints the chooser's first row each time.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstring>
@@ -243,12 +249,60 @@ int FirstRun(bool retry) {
   return w.Close() == 0 ? 0 : 7;
 }
 
+// A WM_DROPFILES as the shell sends it: the DROPFILES header, then the wide path.
+HGLOBAL DropOf(const std::wstring& path) {
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t));
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = TRUE;
+  memcpy(drop + 1, path.c_str(), path.size() * sizeof(wchar_t));
+  GlobalUnlock(memory);
+  return memory;
+}
+
+void SayFirstRow() {
+  const LauncherState& st = Launcher();
+  if (st.shown.empty()) return Say("row 0", "none");
+  Say("row 0", std::string(KindWord(st.shown.front().kind)) + " " + st.shown.front().path +
+                   (st.selected == 0 ? " (selected)" : ""));
+}
+
+int DropImage(const std::string& image, const std::string& gate) {
+  launchertest::WindowHarness w;
+  if (!w.Start()) return 3;
+  PostMessageW(w.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf(text::Utf8ToWide(image))), 0);
+  // The row is there in the first frame after the drop, before any verdict.
+  if (!w.WaitFor([] { return !Launcher().chosen.empty(); }) || !w.WaitFullFrames(1)) return 4;
+  w.OnGui([] {
+    Say("screen", ScreenName(Launcher().screen));
+    SayFirstRow();
+  });
+  // The window keeps drawing while the image is read (the stand-in dtk waits for the gate).
+  const int before = w.Counts().full;
+  const bool drawing = w.WaitFullFrames(10, 20000);
+  bool still_judging = false;
+  w.OnGui([&] { still_judging = DumpChecks::Busy() && Launcher().chosen.front().kind == kDumpBeingChecked; });
+  Say("frames while judging", drawing && still_judging ? std::to_string(w.Counts().full - before) : "none");
+
+  HANDLE f = CreateFileA(gate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return 5;
+  CloseHandle(f);
+  if (!w.WaitFor([] { return Launcher().chosen.front().kind != kDumpBeingChecked; }, kJobLimitMs) ||
+      !w.WaitFullFrames(1))
+    return 6;
+  w.OnGui([] { SayFirstRow(); });
+  return w.Close() == 0 ? 0 : 7;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 4 && strcmp(argv[1], "drop-image") == 0) return DropImage(argv[2], argv[3]);
   if (argc >= 5 && strcmp(argv[1], "shots") == 0) return Shots(argc, argv);
   if (argc == 2 && strcmp(argv[1], "firstrun") == 0) return FirstRun(false);
   if (argc == 2 && strcmp(argv[1], "firstrun-retry") == 0) return FirstRun(true);
-  fprintf(stderr, "usage: launcher_probe shots OUT_DIR STATE SCREEN [SETUP...] | firstrun | firstrun-retry\n");
+  fprintf(stderr,
+          "usage: launcher_probe shots OUT_DIR STATE SCREEN [SETUP...] | firstrun | firstrun-retry |"
+          " drop-image IMAGE GATE\n");
   return 2;
 }
