@@ -230,10 +230,11 @@ int FirstRun(bool retry) {
     return w.Close() == 0 ? 0 : 7;
   }
 
-  w.Key(VK_RETURN);  // PLAY
-  w.WaitFor([] { return Launcher().game_started || !Launcher().launch_error.empty(); }, 5000);
+  w.Key(VK_RETURN);  // PLAY: Home, and the game starts (a short run may be over already)
+  w.WaitFor([] { return Launcher().screen == ScreenId::Home; }, 5000);
   w.OnGui([] {
-    Say("game started", Launcher().game_started ? "yes" : "no");
+    const std::string error = text::WideToUtf8(Launcher().launch_error);
+    Say("game started", error.empty() ? "yes" : "no, " + error);
     Say("ready level", std::to_string(ReadyLevel()));
   });
   // The stand-in game ends; the monitor records the run and the window comes back.
