@@ -232,21 +232,47 @@ TEST_F(JobProgressTest, ShortcutsAreOfferedOnlyAfterAFirstSetupAndOnlyForTheMiss
   }
 }
 
-TEST_F(JobProgressTest, TryAgainAfterTheDiscFailedOpensTheChooser) {
-  // A dump is configured, so a restart would have one to start on.
+// The disc was the problem: choose another. A cancel there wasn't: the job runs again.
+TEST_F(JobProgressTest, TryAgainOpensTheChooserOnlyWhenTheDiscFailed) {
+  // A dump is configured, so a restart has one to start on.
   SettingsStore::Set("launcher.dump_path", Path("a dump that was moved").c_str());
-  for (const char* states : {"fppppppp", "dfpppppp"}) {
+  struct Case {
+    const char* states;
+    bool cancelled;
+    ScreenId then;
+  };
+  for (const Case c : {Case{"fppppppp", false, ScreenId::DiscChooser}, Case{"dfpppppp", false, ScreenId::DiscChooser},
+                       Case{"dfpppppp", true, ScreenId::JobProgress}}) {
     GoToScreen(ScreenId::JobProgress);
     Launcher().finish_seen = false;
-    Publish(Ended(SetupJob(states), true, true, false));
+    Publish(Ended(SetupJob(c.states), true, !c.cancelled, c.cancelled));
     Step();  // the end: focus moves to TRY AGAIN on the next frame
     Step();
     Nav(ui::NavEvent::Activate);
-    EXPECT_EQ(ScreenId::DiscChooser, Launcher().screen) << states;
-    // A restart would have a job thread on the missing dump; it ends at its first step.
+    EXPECT_EQ(c.then, Launcher().screen) << c.states << (c.cancelled ? " cancelled" : "");
+    // A restarted job runs on the missing dump; it ends at its first step.
     const ULONGLONG until = GetTickCount64() + 60000;
     while (SnapshotJob().running && GetTickCount64() < until) Sleep(10);
   }
+}
+
+// An enhancement started from the settings doesn't come through StartSetup, so nothing
+// cleared the mark of the last job's end: its own end is still handled.
+TEST_F(JobProgressTest, AJobStartedElsewhereStillHasItsEndHandled) {
+  Launcher().finish_seen = true;
+  JobStatus enhance = SetupJob("apppp");
+  enhance.kind = kJobEnhance;
+  enhance.title = L"Enhancing your intro video";
+  Publish(enhance);
+  Step();
+  Step();
+  const int cancel = Focus();
+  FailStep(0, L"About 2.15 GB free space is needed; 1.00 GB is free.");
+  EndJob(false);
+  Step();
+  Step();
+  EXPECT_TRUE(Launcher().finish_seen);
+  EXPECT_EQ(cancel + 1, Focus()) << "focus not moved from BACK to TRY AGAIN";
 }
 
 TEST_F(JobProgressTest, EscapeCancelsTheRunningJobAndItsEndReadsCancelled) {
