@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+#include <cwchar>
 
 #include "jobs/enhance_job.h"
 #include "jobs/shortcuts.h"
