@@ -132,6 +132,11 @@ struct LauncherState {
   double data_move_started = 0;
   int data_move_shown_second = -1;   // the elapsed second the row last showed
   bool close_after_data_move = false;  // the player closed the window during the move
+
+  // Disc chooser: last frame's row count and CONTINUE's focus id, so focus stays on its
+  // control when rows appear (the search finishing, a drop) and the ids after them move.
+  int chooser_rows = 0;
+  int chooser_continue_id = -1;
 };
 
 LauncherState& Launcher();

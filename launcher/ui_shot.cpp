@@ -93,22 +93,21 @@ void SetDpiAwareness() {
   if (set_context) set_context(reinterpret_cast<HANDLE>(static_cast<intptr_t>(-4)));
 }
 
-}  // namespace
+bool SizeAllowed(int width, int height) {
+  if (width >= 1 && height >= 1 && width <= kMaxShotSide && height <= kMaxShotSide) return true;
+  fprintf(stderr, "usage: Kestrane --ui-shot <screen> <out.bmp> [<width> <height>], each side 1 to %d\n",
+          kMaxShotSide);
+  return false;
+}
 
-int RenderUiShot(const std::string& screen_name, const std::string& out, int width, int height) {
-  if (width < 1 || height < 1 || width > kMaxShotSide || height > kMaxShotSide) {
-    fprintf(stderr, "usage: Kestrane --ui-shot <screen> <out.bmp> [<width> <height>], each side 1 to %d\n",
-            kMaxShotSide);
-    return 2;
-  }
+struct ScreenChoice {
   ScreenId screen = ScreenId::Home;
   SettingsPage page = 1;
   bool sample_job = false;
-  if (!ScreenForName(screen_name, &screen, &page, &sample_job)) {
-    fprintf(stderr, "unknown screen %s\n", screen_name.c_str());
-    return 2;
-  }
+};
 
+// choice null: the screen LauncherState shows already.
+int Render(const ScreenChoice* choice, const std::string& out, int width, int height) {
   SetDpiAwareness();
   LauncherState& st = Launcher();
   st.start_tick = GetTickCount64();
@@ -134,9 +133,11 @@ int RenderUiShot(const std::string& screen_name, const std::string& out, int wid
     ui::Truck().Park();  // where the window shows it with the animation off
   }
 
-  st.screen = screen;
-  st.page = page;
-  st.sample_job = sample_job;
+  if (choice) {
+    st.screen = choice->screen;
+    st.page = choice->page;
+    st.sample_job = choice->sample_job;
+  }
 
   bool saved = false;
   BackBuffer buffer;
@@ -166,4 +167,21 @@ int RenderUiShot(const std::string& screen_name, const std::string& out, int wid
   if (fonts) ui::UnloadFonts();
   if (SUCCEEDED(com)) CoUninitialize();
   return saved ? 0 : 1;
+}
+
+}  // namespace
+
+int RenderUiShot(const std::string& screen_name, const std::string& out, int width, int height) {
+  if (!SizeAllowed(width, height)) return 2;
+  ScreenChoice choice;
+  if (!ScreenForName(screen_name, &choice.screen, &choice.page, &choice.sample_job)) {
+    fprintf(stderr, "unknown screen %s\n", screen_name.c_str());
+    return 2;
+  }
+  return Render(&choice, out, width, height);
+}
+
+int RenderCurrentScreenShot(const std::string& out, int width, int height) {
+  if (!SizeAllowed(width, height)) return 2;
+  return Render(nullptr, out, width, height);
 }

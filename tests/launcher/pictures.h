@@ -35,6 +35,10 @@ bool BmpToPng(const std::string& bmp);
 // Writes settings.ini of the scene's profile.
 void WriteSettings(const Scene& scene, const std::string& text);
 
+// For a scene with the game built: the built game becomes the stand-in that plays the
+// intro for its frames, and the stand-in enhancer goes slowly enough to be caught upscaling.
+void SteerEnhancement(const Scene& scene);
+
 // "--ui-shot <screen>" at every size, saved as <state>.png.
 void Shoot(const Scene& scene, const std::string& state, const std::string& screen);
 // The probe shoots at every size after its own set-up in process (a job running, say):

@@ -49,9 +49,7 @@ void MakeHome() {
   Shoot(crashed, "home-crashed-no-log", "home");
 
   Scene enhancing = ReadyScene("home-enhancing");
-  fixtures::AddTool(enhancing.install, "KestraneGame.exe", "standin_game.exe");  // plays the intro for its frames
-  testsupport::WriteFile(enhancing.install + "\\game.steer", "dump_frames=24\ndump_frame_ms=10\n");
-  testsupport::WriteFile(enhancing.install + "\\enhance.steer", "frame_ms=400\n");
+  SteerEnhancement(enhancing);
   ShootWithProbe(enhancing, "home-enhancing", "home", {"enhance-running"});
 }
 

@@ -92,6 +92,12 @@ void WriteSettings(const Scene& scene, const std::string& text) {
   testsupport::WriteFile(launchertest::SettingsFileOf(scene), text);
 }
 
+void SteerEnhancement(const Scene& scene) {
+  if (!fixtures::AddTool(scene.install, "KestraneGame.exe", "standin_game.exe")) Fail("stand-in game in " + scene.root);
+  testsupport::WriteFile(scene.install + "\\game.steer", "dump_frames=24\ndump_frame_ms=10\n");
+  testsupport::WriteFile(scene.install + "\\enhance.steer", "frame_ms=400\n");
+}
+
 void Shoot(const Scene& scene, const std::string& state, const std::string& screen) {
   for (const Size& size : Sizes()) {
     const std::string folder = g_out + "\\" + SizeName(size);

@@ -90,9 +90,11 @@ bool WindowHarness::WaitFullFrames(int count, DWORD limit_ms) {
 }
 
 bool WindowHarness::Key(WPARAM virtual_key) {
+  // Sent, not posted: a posted key can miss the message pass the count is read in, and
+  // the frame after that pass would then be counted without it.
+  SendMessageW(hwnd_, WM_KEYDOWN, virtual_key, 1);
+  SendMessageW(hwnd_, WM_KEYUP, virtual_key, 0xC0000001);
   const int target = Counts().full + 1;
-  PostMessageW(hwnd_, WM_KEYDOWN, virtual_key, 1);
-  PostMessageW(hwnd_, WM_KEYUP, virtual_key, 0xC0000001);
   return WaitFor([target] { return LauncherWindowTesting::Counts().full >= target; });
 }
 
