@@ -10,6 +10,7 @@
 #include "launcher/data_folder_move.h"
 #include "launcher/navigation.h"
 #include "launcher/settings_pages.h"
+#include "settings/game_data_folder.h"
 #include "settings/settings_store.h"
 #include "tests/launcher/launcher_test_fixture.h"
 #include "ui/context.h"
@@ -30,6 +31,9 @@ class DataFolderMoveTest : public LauncherTest {
   void SetUp() override {
     LauncherTest::SetUp();
     UseFileWithText("[launcher]\ndata_dir = " + Path("data") + "\n");
+    // A cache the launcher made (it holds the launcher's mark), so it may move.
+    CreateDirectoryA(Path("data").c_str(), nullptr);
+    ASSERT_TRUE(MakeLauncherFolder(Path("data\\cache")));
     testsupport::WriteFile(Path("data\\cache\\frames\\0001.png"), "frame");
     g_picks = 0;
     g_picked = Path("moved");
