@@ -31,6 +31,7 @@
 #include "settings/settings_store.h"
 #include "ui/canvas.h"
 #include "ui/context.h"
+#include "ui/draw.h"
 #include "ui/fonts.h"
 #include "ui/gamepad.h"
 #include "ui/gdiplus_api.h"
@@ -212,6 +213,7 @@ void PaintFrame(HWND hwnd, bool full) {
       for (const RECT& r : dirty)
         region.Union(Gdiplus::Rect(r.left, r.top, r.right - r.left, r.bottom - r.top));
       graphics.SetClip(&region, Gdiplus::CombineModeReplace);
+      ui::SetPaintRects(&graphics, dirty.data(), static_cast<int>(dirty.size()));
     }
     LARGE_INTEGER t0, t1, freq;
     QueryPerformanceCounter(&t0);
