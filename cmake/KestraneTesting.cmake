@@ -40,7 +40,7 @@ set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 900 ENVI
 # One GoogleTest program per product folder, run by ctest as one test.
 function(kestrane_test_suite name)
   cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/assets/manifest_only.rc)
+  add_executable(${name} ${ARG_SOURCES} ${KESTRANE_MANIFEST_RC})
   target_link_libraries(${name} PRIVATE kestrane_test_support ${ARG_LIBS} kestrane_warnings)
   add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
   if(NOT ARG_TIMEOUT)

@@ -7,6 +7,7 @@
 
 #include "dump/delete_tree.h"
 #include "platform/files.h"
+#include "platform/scoped_lock.h"
 #include "platform/text.h"
 #include "process/child_process.h"
 #include "settings/game_data_folder.h"
@@ -109,6 +110,11 @@ int RunDtk(const std::string& arguments, std::string* output, CancelToken* cance
       },
       cancel);
   return code == kToolDidNotStart ? -1 : (int)code;
+}
+
+StaticLock* DiscFolderLock() {
+  static StaticLock lock;
+  return &lock;
 }
 
 bool ExtractDiscImage(DumpJudgement* image, std::string* folder, std::string* game_id, CancelToken* cancel) {

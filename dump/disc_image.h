@@ -9,6 +9,7 @@
 #include <string>
 
 #include "dump/dump_judgement.h"
+#include "platform/scoped_lock.h"
 
 // tools\dtk\dtk.exe next to the launcher, else the source checkout's sibling build of it,
 // else empty.
@@ -19,6 +20,12 @@ std::string LocateDtk();
 // each line) in `output`. -1 when dtk is missing or can't be started. `cancel` (may be
 // null) ends it; a cancelled run returns 1.
 int RunDtk(const std::string& arguments, std::string* output, CancelToken* cancel);
+
+// Guards the disc folder (DATA, probe and image.txt): one image is extracted, or reused,
+// and read at a time. The launcher window, the setup job and a re-read of the configured
+// image may each judge an image, and two copies into one DATA would leave neither whole.
+// Held for a whole extraction (minutes), so only background threads may wait on it.
+StaticLock* DiscFolderLock();
 
 // Extracts the image at image->path (a full path) or reuses its earlier extraction.
 // Returns the folder holding sys and files, and the game ID read from the image when one

@@ -9,6 +9,7 @@
 
 #include "dump/disc_image.h"
 #include "platform/files.h"
+#include "platform/scoped_lock.h"
 #include "platform/text.h"
 #include "settings/install_layout.h"
 
@@ -53,6 +54,8 @@ std::string Sha1OfFile(const std::string& path) {
 }
 
 DumpJudgement JudgeDiscImage(const std::string& path, bool measure_size, CancelToken* cancel) {
+  // From the extraction until main.dol is hashed, no other judgement may replace DATA.
+  ScopedLock judging(DiscFolderLock());
   DumpJudgement scratch;
   scratch.path = InstallLayout::FullPath(path);
   std::string folder, game_id;

@@ -245,8 +245,9 @@ std::string FindCrashReport(const RunRecord& run) {
   return best.empty() ? std::string() : folder + "\\" + best;
 }
 
-std::string LogFileForRun(int index) {
-  const std::vector<RunRecord> runs = ReadRuns();
+std::string LogFileForRun(int index) { return LogFileForRun(ReadRuns(), index); }
+
+std::string LogFileForRun(const std::vector<RunRecord>& runs, int index) {
   if (index < 0 || index >= (int)runs.size()) return std::string();
   const RunRecord& run = runs[index];
   if (!run.logKept) return FindCrashReport(run);

@@ -54,6 +54,8 @@ std::string FindCrashReport(const RunRecord& run);
 // or its rotation .1 to .4, or the crash report for a run that kept no log; "" when
 // there is none.
 std::string LogFileForRun(int index);
+// The same for a list ReadRuns gave, without reading runs.tsv again.
+std::string LogFileForRun(const std::vector<RunRecord>& runs, int index);
 
 // A seam for tests: a disk that fills up while runs.tsv is rewritten.
 namespace RunRecordsTesting {

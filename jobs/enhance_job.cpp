@@ -278,9 +278,17 @@ void EndEnhanceJob() {
 // [SECTION] Pause watcher
 
 // Holds the enhancer suspended while the game runs. Only upscaling is paused: the frame
-// dump is itself a run of the game, and the other steps are short.
+// dump is itself a run of the game, and the other steps are short. The job's own thread
+// starts it and, before the job ends, stops it and waits for it, so no watcher outlives
+// its job (a thread still running while the process exits can hang that exit).
+struct PauseWatch {
+  uint32_t serial = 0;   // the job's
+  HANDLE stop = nullptr;  // manual-reset: the job's work is over
+};
+
 DWORD WINAPI PauseWatcher(LPVOID param) {
-  const uint32_t serial = (uint32_t)(uintptr_t)param;
+  const PauseWatch& watch = *static_cast<const PauseWatch*>(param);
+  const uint32_t serial = watch.serial;
   CancelToken* const token = JobCancelToken();
   uint32_t suspended = 0;  // run number of the tool this watcher suspended, until it resumes or forgets it
   for (;;) {
@@ -303,8 +311,33 @@ DWORD WINAPI PauseWatcher(LPVOID param) {
       job.paused = suspended != 0;
       if (!job.running) return 0;
     }
-    Sleep(kWatchIntervalMs);
+    if (WaitForSingleObject(watch.stop, kWatchIntervalMs) != WAIT_TIMEOUT) {
+      // The work is over, so the tool it may have suspended has ended with it.
+      ScopedLock lock(JobsLock());
+      Jobs().status.paused = false;
+      return 0;
+    }
   }
+}
+
+// Runs the job's work with its pause watcher beside it.
+void RunWatched() {
+  PauseWatch watch;
+  {
+    ScopedLock lock(JobsLock());
+    watch.serial = Jobs().job_serial;
+  }
+  watch.stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE watcher = watch.stop ? CreateThread(nullptr, 0, PauseWatcher, &watch, 0, nullptr) : nullptr;
+  if (!watcher) LogLine("[launcher] couldn't start the pause watcher: the enhancer will run on while the game plays");
+  RunEnhance();
+  if (watcher) {
+    SetEvent(watch.stop);
+    // Its loop holds no tool and takes only the jobs lock: it ends at once.
+    if (WaitForSingleObject(watcher, 10000) == WAIT_TIMEOUT) LogLine("[launcher] the pause watcher didn't stop");
+    CloseHandle(watcher);
+  }
+  if (watch.stop) CloseHandle(watch.stop);
 }
 
 }  // namespace
@@ -319,18 +352,11 @@ bool StartEnhanceJob() {
       L"Your own intro video is upscaled on this PC and kept next to your settings. The disc dump is only read.";
   start.steps.assign(std::begin(kStepTitles), std::end(kStepTitles));
   start.work = [] {
-    RunEnhance();
+    RunWatched();
     EndEnhanceJob();
   };
   start.finishedAfterFailure = false;
-  uint32_t serial = 0;
-  if (!StartJob(start, &serial)) return false;  // a setup or enhancement job is working
-  HANDLE watcher = CreateThread(nullptr, 0, PauseWatcher, (LPVOID)(uintptr_t)serial, 0, nullptr);
-  if (watcher)
-    CloseHandle(watcher);
-  else
-    LogLine("[launcher] couldn't start the pause watcher: the enhancer will run on while the game plays");
-  return true;
+  return StartJob(start);  // false: a setup or enhancement job is working
 }
 
 int64_t EnhancedVideoSize() { return files::FileSize(Paths().video); }

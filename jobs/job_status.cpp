@@ -58,7 +58,10 @@ bool StartJob(const JobStart& start, uint32_t* serial) {
   auto* work = new std::function<void()>(start.work);
   HANDLE thread = CreateThread(nullptr, 0, JobThread, work, 0, nullptr);
   if (thread) {
-    CloseHandle(thread);
+    ScopedLock lock(JobsLock());
+    // The thread before this job's has ended its job; its handle isn't needed any more.
+    if (Jobs().job_thread) CloseHandle(static_cast<HANDLE>(Jobs().job_thread));
+    Jobs().job_thread = thread;
     return true;
   }
   // Without its thread the job would show as running forever.
@@ -175,6 +178,21 @@ bool WaitForJobEnd(unsigned timeoutMs) {
     SleepConditionVariableCS(&g_job_ended, LockSection(JobsLock()), (DWORD)(until - now));
   }
   return true;
+}
+
+bool WaitForJobThread(unsigned timeoutMs) {
+  HANDLE thread = nullptr;
+  {
+    ScopedLock lock(JobsLock());
+    // A copy, so that a job started meanwhile can close the kept handle.
+    if (Jobs().job_thread)
+      DuplicateHandle(GetCurrentProcess(), static_cast<HANDLE>(Jobs().job_thread), GetCurrentProcess(), &thread,
+                      SYNCHRONIZE, FALSE, 0);
+  }
+  if (!thread) return true;
+  const bool ended = WaitForSingleObject(thread, timeoutMs) == WAIT_OBJECT_0;
+  CloseHandle(thread);
+  return ended;
 }
 
 // [SECTION] Test seam

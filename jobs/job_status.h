@@ -109,6 +109,10 @@ JobStatus SnapshotJob();
 void CancelJob();
 // Waits until no job runs; false when one still runs after `timeoutMs`.
 bool WaitForJobEnd(unsigned timeoutMs);
+// Waits until the newest job's thread has returned, which is a moment after its job
+// ended; false when it still runs after `timeoutMs`. A process that ends while a job
+// thread frees its last memory can hang in its exit under Wine.
+bool WaitForJobThread(unsigned timeoutMs);
 
 // [SECTION] Test seam
 

@@ -17,6 +17,7 @@ bool ShutdownBackgroundWork(unsigned timeoutMs) {
     CancelJob();
     stopped = WaitForJobEnd(left());
   }
+  stopped = WaitForJobThread(left()) && stopped;
   stopped = DumpSearch::Stop(left()) && stopped;
   // Last: a job that stopped in time has made its last change by now.
   SettingsStore::Flush();

@@ -1,7 +1,7 @@
 // What the launcher stops on its way out, in this order: the running job (cancelled, and
 // waited for a bounded time, so the tool it runs ends with it and the job's last settings
-// change is made), the dump search, and then the settings store, whose pending changes
-// are saved. The window and the console modes call it when they end.
+// change is made) and the job's thread, the dump search, and then the settings store,
+// whose pending changes are saved. The window and the console modes call it when they end.
 #pragma once
 
 // How long the launcher waits, in all, for the job and the search to stop.

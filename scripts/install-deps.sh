@@ -4,7 +4,7 @@
 #   scripts/install-deps.sh --tests   also the tests: the private X display, and clang with
 #                                     the libFuzzer and sanitizer runtime for its version
 set -eu
-PACKAGES="cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 googletest libgl1 libgl1-mesa-dri"
+PACKAGES="cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 googletest libgl1 libgl1-mesa-dri python3"
 TEST_PACKAGES="xvfb x11-utils clang"
 tests=""
 case "${1:-}" in

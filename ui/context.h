@@ -20,6 +20,12 @@ struct Context {
   float offset_x = 0.0f, offset_y = 0.0f;
   float view_left = 0.0f, view_right = 1280.0f;
   std::vector<unsigned> state_stack;      // GDI+ graphics-state tokens of PushSkew/PushClip
+  // A partial frame's dirty rectangles in device pixels (left, top, right, bottom), for
+  // the frame drawn through paint_graphics; none outside a partial frame (SetPaintRects).
+  static constexpr int kMaxPaintRects = 8;
+  int paint_rects[kMaxPaintRects][4] = {};
+  int paint_rect_count = 0;
+  Gdiplus::Graphics* paint_graphics = nullptr;
 
   // Interaction.
   Input input;                  // this frame's snapshot

@@ -51,9 +51,55 @@ void SetupFrameGraphics(Gdiplus::Graphics* g) {
   detail::Note(g, gp::GdipScaleWorldTransform(native, c.scale, c.scale, MatrixOrderPrepend));
 }
 
+void SetPaintRects(Gdiplus::Graphics* g, const RECT* rects, int count) {
+  Context& c = Ctx();
+  c.paint_graphics = g;
+  c.paint_rect_count = 0;
+  for (int i = 0; i < count; ++i) {
+    int* r = c.paint_rects[std::min(i, Context::kMaxPaintRects - 1)];
+    const RECT& from = rects[i];
+    if (i < Context::kMaxPaintRects) {
+      r[0] = from.left, r[1] = from.top, r[2] = from.right, r[3] = from.bottom;
+    } else {
+      r[0] = std::min<int>(r[0], from.left);
+      r[1] = std::min<int>(r[1], from.top);
+      r[2] = std::max<int>(r[2], from.right);
+      r[3] = std::max<int>(r[3], from.bottom);
+    }
+  }
+  c.paint_rect_count = std::min(count, Context::kMaxPaintRects);
+}
+
+namespace {
+
+// False when (x, y, w, h) surely misses every paint rectangle of a partial frame. The box
+// is taken to device pixels through the current transform and grown by a pixel for the
+// anti-aliased edge; the clip can only narrow what is visible, never widen it.
+bool MayTouchPaintRects(GpGraphics* g, float x, float y, float w, float h) {
+  const Context& c = Ctx();
+  if (c.paint_rect_count == 0 || c.graphics != c.paint_graphics) return true;
+  GpPointF corners[4] = {{x, y}, {x + w, y}, {x, y + h}, {x + w, y + h}};
+  if (gp::GdipTransformPoints(g, CoordinateSpaceDevice, CoordinateSpaceWorld, corners, 4) != Ok) return true;
+  float left = corners[0].X, right = left, top = corners[0].Y, bottom = top;
+  for (const GpPointF& p : corners) {
+    left = std::min(left, p.X);
+    right = std::max(right, p.X);
+    top = std::min(top, p.Y);
+    bottom = std::max(bottom, p.Y);
+  }
+  for (int i = 0; i < c.paint_rect_count; ++i) {
+    const int* r = c.paint_rects[i];
+    if (right + 1 >= r[0] && left - 1 <= r[2] && bottom + 1 >= r[1] && top - 1 <= r[3]) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 bool IsVisible(float x, float y, float w, float h) {
   GpGraphics* g = Target();
   if (!g) return false;
+  if (!MayTouchPaintRects(g, x, y, w, h)) return false;
   BOOL visible = FALSE;
   Note(gp::GdipIsVisibleRect(g, x, y, w, h, &visible));
   return visible != FALSE;

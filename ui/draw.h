@@ -17,6 +17,13 @@ void SetupFrameGraphics(Gdiplus::Graphics* g);
 // Whether (x, y, w, h) touches the visible clip; false outside a frame.
 bool IsVisible(float x, float y, float w, float h);
 
+// The next frame, drawn through g, paints only inside these device-pixel rectangles
+// (right and bottom excluded), as its clip says too. IsVisible then answers "no" for what
+// lies outside all of them without GDI+'s region test, which under Wine costs more than
+// the drawing a partial frame saves. More than Context::kMaxPaintRects are joined into
+// their bounding box. EndFrame forgets them.
+void SetPaintRects(Gdiplus::Graphics* g, const RECT* rects, int count);
+
 void FillRect(float x, float y, float w, float h, const Color& color);
 void FillRoundRect(float x, float y, float w, float h, float radius, const Color& color);
 // The stroke lies inside (x, y, w, h): the path is inset by half the pen width.

@@ -58,6 +58,8 @@ void EndFrame() {
   if (c.input.mouse_released) c.press[0] = c.press[1] = -1.0f;
   c.graphics = nullptr;
   c.state_stack.clear();
+  c.paint_rect_count = 0;
+  c.paint_graphics = nullptr;
 }
 
 bool Hovered(float x, float y, float w, float h) { return Inside(Ctx().mouse, x, y, w, h); }

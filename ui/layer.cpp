@@ -144,6 +144,36 @@ void PutLayer(const Layer& layer, const PixelBox& box, bool opaque) {
   if (clip) DeleteObject(clip);
 }
 
+void FillFrame(Color color) {
+  GpGraphics* g = detail::FrameGraphics();
+  if (!g) return;
+  const HRGN clip = DeviceClip(g);
+  HDC dc = nullptr;
+  if (gp::GdipGetDC(g, &dc) == Ok && dc) {
+    const int saved = SaveDC(dc);
+    if (clip) ExtSelectClipRgn(dc, clip, RGN_AND);
+    RECT all = {0, 0, Ctx().width, Ctx().height};
+    const HBRUSH brush = CreateSolidBrush(RGB((color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF));
+    FillRect(dc, &all, brush);
+    DeleteObject(brush);
+    RestoreDC(dc, saved);
+    gp::GdipReleaseDC(g, dc);
+  } else {
+    Gdiplus::GpSolidFill* brush = nullptr;
+    if (gp::GdipCreateSolidFill(color, &brush) == Ok) {
+      Gdiplus::GpMatrix* saved = nullptr;
+      gp::GdipCreateMatrix(&saved);
+      gp::GdipGetWorldTransform(g, saved);
+      gp::GdipResetWorldTransform(g);
+      gp::GdipFillRectangleI(g, brush, 0, 0, Ctx().width, Ctx().height);
+      gp::GdipSetWorldTransform(g, saved);
+      gp::GdipDeleteMatrix(saved);
+      gp::GdipDeleteBrush(brush);
+    }
+  }
+  if (clip) DeleteObject(clip);
+}
+
 void DrawCachedArt(ArtCache& cache, float x, float y, float w, float h,
                    const std::function<void(GpGraphics*)>& draw, int variant) {
   GpGraphics* g = detail::FrameGraphics();

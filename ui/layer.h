@@ -10,6 +10,7 @@
 #include <tuple>
 
 #include "ui/gdiplus_api.h"
+#include "ui/palette.h"
 
 namespace ui {
 
@@ -47,6 +48,10 @@ std::unique_ptr<Layer> RenderLayer(Gdiplus::GpMatrix* transform, const PixelBox&
 // frame's clip only: `opaque` copies them, otherwise they are blended over the frame
 // (premultiplied source over).
 void PutLayer(const Layer& layer, const PixelBox& box, bool opaque);
+
+// Fills the frame's whole back buffer, inside its clip, with one opaque colour through
+// GDI: a GDI+ fill of a full window costs tens of milliseconds under Wine.
+void FillFrame(Color color);
 
 // Static art cached per placement: a design rectangle under the frame's transform. The
 // key holds the rectangle's device placement, the transform's linear part and a variant;

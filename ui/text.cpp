@@ -352,6 +352,21 @@ float FitTextSize(const std::wstring& text, FontRole role, float size, float max
   return size;
 }
 
+std::wstring ElideRight(const std::wstring& text, FontRole role, float size, float max_width) {
+  if (MeasureText(text, role, size) <= max_width) return text;
+  size_t lo = 0, hi = text.size();
+  while (lo < hi) {
+    const size_t mid = (lo + hi + 1) / 2;
+    if (MeasureText(text.substr(0, mid) + kEllipsis, role, size) <= max_width)
+      lo = mid;
+    else
+      hi = mid - 1;
+  }
+  // Never keep half of a surrogate pair.
+  if (lo > 0 && text[lo - 1] >= 0xD800 && text[lo - 1] <= 0xDBFF) --lo;
+  return text.substr(0, lo) + kEllipsis;
+}
+
 std::wstring Utf8ToWide(const std::string& utf8) { return text::Utf8ToWide(utf8); }
 
 size_t TextWidthCacheSize() { return TheWidthCache().widths.size(); }

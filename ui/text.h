@@ -38,6 +38,8 @@ std::wstring ElideLeft(const std::wstring& text, FontRole role, float size, floa
 // The size at which the spaced text fits max_width (size itself when it fits already).
 float FitTextSize(const std::wstring& text, FontRole role, float size, float max_width,
                   float spacing = 0.0f);
+// The text, or its longest head that fits max_width followed by "…".
+std::wstring ElideRight(const std::wstring& text, FontRole role, float size, float max_width);
 std::wstring Utf8ToWide(const std::string& utf8);
 
 // The width cache: its entry count, and emptying it (fonts unloaded).

@@ -48,14 +48,10 @@ TEST_F(EntryTest, EachCommandModeIsReached) {
   EXPECT_EQ(1u, enhanced.exit_code);
   EXPECT_EQ(0u, enhanced.out.find("Check free space: ")) << enhanced.out;
   EXPECT_NE(std::string::npos, enhanced.out.find("\nfinished 0 failed 1 cancelled 0\n")) << enhanced.out;
-  EXPECT_EQ("--ui-shot isn't in this build yet\n", Run({"--ui-shot", "home", Path("x.bmp")}).err);
+  ChildResult shot = Run({"--ui-shot", "nowhere", Path("x.bmp")});
+  EXPECT_EQ(2u, shot.exit_code);
+  EXPECT_EQ("unknown screen nowhere\n", shot.err);
   EXPECT_EQ(kViewerUsageLine, Run({"--judge"}).err);
-}
-
-TEST_F(EntryTest, NoArgumentsIsTheWindowMode) {
-  ChildResult r = Run({});
-  EXPECT_EQ(1u, r.exit_code);
-  EXPECT_EQ("the launcher window isn't in this build yet\n", r.err);
 }
 
 TEST_F(EntryTest, RedirectedOutputIsKeptAndTheConsoleIsNotAttached) {

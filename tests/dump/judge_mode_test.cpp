@@ -343,3 +343,36 @@ TEST_F(JudgeModeTest, AnExtractionCutShortIsNeverTakenForTheEarlierImage) {
 }
 
 }  // namespace
+
+// Two images judged at the same moment (the window's dump checker and the setup job, say)
+// share one disc folder: each must be read whole from its own extraction, one after the
+// other, never from the other's half-copied DATA.
+TEST(DiscFolderTest, TwoImagesJudgedAtOnceAreExtractedOneAfterTheOther) {
+  testsupport::TempFolder temp;
+  const std::string install = temp.Path("install");
+  ASSERT_TRUE(fixtures::AddTool(install, "probe.exe", "dump_status_probe.exe"));
+  ASSERT_TRUE(fixtures::AddDtk(install));
+  fixtures::DumpContents other;
+  other.main_dol = fixtures::OtherMainDol();
+  ASSERT_TRUE(fixtures::MakeDiscImage(temp.Path("usa.iso")));
+  ASSERT_TRUE(fixtures::MakeDiscImage(temp.Path("other.iso"), other));
+  testsupport::ChildOptions options = fixtures::LauncherOptions(temp.Path("profile"));
+  options.env.push_back({"STANDIN_DTK_LOG", temp.Path("dtk.log")});
+  ChildResult r = testsupport::RunChild(install + "\\probe.exe",
+                                        {"together", temp.Path("usa.iso"), temp.Path("other.iso")}, options);
+  ASSERT_EQ(0u, r.exit_code) << r.out << r.err;
+  EXPECT_NE(std::string::npos, r.out.find(std::string("first ") + fixtures::kFixtureMainDolSha1 + " \n")) << r.out;
+  EXPECT_EQ(std::string::npos, r.out.find(std::string("second ") + fixtures::kFixtureMainDolSha1)) << r.out;
+  EXPECT_NE(std::string::npos, r.out.find("second ")) << r.out;
+  // Each image's three dtk runs (probe, sys, files) stand together in the log.
+  const std::string log = ReadFile(temp.Path("dtk.log"));
+  std::vector<std::string> images;
+  for (size_t at = 0; (at = log.find(".iso:", at)) != std::string::npos; ++at)
+    images.push_back(log.substr(log.rfind('\\', at) + 1, at - log.rfind('\\', at) - 1));
+  ASSERT_EQ(6u, images.size()) << log;
+  EXPECT_EQ(images[0], images[1]) << log;
+  EXPECT_EQ(images[1], images[2]) << log;
+  EXPECT_EQ(images[3], images[4]) << log;
+  EXPECT_EQ(images[4], images[5]) << log;
+  EXPECT_NE(images[0], images[3]) << log;
+}

@@ -21,6 +21,7 @@
 #include "jobs/enhance_job.h"
 #include "jobs/job_status.h"
 #include "jobs/setup_job.h"
+#include "jobs/shutdown.h"
 #include "platform/text.h"
 
 namespace {
@@ -128,5 +129,7 @@ int main(int argc, char** argv) {
   printf("---- log\n");
   for (const std::string& line : status.log) printf("%s\n", line.c_str());
   fflush(stdout);
+  // As the launcher ends: the job's thread is over before the process exits.
+  ShutdownBackgroundWork(kShutdownWaitMs);
   return status.failed ? 1 : 0;
 }

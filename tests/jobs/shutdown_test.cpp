@@ -95,4 +95,23 @@ TEST_F(ShutdownTest, AJobThatDoesntStopIsWaitedForOnlyAsLongAsAllowed) {
   EndJob(false);
 }
 
+HANDLE g_linger = nullptr;
+
+TEST_F(ShutdownTest, AJobThreadStillWorkingAfterItsJobEndedIsWaitedFor) {
+  // The job has ended, but its thread is not over: a process ending now could hang in
+  // its exit under Wine, so the shutdown waits for the thread too.
+  g_linger = gate_;
+  JobStart start;
+  start.steps = {L"Linger"};
+  start.work = [] {
+    EndJob(true);
+    WaitForSingleObject(g_linger, 20000);
+  };
+  ASSERT_TRUE(StartJob(start));
+  ASSERT_TRUE(WaitForJobEnd(20000));
+  EXPECT_FALSE(ShutdownBackgroundWork(300));
+  SetEvent(gate_);
+  EXPECT_TRUE(ShutdownBackgroundWork(20000));
+}
+
 }  // namespace

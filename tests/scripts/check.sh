@@ -5,7 +5,11 @@ check() {  # name, then a command that succeeds when the behaviour holds
   shift
   if "$@"; then echo "ok   $name"; else echo "FAIL $name"; failures=$((failures + 1)); fi
 }
-is() { [ "$1" = "$2" ]; }
+is() {  # says what it got when that isn't what was wanted
+  [ "$1" = "$2" ] && return 0
+  printf '     got:  %s\n     want: %s\n' "$1" "$2" | sed '3,$s/^/           /'
+  return 1
+}
 verdict() {
   [ "$failures" -eq 0 ] && return 0
   echo "$failures failed"

@@ -17,6 +17,8 @@
 //                                     killing the parent, when asked to), writes its
 //                                     process id to STANDIN_DTK_HANG_NOTE=<file> and never
 //                                     ends by itself
+//   STANDIN_DTK_WAIT_FOR=<file>       does nothing until that file exists (at most two
+//                                     minutes), so a test can watch a long extraction
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -132,6 +134,9 @@ int main(int argc, char** argv) {
       fclose(f);
     }
   }
+  const std::string wait_for = Env("STANDIN_DTK_WAIT_FOR");
+  for (int i = 0; !wait_for.empty() && i < 2400 && GetFileAttributesA(wait_for.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
+    Sleep(50);
   if (argc != 7 || strcmp(argv[1], "vfs") != 0 || strcmp(argv[2], "cp") != 0 ||
       strcmp(argv[3], "--no-decompress") != 0 || strcmp(argv[4], "-q") != 0)
     return Fail("usage: dtk vfs cp --no-decompress -q <image>:<path> <destination>", 2);

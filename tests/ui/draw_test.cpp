@@ -163,6 +163,36 @@ TEST_F(PrimitiveTest, ClipAndSkewApplyUntilTheirPop) {
   EXPECT_EQ(kBlack, Pixel(423, 81));
 }
 
+TEST_F(PrimitiveTest, APartialFrameSkipsOnlyWhatLiesOutsideItsPaintRectangles) {
+  Resize(1920, 1080);  // design units are 1.5 pixels: the test must go through the transform
+  const RECT paint[] = {{300, 150, 360, 210}, {900, 600, 960, 660}};  // design 200..240 x 100..140 and 600..640 x 400..440
+  // No clip: what IsVisible denies here, only the paint rectangles deny.
+  struct Case {
+    float x, y, w, h;
+    bool visible;
+    const char* what;
+  } cases[] = {
+      {210, 110, 10, 10, true, "inside the first"},
+      {610, 410, 10, 10, true, "inside the second"},
+      {100, 100, 100, 10, true, "ending at the first's left edge"},
+      {300, 150, 10, 10, false, "at the first's pixel numbers, in design units"},
+      {100, 300, 50, 50, false, "between them"},
+      {0, 0, 1280, 720, true, "over both"},
+  };
+  Frame(ui::Input(), [&] {
+    ui::SetPaintRects(surface_->graphics(), paint, 2);
+    for (const Case& c : cases) EXPECT_EQ(c.visible, ui::IsVisible(c.x, c.y, c.w, c.h)) << c.what;
+    // A skew moves the top of a box under x = 160 into the first rectangle.
+    ui::PushSkew(0, 400, -14);
+    EXPECT_TRUE(ui::IsVisible(150, 100, 10, 10)) << "skewed into the first";
+    ui::PopState();
+    ui::FillRoundRect(150, 90, 80, 20, 4, 0xFFFFFFFF);  // culled, half inside the first
+  });
+  EXPECT_EQ(kWhite, Pixel(320, 155));
+  // The next frame is whole again.
+  Frame(ui::Input(), [] { EXPECT_TRUE(ui::IsVisible(100, 300, 50, 50)); });
+}
+
 TEST_F(PrimitiveTest, NothingIsDrawnOutsideAFrame) {
   ui::FillRect(0, 0, 100, 100, 0xFFFFFFFF);
   ui::FillRoundRect(0, 0, 100, 100, 4, 0xFFFFFFFF);

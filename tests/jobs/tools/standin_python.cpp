@@ -9,6 +9,7 @@
 //   line=TEXT         printed in order (repeatable), after the environment report
 //   output=PATH       where the built game goes (default: KESTRANE_GAME_EXE)
 //   write_game=0      build nothing
+//   game_from=PATH    the built game is a copy of that program (else a few bytes of text)
 //   spin=1            after the lines, keep building with a grandchild until killed
 //   zig=PATH          the ZIG the launcher must pass ("unset": none)
 //   exit=N            exit code (default 0)
@@ -51,6 +52,19 @@ bool WriteGame(const std::string& path) {
   return ok != FALSE;
 }
 
+// A copy made now, so its last-write time is newer than the game it replaces.
+bool CopyGame(const std::string& from, const std::string& to) {
+  if (!CopyFileW(text::Utf8ToWide(from).c_str(), text::Utf8ToWide(to).c_str(), FALSE)) return false;
+  HANDLE h = CreateFileW(text::Utf8ToWide(to).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  const BOOL ok = SetFileTime(h, nullptr, nullptr, &now);
+  CloseHandle(h);
+  return ok != FALSE;
+}
+
 int Build(const std::string& script) {
   standin::Steering steering = standin::ReadSteering(script);
   if (steering.empty()) return Fail("can't read " + script);
@@ -81,7 +95,8 @@ int Build(const std::string& script) {
   if (standin::Value(steering, "write_game", "1") == "1") {
     std::string output = standin::Value(steering, "output", "");
     if (output.empty() && !standin::Env("KESTRANE_GAME_EXE", &output)) return Fail("nowhere to put the game");
-    if (!WriteGame(output)) return Fail("can't write " + output);
+    const std::string from = standin::Value(steering, "game_from", "");
+    if (from.empty() ? !WriteGame(output) : !CopyGame(from, output)) return Fail("can't write " + output);
   }
   return atoi(standin::Value(steering, "exit", "0").c_str());
 }

@@ -1,0 +1,355 @@
+#include "launcher/disc_chooser_screen.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "jobs/job_status.h"
+#include "launcher/launcher_state.h"
+#include "launcher/navigation.h"
+#include "launcher/pickers.h"
+#include "platform/text.h"
+#include "settings/install_layout.h"
+#include "settings/settings_store.h"
+#include "ui/buttons.h"
+#include "ui/context.h"
+#include "ui/draw.h"
+#include "ui/icons.h"
+#include "ui/indicators.h"
+#include "ui/input.h"
+#include "ui/interaction.h"
+#include "ui/text.h"
+
+std::vector<DumpCandidate> MergeChooserList(const std::vector<DumpCandidate>& chosen,
+                                            const std::vector<DumpCandidate>& found) {
+  std::vector<DumpCandidate> list = chosen;
+  for (const DumpCandidate& candidate : found) {
+    const bool listed = std::any_of(list.begin(), list.end(), [&](const DumpCandidate& c) {
+      return text::EqualsNoCase(c.path, candidate.path);
+    });
+    if (!listed) list.push_back(candidate);
+  }
+  return list;
+}
+
+namespace {
+
+using ui::FontRole;
+using ui::Palette;
+
+constexpr float kRowX = 96, kRowWidth = 710, kRowRight = kRowX + kRowWidth;
+constexpr size_t kMaxRows = 3;
+
+bool DumpVerified(const DumpStatus& s) { return s.configured && s.judgement.recognised && s.judgement.verified; }
+
+struct KindChip {
+  const wchar_t* label;
+  ui::Color color;
+  bool tick;
+};
+
+KindChip ChipFor(int kind) {
+  switch (kind) {
+    case kDumpReady: return {L"READY", Palette::ok, true};
+    case kDumpNotSupported: return {L"NOT SUPPORTED", Palette::error, false};
+    case kDumpBeingChecked: return {L"CHECKING", Palette::focus, false};
+    default: return {L"INCOMPLETE", Palette::warn, false};
+  }
+}
+
+// Each row's third line: the candidate's own reason, or for one still being judged
+// what is happening meanwhile.
+std::wstring DetailOf(const DumpCandidate& c) {
+  if (c.kind == kDumpBeingChecked) return L"Reading it now. A disc image can take a few minutes.";
+  return c.detail;
+}
+
+float RowHeight(const DumpCandidate& c) { return DetailOf(c).empty() ? 62.0f : 82.0f; }
+
+void Spinner(float cx, float cy) {
+  ui::StrokeArc(cx, cy, 6, static_cast<float>(std::fmod(NowSeconds() * 400.0, 360.0)), 270, Palette::gold, 2);
+}
+
+// The path, the size and (for a ready dump) main.dol's short digest in one Mono line
+// of at most 510 units: the size shrinks to fit, and a path too long even at the
+// smallest readable size loses its beginning.
+void PathLine(const DumpCandidate& c, float x, float y) {
+  std::wstring tail;
+  if (c.bytes > 0) tail += L"  ·  " + InstallLayout::FormatSize(c.bytes);
+  if (!c.sha1.empty() && c.kind == kDumpReady)
+    tail += L"  ·  main.dol " + text::Utf8ToWide(InstallLayout::Shorten(c.sha1));
+  std::wstring path = text::Utf8ToWide(c.path);
+  constexpr float kMinSize = 10;
+  float size = ui::FitTextSize(path + tail, FontRole::Mono, 12.5f, 510);
+  if (size < kMinSize) {
+    size = kMinSize;
+    path = ui::ElideLeft(path, FontRole::Mono, size, 510 - ui::MeasureText(tail, FontRole::Mono, size));
+  }
+  ui::DrawText(path + tail, FontRole::Mono, size, x, y, Palette::text_dim);
+}
+
+// The dashed outline of the drop zone: GDI+ dashes are in pen widths.
+void DashedRoundRect(float x, float y, float w, float h, float radius, ui::Color color) {
+  Gdiplus::GpGraphics* g = ui::detail::FrameGraphics();
+  if (!g) return;
+  Gdiplus::GpPen* pen = nullptr;
+  if (ui::gp::GdipCreatePen1(color, 2, Gdiplus::UnitWorld, &pen) != Gdiplus::Ok) return;
+  const float dashes[2] = {3, 2};
+  ui::gp::GdipSetPenDashArray(pen, dashes, 2);
+  Gdiplus::GpPath* path = nullptr;
+  ui::gp::GdipCreatePath(Gdiplus::FillModeAlternate, &path);
+  ui::AddRoundRect(path, x, y, w, h, radius);
+  ui::gp::GdipDrawPath(g, pen, path);
+  ui::gp::GdipDeletePath(path);
+  ui::gp::GdipDeletePen(pen);
+}
+
+// A key badge of the usual 24-unit size with an arrow drawn in it: the label font has
+// no arrow glyphs.
+void ArrowBadge(float x, float y, bool up) {
+  float w = 0;
+  ui::Badge(std::wstring(), x, y, &w);
+  const float cx = x + w / 2, top = y + 6, bottom = y + 16;
+  ui::DrawLine(cx, top, cx, bottom, Palette::text, 1.6f);
+  const float tip = up ? top : bottom, back = up ? top + 4 : bottom - 4;
+  ui::DrawLine(cx - 4, back, cx, tip, Palette::text, 1.6f);
+  ui::DrawLine(cx + 4, back, cx, tip, Palette::text, 1.6f);
+}
+
+std::wstring NotReadyToast(const LauncherState& st) {
+  if (st.shown.empty()) return L"Choose your disc folder first: Browse… or drop it here.";
+  if (st.shown[static_cast<size_t>(st.selected)].kind == kDumpBeingChecked)
+    return L"That disc is still being checked. Continue when it's marked Ready.";
+  return L"That folder can't be used. Pick one marked Ready.";
+}
+
+// CONTINUE and Activate on a ready row. The job reads launcher.dump_path as it goes, so
+// a running job keeps the setting as it is.
+void ContinueWith(const DumpCandidate& c) {
+  int kind = kJobSetup;
+  if (JobRunning(&kind)) {
+    ShowToast(kind == kJobSetup ? L"Kestrane is being set up. Choose another disc when that's done."
+                                : L"The intro video is being enhanced. Choose another disc when that's done.");
+    return;
+  }
+  SettingsStore::Set("launcher.dump_path", c.path.c_str());
+  RefreshDumpStatus();
+  StartSetup(false);
+}
+
+// One row; true when its Activate left the screen.
+bool Row(size_t i, float y, float h, int* id_out) {
+  LauncherState& st = Launcher();
+  ui::Context& c = ui::Ctx();
+  const DumpCandidate& d = st.shown[i];
+  const int index = static_cast<int>(i);
+  const int id = ui::Focusable(kRowX, y, kRowWidth, h);
+  *id_out = id;
+  const bool focused = ui::IsFocused(id) && c.focus_visible;
+  if (focused) st.selected = index;
+  if (ui::Clicked(kRowX, y, kRowWidth, h)) st.selected = index;
+  if (!c.consumed && ui::IsFocused(id) && c.input.nav_activate) {
+    c.consumed = true;
+    st.selected = index;
+    if (d.kind == kDumpReady) {
+      const DumpCandidate choice = d;  // the list is rebuilt by what follows
+      ContinueWith(choice);
+      if (st.screen != ScreenId::DiscChooser) return true;
+    } else {
+      ShowToast(NotReadyToast(st));
+    }
+  }
+
+  const bool selected = st.selected == index;
+  ui::FillRoundRect(kRowX, y, kRowWidth, h, 6, selected ? Palette::panel_hi : ui::Fade(Palette::panel, 0.85f));
+  ui::StrokeRoundRect(kRowX, y, kRowWidth, h, 6, selected ? ui::Fade(Palette::gold, 0.7f) : Palette::line, 1);
+  if (selected) {
+    ui::PushSkew(84.5f, y + h / 2, -14);
+    ui::FillRect(82, y + 12, 5, h - 24, Palette::accent);
+    ui::PopState();
+  }
+  ui::StrokeCircle(124, y + 31, 9, selected ? Palette::gold : Palette::line, 2);
+  if (selected) ui::FillCircle(124, y + 31, 5, Palette::gold);
+
+  const KindChip chip = ChipFor(d.kind);
+  const float chip_x = 790 - ui::ChipWidth(chip.label, chip.tick);
+  ui::Chip(chip.label, chip_x, y + 20, chip.color, chip.tick);
+  if (d.kind == kDumpBeingChecked) Spinner(chip_x - 14, y + 30);
+
+  const float label_room = chip_x - 24 - 146;
+  ui::DrawText(ui::ElideRight(d.label, FontRole::Semibold, 17, label_room), FontRole::Semibold, 17, 146, y + 10,
+               d.kind == kDumpReady ? Palette::text : Palette::text_dim);
+  PathLine(d, 146, y + 36);
+  const std::wstring detail = DetailOf(d);
+  if (!detail.empty())
+    ui::DrawText(detail, FontRole::Body, ui::FitTextSize(detail, FontRole::Body, 13, 640), 146, y + 58,
+                 Palette::text_dim);
+  if (focused) ui::StrokeRoundRect(93, y - 3, 716, h + 6, 8, Palette::focus, 2);
+  return false;
+}
+
+void SidePanel(bool how_to) {
+  ui::FillRoundRect(854, 166, 330, 330, 8, ui::Fade(Palette::panel, 0.92f));
+  ui::StrokeRoundRect(854, 166, 330, 330, 8, Palette::line, 1);
+  if (how_to) {
+    ui::DrawText(L"HOW TO DUMP YOUR DISC", FontRole::Label, 12, 878, 188, Palette::text_dim, ui::kAlignLeft, 0.24f);
+    ui::DrawWrapped(L"1. Dump the disc with your own Wii (for example with CleanRip on a homebrew Wii).\n"
+                    L"2. Open the dump in Dolphin, right-click the game, Properties, Filesystem, then right-click the "
+                    L"disc and choose Extract Entire Disc.\n"
+                    L"3. Pick the folder you extracted to here. It has sys and files inside.",
+                    FontRole::Body, 14, 878, 216, 282, Palette::text, 1.45f);
+    return;
+  }
+  ui::DrawText(L"WHAT WE LOOK FOR", FontRole::Label, 12, 878, 188, Palette::text_dim, ui::kAlignLeft, 0.24f);
+  static const wchar_t* const kItems[] = {
+      L"An extracted Wii disc: a folder with sys and files inside.",
+      L"The retail USA version. We check main.dol against its known fingerprint.",
+      L"Your dump is only read, never changed or copied anywhere else.",
+  };
+  float y = 216;
+  for (const wchar_t* item : kItems) {
+    ui::FillStar(885, y + 9, 7, Palette::gold);
+    y += ui::DrawWrapped(item, FontRole::Body, 14, 902, y, 258, Palette::text, 1.45f) + 10;
+  }
+  ui::FillRoundRect(878, y + 4, 282, 124, 6, Palette::ink);
+  ui::StrokeRoundRect(878, y + 4, 282, 124, 6, Palette::line, 1);
+  static const wchar_t* const kTree[] = {L"dump\\", L"├─ sys\\", L"│  └─ main.dol", L"└─ files\\",
+                                         L"   ├─ tocres.res", L"   └─ …"};
+  for (int i = 0; i < 6; ++i) {
+    const bool bright = i == 0 || i == 1 || i == 3;
+    ui::DrawText(kTree[i], FontRole::Mono, 12, 890, y + 14 + 18 * static_cast<float>(i),
+                 bright ? Palette::text : Palette::text_dim);
+  }
+}
+
+// Focus ids follow drawing order, so rows that appear move every id after them. Focus
+// stays on its control; CONTINUE, the default only while there are no rows, hands it
+// to the first row when the first rows appear.
+void KeepFocusAsRowsChange(size_t rows_now) {
+  LauncherState& st = Launcher();
+  ui::Context& c = ui::Ctx();
+  const int rows = static_cast<int>(rows_now), was = st.chooser_rows;
+  st.chooser_rows = rows;
+  if (rows == was || st.focus_default) return;
+  const int base = c.widget_count;  // the rows are the screen's first focus stops
+  if (was == 0 && c.focus == st.chooser_continue_id)
+    c.focus = base;
+  else if (c.focus >= base + was)
+    c.focus += rows - was;
+  else if (c.focus >= base)
+    c.focus = base + std::min(c.focus - base, std::max(rows - 1, 0));
+}
+
+}  // namespace
+
+void DiscChooserScreen() {
+  LauncherState& st = Launcher();
+  ui::Context& c = ui::Ctx();
+  if (!st.search_started) {
+    DumpSearch::Start();
+    st.search_started = true;
+  }
+  st.shown = MergeChooserList(st.chosen, DumpSearch::Results());
+  if (st.selected < 0 || static_cast<size_t>(st.selected) >= st.shown.size()) st.selected = 0;
+  const bool searching = DumpSearch::IsRunning();
+  const bool verified = DumpVerified(st.status);
+  KeepFocusAsRowsChange(std::min(kMaxRows, st.shown.size()));
+
+  ui::SectionTitle(st.status.configured ? L"Choose your disc" : L"First run · choose your disc", kRowX, 84,
+                   Palette::gold);
+  const float first_w = ui::DrawText(L"Let's find your ", FontRole::Display, 52, kRowX, 110, Palette::text);
+  ui::DrawText(L"disc.", FontRole::Display, 52, kRowX + first_w, 110, Palette::gold);
+  const float n = 170 + ui::DrawWrapped(st.shown.empty()
+                                            ? L"Kestrane plays from your own Wii disc dump. Choose the folder you "
+                                              L"extracted it to."
+                                            : L"Kestrane plays from your own Wii disc dump. We looked in the usual "
+                                              L"places and found these.",
+                                        FontRole::Body, 17, kRowX, 170, kRowWidth, Palette::text_dim, 1.45f) +
+                  18;
+
+  ui::DrawText(L"FOUND ON THIS PC", FontRole::Label, 13, kRowX, n, Palette::text_dim, ui::kAlignLeft, 0.22f);
+  const std::wstring status = DumpSearch::Status();
+  const float status_w = ui::DrawText(status, FontRole::Mono, 12, kRowRight, n + 1, ui::Fade(Palette::text_dim, 0.8f),
+                                      ui::kAlignRight);
+  if (searching) Spinner(kRowRight - status_w - 16, n + 8);
+
+  // Rows.
+  float y = n + 28;
+  int first_row_id = -1;
+  for (size_t i = 0; i < st.shown.size() && i < kMaxRows; ++i) {
+    const float h = RowHeight(st.shown[i]);
+    int id = -1;
+    if (Row(i, y, h, &id)) return;  // the setup started: the screen has changed
+    if (i == 0) first_row_id = id;
+    y += h + 8;
+  }
+  if (st.shown.empty() && !searching) {
+    ui::FillRoundRect(kRowX, y, kRowWidth, 62, 6, ui::Fade(Palette::panel, 0.6f));
+    ui::StrokeRoundRect(kRowX, y, kRowWidth, 62, 6, Palette::line, 1);
+    ui::DrawText(L"No disc dumps found in Downloads, Desktop or Documents.", FontRole::Semibold, 16, 116, y + 12,
+                 Palette::text_dim);
+    ui::DrawText(L"Choose the folder yourself with Browse…, or drop it on this window.", FontRole::Body, 14, 116,
+                 y + 36, Palette::text_dim);
+    y += 70;
+  }
+
+  // Drop zone.
+  const float r = y + 6;
+  ui::FillRoundRect(kRowX, r, kRowWidth, 66, 6, Palette::focus_tint);
+  DashedRoundRect(97, r + 1, 708, 64, 5, ui::Fade(Palette::focus, 0.45f));
+  const float folder_w = ui::MeasureTextSpaced(L"FOLDER…", FontRole::Display, 17, 0.12f) + 52;
+  const float image_w = ui::MeasureTextSpaced(L"DISC IMAGE…", FontRole::Display, 17, 0.12f) + 52;
+  const float folder_x = 790 - folder_w, image_x = folder_x - 12 - image_w;
+  // The two lines end before the buttons (the skewed button leans 6 units further left).
+  const float text_room = image_x - 18 - 156;
+  static const std::wstring kDropTitle = L"Drop your disc image or dump folder here";
+  static const std::wstring kDropHint = L".iso, .rvz, .wbfs and more, or a folder from Dolphin's Extract.";
+  ui::DrawIcon("folder", 114, r + 20, 26, Palette::focus, 1.8f);
+  ui::DrawText(kDropTitle, FontRole::Semibold, ui::FitTextSize(kDropTitle, FontRole::Semibold, 15, text_room), 156,
+               r + 14, Palette::text);
+  ui::DrawText(kDropHint, FontRole::Body, ui::FitTextSize(kDropHint, FontRole::Body, 13, text_room), 156, r + 36,
+               Palette::text_dim);
+  if (ui::Button(L"DISC IMAGE…", image_x, r + 11)) ChooseDumpPath(PickDiscImage());
+  if (ui::Button(L"FOLDER…", folder_x, r + 11)) ChooseDumpPath(PickFolder(L"Choose your extracted Wii disc folder"));
+
+  SidePanel(st.show_how_to);
+
+  // Links and key hints.
+  float link_w = 0;
+  if (ui::LinkButton(st.show_how_to ? L"What we look for" : L"How do I dump my disc?", kRowX, 636, 15,
+                     Palette::focus, true, &link_w))
+    st.show_how_to = !st.show_how_to;
+  if (verified && ui::LinkButton(L"Back", kRowX + link_w + 32, 636, 15, Palette::text_dim, false))
+    GoToScreen(ScreenId::Home);
+  // The hints keep their spacing but end clear of CONTINUE's skewed left edge.
+  const std::wstring key = ui::gamepad_active ? L"A" : L"ENTER";
+  const float key_w = std::max(ui::MeasureTextSpaced(key, FontRole::Label, 12, 0.06f) + 12, 24.0f);
+  const float hints_w = 104 + key_w + 6 + ui::MeasureText(L"continue", FontRole::Semibold, 12);
+  const float hx = std::min(730.0f, 902 - hints_w);
+  ArrowBadge(hx, 638, true);
+  ArrowBadge(hx + 28, 638, false);
+  ui::DrawText(L"choose", FontRole::Semibold, 12, hx + 56, 641, Palette::text_dim);
+  ui::Badge(key, hx + 104, 638);
+  ui::DrawText(L"continue", FontRole::Semibold, 12, hx + 104 + key_w + 6, 641, Palette::text_dim);
+
+  // CONTINUE.
+  const bool have_selection = static_cast<size_t>(st.selected) < st.shown.size();
+  const bool ready = have_selection && st.shown[static_cast<size_t>(st.selected)].kind == kDumpReady;
+  const int continue_id = c.widget_count;
+  st.chooser_continue_id = continue_id;
+  if (ui::PlayButton(L"CONTINUE", 924, 618, 260, 62, true, true)) {
+    if (ready)
+      ContinueWith(DumpCandidate(st.shown[static_cast<size_t>(st.selected)]));
+    else
+      ShowToast(NotReadyToast(st));
+  }
+  if (!ready) ui::FillRoundRect(910, 616, 290, 66, 8, ui::Fade(Palette::bg1, 0.45f));
+
+  if (st.focus_default) {
+    c.focus = first_row_id >= 0 ? first_row_id : continue_id;
+    st.focus_default = false;
+  }
+  if (!c.consumed && c.input.nav_back && verified) {
+    c.consumed = true;
+    GoToScreen(ScreenId::Home);
+  }
+}

@@ -1,0 +1,34 @@
+// One background worker for every dump judgement the window asks for. Judging a disc
+// image extracts it through dtk, which takes minutes for a full disc; on the window's
+// thread the window would stop answering. The worker takes one request at a time, in
+// the order they came, so two extractions into the same data folder never overlap and a
+// second drop waits behind the first.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "dump/dump_records.h"
+#include "dump/dump_search.h"
+
+namespace DumpChecks {
+
+struct Result {
+  bool is_status = false;   // a ReadDumpStatus request; else a ClassifyDump of `path`
+  uint64_t ticket = 0;      // what Queue* returned
+  std::string path;
+  DumpStatus status;        // is_status
+  DumpCandidate candidate;  // !is_status
+};
+
+// Queue a ClassifyDump of path; returns the request's ticket.
+uint64_t QueueChoice(const std::string& path);
+// Queue a ReadDumpStatus; returns the request's ticket.
+uint64_t QueueStatus();
+// Finished requests since the last call, oldest first.
+std::vector<Result> TakeFinished();
+// A request is queued or being worked on.
+bool Busy();
+
+}  // namespace DumpChecks

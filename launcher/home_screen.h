@@ -1,0 +1,10 @@
+// Home: whether the game can be played at a glance, the status rows (last run, disc,
+// build, intro video or updates), the links to the settings, and PLAY.
+#pragma once
+
+// 0 a disc must be chosen or fixed, 1 the files must be indexed, 2 the game must be
+// built, 3 ready to play.
+int ReadyLevel();
+void HomeScreen();
+// Starts the game (hiding or minimising the window), or says with a toast why not.
+void PlayGame();

@@ -1,0 +1,145 @@
+// The launcher's one application record: which screen shows, what the screens keep
+// between frames, and the copies of background state they draw from. Only the GUI thread
+// (or the UI-shot mode, which has no other) reads or writes it.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "dump/dump_records.h"
+#include "dump/dump_search.h"
+#include "game/run_records.h"
+
+enum class ScreenId : int32_t {
+  Home = 0,
+  DiscChooser = 1,
+  JobProgress = 2,
+  Settings = 3,
+};
+
+// 0..8: Game files, Display, Graphics, Audio, Controls, Language, Builds, Logs, About.
+using SettingsPage = int32_t;
+constexpr int32_t kSettingsPageCount = 9;
+
+// A chooser entry whose verdict is not in yet: a dropped or picked path waits for the
+// dump checker (dump_checks.h). Outside the kinds ClassifyDump gives.
+constexpr int kDumpBeingChecked = -1;
+
+// A focusable row of the Settings content: its top in content coordinates (0 at the top
+// of the content, whatever the scroll) and its height.
+struct SettingsFocusRow {
+  int id = 0;
+  float top = 0;
+  float height = 0;
+};
+
+// The system's display sizes, monitors and audio outputs, listed once per process for the
+// Display and Audio pages.
+struct SettingsOptionLists {
+  bool filled = false;
+  int desktop_width = 1920, desktop_height = 1080;
+  std::vector<std::string> size_values;  // "desktop", then "%dx%d"
+  std::vector<std::wstring> size_labels;
+  std::vector<std::wstring> monitor_labels;
+  std::vector<std::string> audio_values;  // "default", then product names
+  std::vector<std::wstring> audio_labels;
+};
+
+// What the Settings pages show from files, read when a page opens and after the events
+// that change it, never per frame.
+struct SettingsPageFiles {
+  bool loaded = false;
+  int32_t page = -1;          // the page they were read for
+  bool game_started = false;  // what was running when they were read: an end changes them
+  bool job_running = false;
+  std::string data_dir;              // InstallLayout::DataDir
+  std::wstring index_line;           // the Index row's text from dump.ini
+  bool index_known = false;          // dump.ini names its resource sets
+  int64_t enhanced_video_size = -1;  // -1: no enhanced video
+  std::string checkout_root;
+  std::vector<RunRecord> runs;          // newest first
+  std::vector<std::string> run_logs;    // LogFileForRun of each, "" when none
+  std::string logs_folder;
+  std::string local_app_data;           // LOCALAPPDATA, "" when unset
+  std::string settings_file;
+  std::string local_dir;
+};
+
+struct LauncherState {
+  HWND hwnd = nullptr;  // the launcher window; null in the UI-shot mode
+  // Disc images are judged by the dump checker (the window); else on the calling thread.
+  bool judge_in_background = false;
+
+  ScreenId screen = ScreenId::Home;
+  SettingsPage page = 1;
+  DumpStatus status;            // refreshed by RefreshDumpStatus, never computed by a screen
+  bool status_checking = false; // the configured disc image is being read again
+  bool focus_default = true;
+  bool screen_changed = true;
+
+  // Disc chooser.
+  std::vector<DumpCandidate> chosen;  // dropped or picked, newest first
+  std::vector<DumpCandidate> shown;   // this frame's merged list
+  int selected = 0;
+  bool show_how_to = false;
+  bool search_started = false;
+
+  // Job progress.
+  bool show_details = false;
+  bool sample_job = false;
+  bool finish_seen = false;
+  bool offer_shortcuts = false;
+  bool want_desktop_shortcut = true;
+  bool want_start_menu_entry = true;
+
+  float settings_scroll = 0;
+
+  std::wstring toast_text;
+  double toast_until = 0;
+  std::wstring launch_error;
+
+  bool game_started = false;
+  bool last_run_valid = false;
+  bool last_run_unexpected = false;
+  RunRecord last_run;
+  bool was_enhancing = false;
+
+  // Closing while a job runs asks once; a second close before this time quits.
+  double close_confirm_until = -1;
+
+  uint64_t start_tick = 0;
+  float truck_time = 0;
+  float truck_left = 0;
+  float truck_kx = 1;
+  float topbar_bottom = 0;
+  RECT topbar_buttons[3] = {};  // gear, minimise, close, in window pixels
+
+  // QueryPerformanceCounter at frame start, after the backdrop, at frame end.
+  int64_t stamp_start = 0, stamp_backdrop = 0, stamp_end = 0;
+
+  // Settings screen.
+  std::vector<SettingsFocusRow> settings_rows;  // this frame's, to keep the focused one in view
+  float settings_cursor = 0;                    // where the next row goes
+  bool settings_redraw = false;                 // the last frame moved the content: draw again now
+  SettingsOptionLists settings_options;
+  SettingsPageFiles settings_files;
+  // The game data folder moving on its worker (data_folder_move.h).
+  bool data_move_running = false;
+  std::string data_move_target;
+  double data_move_started = 0;
+  int data_move_shown_second = -1;   // the elapsed second the row last showed
+  bool close_after_data_move = false;  // the player closed the window during the move
+
+  // Disc chooser: last frame's row count and CONTINUE's focus id, so focus stays on its
+  // control when rows appear (the search finishing, a drop) and the ids after them move.
+  int chooser_rows = 0;
+  int chooser_continue_id = -1;
+};
+
+LauncherState& Launcher();
+
+// Seconds since start_tick, read afresh.
+double NowSeconds();

@@ -1,0 +1,30 @@
+// The option lists the Display and Audio pages take from the system: display sizes,
+// monitors and audio outputs. The system is asked once per process; how its answers
+// become lists is kept apart so it can be checked without a display.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "launcher/launcher_state.h"
+
+struct DisplayMode {
+  int width = 0, height = 0;
+};
+
+struct DisplaySizeList {
+  std::vector<std::string> values;   // "desktop", then "%dx%d"
+  std::vector<std::wstring> labels;  // "%d × %d (desktop)", then "%d × %d"
+};
+
+// The desktop first, then every size of at least 640 × 480 once (refresh rates and
+// colour depths fold together), the largest pixel count first.
+DisplaySizeList ListDisplaySizes(int desktop_width, int desktop_height, const std::vector<DisplayMode>& modes);
+// "%d · %ls (%ld×%ld)": the 1-based number, the monitor's name and its size.
+std::wstring MonitorLabel(int number, const std::wstring& name, long width, long height);
+// The preview's caption for "native": "window · 16:9 here" for a 1920 × 1080 desktop,
+// the ratio in lowest terms except that 8:5 goes by its usual name, 16:10.
+std::wstring NativeAspectCaption(int width, int height);
+
+// Fills Launcher().settings_options from the system unless it is filled already.
+void FillSettingsOptions();

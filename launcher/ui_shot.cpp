@@ -1,0 +1,187 @@
+#include "launcher/ui_shot.h"
+
+#include <windows.h>
+#include <objbase.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "dump/dump_search.h"
+#include "launcher/back_buffer.h"
+#include "launcher/frame.h"
+#include "launcher/launcher_state.h"
+#include "launcher/launcher_window.h"
+#include "launcher/navigation.h"
+#include "platform/env.h"
+#include "settings/install_layout.h"
+#include "settings/settings_store.h"
+#include "ui/fonts.h"
+#include "ui/gdiplus_api.h"
+#include "ui/truck_run.h"
+
+namespace {
+
+constexpr int kMaxShotSide = 16384;
+
+const char* const kPageNames[kSettingsPageCount] = {"files",    "display", "graphics", "audio", "controls",
+                                                     "language", "builds",  "logs",     "about"};
+
+// The screen a shot name asks for; false for an unknown name.
+bool ScreenForName(const std::string& name, ScreenId* screen, SettingsPage* page, bool* sample_job) {
+  *sample_job = false;
+  if (name == "home") {
+    *screen = ScreenId::Home;
+  } else if (name == "disc") {
+    *screen = ScreenId::DiscChooser;
+  } else if (name == "firstrun") {
+    *screen = ScreenId::JobProgress;
+    *sample_job = true;
+  } else if (name.rfind("settings:", 0) == 0) {
+    *screen = ScreenId::Settings;
+    *page = 1;  // the page the launcher starts with, for a name that matches none
+    const std::string page_name = name.substr(9);
+    for (int i = 0; i < kSettingsPageCount; ++i)
+      if (page_name == kPageNames[i]) *page = i;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void PutU16(unsigned char* p, uint16_t v) {
+  p[0] = static_cast<unsigned char>(v);
+  p[1] = static_cast<unsigned char>(v >> 8);
+}
+void PutU32(unsigned char* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+
+bool WriteBmp(const std::string& out, const BackBuffer& b) {
+  const uint32_t image = static_cast<uint32_t>(b.width) * static_cast<uint32_t>(b.height) * 4u;
+  unsigned char header[54] = {};
+  header[0] = 'B';
+  header[1] = 'M';
+  PutU32(header + 2, 54 + image);
+  PutU32(header + 10, 54);
+  PutU32(header + 14, 40);
+  PutU32(header + 18, static_cast<uint32_t>(b.width));
+  PutU32(header + 22, static_cast<uint32_t>(-b.height));
+  PutU16(header + 26, 1);
+  PutU16(header + 28, 32);
+  PutU32(header + 34, image);
+  FILE* f = fopen(out.c_str(), "wb");
+  if (!f) return false;
+  bool ok = fwrite(header, 1, sizeof header, f) == sizeof header;
+  ok = ok && fwrite(b.pixels, 1, image, f) == image;
+  ok = (fclose(f) == 0) && ok;
+  return ok;
+}
+
+void RenderOneFrame(const BackBuffer& b) {
+  const ui::Input input;  // the mouse at (-1, -1), nothing pressed or queued
+  Gdiplus::Graphics graphics(b.dc);
+  Frame(&graphics, b.width, b.height, input);
+}
+
+void SetDpiAwareness() {
+  using SetContextFn = BOOL(WINAPI*)(HANDLE);
+  HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  auto set_context = user32 ? reinterpret_cast<SetContextFn>(
+                                  reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")))
+                            : nullptr;
+  if (set_context) set_context(reinterpret_cast<HANDLE>(static_cast<intptr_t>(-4)));
+}
+
+bool SizeAllowed(int width, int height) {
+  if (width >= 1 && height >= 1 && width <= kMaxShotSide && height <= kMaxShotSide) return true;
+  fprintf(stderr, "usage: Kestrane --ui-shot <screen> <out.bmp> [<width> <height>], each side 1 to %d\n",
+          kMaxShotSide);
+  return false;
+}
+
+struct ScreenChoice {
+  ScreenId screen = ScreenId::Home;
+  SettingsPage page = 1;
+  bool sample_job = false;
+};
+
+// choice null: the screen LauncherState shows already.
+int Render(const ScreenChoice* choice, const std::string& out, int width, int height) {
+  SetDpiAwareness();
+  LauncherState& st = Launcher();
+  st.start_tick = GetTickCount64();
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  const bool fonts = ui::LoadFonts(ui::FontsDirectory(InstallLayout::CheckoutRoot(), InstallLayout::ExeDir()));
+  RefreshDumpStatus();
+
+  std::string truck_t;
+  if (env::Get("KESTRANE_TRUCKRUN_T", &truck_t)) {
+    const double t = strtod(truck_t.c_str(), nullptr);
+    ui::TruckRun& truck = ui::Truck();
+    truck = ui::TruckRun();  // the same run from its start in every shot of a process
+    if (t > 0) {
+      double stepped = 0;
+      while (stepped < t) {
+        truck.Step(1.0f / 30.0f);
+        stepped += 1.0 / 30.0;
+      }
+      st.truck_time = static_cast<float>(t);
+    }
+    printf("truck run after %.1f s: %s, %.0f px/s\n", t, truck.StateName(), static_cast<double>(truck.Speed()));
+  } else if (!BackgroundAnimationEnabled()) {
+    ui::Truck().Park();  // where the window shows it with the animation off
+  }
+
+  if (choice) {
+    st.screen = choice->screen;
+    st.page = choice->page;
+    st.sample_job = choice->sample_job;
+  }
+
+  bool saved = false;
+  BackBuffer buffer;
+  if (fonts && MakeBackBuffer(&buffer, nullptr, width, height)) {
+    auto searching = [&] { return st.screen == ScreenId::DiscChooser && DumpSearch::IsRunning(); };
+    for (int i = 0; i < 3; ++i) {
+      RenderOneFrame(buffer);
+      if (searching()) Sleep(100);
+    }
+    for (int i = 0; i < 37 && searching(); ++i) {
+      RenderOneFrame(buffer);
+      Sleep(100);
+    }
+    GdiFlush();
+    saved = WriteBmp(out, buffer);
+  }
+  FreeBackBuffer(&buffer);
+
+  printf("%s %s (fonts: %ls / %ls / %ls)\n", saved ? "saved" : "could not write", out.c_str(),
+         ui::FontName(ui::FontRole::Display).c_str(), ui::FontName(ui::FontRole::Body).c_str(),
+         ui::FontName(ui::FontRole::Mono).c_str());
+  const DumpStatus& s = st.status;
+  printf("dump: configured %d found %d verified %d imported %d (%s) built %d; settings %s\n", s.configured ? 1 : 0,
+         s.judgement.recognised ? 1 : 0, s.judgement.verified ? 1 : 0, s.imported ? 1 : 0,
+         s.judgement.message.c_str(), s.built ? 1 : 0, SettingsStore::FilePath().c_str());
+  fflush(stdout);
+  if (fonts) ui::UnloadFonts();
+  if (SUCCEEDED(com)) CoUninitialize();
+  return saved ? 0 : 1;
+}
+
+}  // namespace
+
+int RenderUiShot(const std::string& screen_name, const std::string& out, int width, int height) {
+  if (!SizeAllowed(width, height)) return 2;
+  ScreenChoice choice;
+  if (!ScreenForName(screen_name, &choice.screen, &choice.page, &choice.sample_job)) {
+    fprintf(stderr, "unknown screen %s\n", screen_name.c_str());
+    return 2;
+  }
+  return Render(&choice, out, width, height);
+}
+
+int RenderCurrentScreenShot(const std::string& out, int width, int height) {
+  if (!SizeAllowed(width, height)) return 2;
+  return Render(nullptr, out, width, height);
+}

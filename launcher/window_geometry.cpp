@@ -1,0 +1,31 @@
+#include "launcher/window_geometry.h"
+
+#include <algorithm>
+
+namespace {
+
+SIZE FitToWorkArea(int w, int h, const RECT& work) {
+  const int avail_w = (work.right - work.left) - 40, avail_h = (work.bottom - work.top) - 40;
+  if ((w > avail_w || h > avail_h) && w > 0 && h > 0 && avail_w > 0 && avail_h > 0) {
+    const double k = std::min(static_cast<double>(avail_w) / w, static_cast<double>(avail_h) / h);
+    w = static_cast<int>(w * k);
+    h = static_cast<int>(h * k);
+  }
+  return SIZE{w, h};
+}
+
+}  // namespace
+
+RECT InitialWindowRect(int dpi, const RECT& work) {
+  const SIZE size = FitToWorkArea(MulDiv(1280, dpi, 96), MulDiv(720, dpi, 96), work);
+  RECT r;
+  r.left = work.left + ((work.right - work.left) - size.cx) / 2;
+  r.top = work.top + ((work.bottom - work.top) - size.cy) / 2;
+  r.right = r.left + size.cx;
+  r.bottom = r.top + size.cy;
+  return r;
+}
+
+SIZE MinimumWindowSize(int dpi, const RECT& work) {
+  return FitToWorkArea(MulDiv(1024, dpi, 96), MulDiv(576, dpi, 96), work);
+}

@@ -1,0 +1,11 @@
+// Where the launcher window opens and how small it may get, on a work area at a dpi.
+#pragma once
+
+#include <windows.h>
+
+// 1280 x 720 at 96 dpi scaled to the dpi; larger than the work area less 40 on either
+// axis, it shrinks to fit with the aspect kept, then is centred in the work area.
+RECT InitialWindowRect(int dpi, const RECT& work_area);
+// 1024 x 576 scaled to the dpi, shrunk the same way: at a high dpi the scaled minimum can
+// be larger than the screen, and the minimum may never force the window off it.
+SIZE MinimumWindowSize(int dpi, const RECT& work_area);

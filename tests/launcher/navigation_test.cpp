@@ -1,0 +1,69 @@
+// Moving between screens: the first screen, default focus, the gear, toasts and the keys
+// Home answers, through frames of the real Frame.
+#include <gtest/gtest.h>
+
+#include "launcher/home_screen.h"
+#include "launcher/navigation.h"
+#include "settings/settings_store.h"
+#include "tests/launcher/launcher_test_fixture.h"
+#include "ui/context.h"
+
+namespace {
+
+using launchertest::LauncherTest;
+
+class NavigationTest : public LauncherTest {};
+
+TEST_F(NavigationTest, PlayWithoutADumpOpensTheChooserAndTheGearReopensTheLastPage) {
+  RefreshDumpStatus();
+  EXPECT_FALSE(Launcher().status.configured);
+  Step();  // Home, focus on PLAY
+  Nav(ui::NavEvent::Activate);
+  EXPECT_EQ(ScreenId::DiscChooser, Launcher().screen);
+
+  // The very first gear click opens Display; after Audio it reopens Audio.
+  const float gear_x = 1280 - 124 + 17, gear_y = 26;
+  Click(gear_x, gear_y);
+  EXPECT_EQ(ScreenId::Settings, Launcher().screen);
+  EXPECT_EQ(1, Launcher().page);
+  GoToSettingsPage(3);
+  GoToScreen(ScreenId::Home);
+  Step();
+  Click(gear_x, gear_y);
+  EXPECT_EQ(ScreenId::Settings, Launcher().screen);
+  EXPECT_EQ(3, Launcher().page);
+}
+
+TEST_F(NavigationTest, AKeyPressedInTheFrameOfAScreenChangeWaitsOneFrame) {
+  RefreshDumpStatus();
+  Step();
+  GoToScreen(ScreenId::Home);  // screen_changed: this frame applies the default focus
+  queue_.Push(ui::NavEvent::Activate);
+  Step();
+  EXPECT_EQ(ScreenId::Home, Launcher().screen) << "the queued Activate ran in the focus frame";
+  Step();
+  EXPECT_EQ(ScreenId::DiscChooser, Launcher().screen);
+}
+
+TEST_F(NavigationTest, ASecondToastReplacesTheFirstForAFullTime) {
+  ShowToast(L"first");
+  const double first_until = Launcher().toast_until;
+  ShowToast(L"second");
+  EXPECT_EQ(L"second", Launcher().toast_text);
+  EXPECT_GE(Launcher().toast_until, first_until);
+  EXPECT_NEAR(Launcher().toast_until, NowSeconds() + 3.5, 0.05);
+}
+
+TEST_F(NavigationTest, TheTopBarButtonsNeverTakeTheKeyboardFocus) {
+  RefreshDumpStatus();
+  Step();
+  const int play = Focus();
+  // Tab through every focus stop of Home: the count comes back to PLAY without ever
+  // landing on an id past the screen's own widgets.
+  const int stops = ui::Ctx().widget_count;
+  for (int i = 0; i < stops; ++i) Nav(ui::NavEvent::Down);
+  EXPECT_EQ(play, Focus());
+  EXPECT_EQ(ScreenId::Home, Launcher().screen);
+}
+
+}  // namespace

@@ -1,0 +1,68 @@
+// The disc chooser in each state a player meets: nothing configured and nothing found,
+// one dump of each kind found, four found (three rows) with a verified dump configured,
+// a dropped incomplete folder with its toast, a disc image still being read, and the
+// how-to panel.
+#include <string>
+
+#include "tests/fixtures/dump_fixture.h"
+#include "tests/launcher/pictures.h"
+#include "tests/support/temp_folder.h"
+
+namespace pictures {
+namespace {
+
+std::string Home(const Scene& scene, const std::string& relative) { return scene.profile + "\\home\\" + relative; }
+
+std::string EuropeDump(const std::string& root) {
+  fixtures::DumpContents europe;
+  europe.boot_bin = fixtures::BootBin(fixtures::kEuropeGameId);
+  europe.main_dol = fixtures::OtherMainDol();
+  return fixtures::MakeDump(root, europe).chosen;
+}
+
+// Looks like an extracted disc to the search (sys\main.dol) but has no game files.
+std::string IncompleteDump(const std::string& root) {
+  fixtures::DumpContents incomplete;
+  incomplete.tocres = false;
+  return fixtures::MakeDump(root, incomplete).chosen;
+}
+
+void MakeChooser() {
+  Shoot(MakeScene("chooser-empty"), "chooser-first-run-empty", "disc");
+
+  Scene each = MakeScene("chooser-each");
+  fixtures::MakeDump(Home(each, "Downloads\\Skarvel (USA)"));
+  EuropeDump(Home(each, "Desktop\\Skarvel PAL"));
+  IncompleteDump(Home(each, "Documents\\Dolphin\\half extracted"));
+  Shoot(each, "chooser-one-of-each", "disc");
+
+  Scene four = MakeScene("chooser-four");
+  const std::string configured = fixtures::MakeDump(Home(four, "Downloads\\Wii\\Skarvel")).chosen;
+  fixtures::MakeDump(Home(four, "Desktop\\Skarvel backup"));
+  EuropeDump(Home(four, "Documents\\Skarvel PAL"));
+  IncompleteDump(Home(four, "Documents\\old copy"));
+  Run(four, {"--setup", configured});
+  Shoot(four, "chooser-four-candidates", "disc");
+
+  Scene dropped = MakeScene("chooser-dropped");
+  fixtures::MakeDump(Home(dropped, "Downloads\\Skarvel (USA)"));
+  const std::string half = IncompleteDump(dropped.root + "\\USB stick\\skarvel");
+  ShootWithProbe(dropped, "chooser-dropped-incomplete", "chooser", {"choose=" + half});
+
+  Scene judging = MakeScene("chooser-judging");
+  fixtures::MakeDump(Home(judging, "Downloads\\Skarvel (USA)"));
+  const std::string image = judging.root + "\\Disc images\\Skarvel (USA).rvz";
+  testsupport::MakeFolders(judging.root + "\\Disc images");
+  fixtures::MakeDiscImage(image);
+  // The picture is taken before any verdict is applied, whatever the reader's speed.
+  ShootWithProbe(judging, "chooser-judging", "chooser", {"choose-pending=" + image});
+
+  Scene how_to = MakeScene("chooser-how-to");
+  fixtures::MakeDump(Home(how_to, "Downloads\\Skarvel (USA)"));
+  ShootWithProbe(how_to, "chooser-how-to", "chooser", {"how-to"});
+}
+
+const Registrar kChooser("chooser", MakeChooser);
+
+}  // namespace
+}  // namespace pictures

@@ -1,0 +1,59 @@
+// Home in each state a player meets: no dump, a dump that isn't the supported disc, a
+// dump that moved away, ready, ready after a crash (with and without the safe-settings
+// link), and with the intro video being enhanced.
+#include "tests/fixtures/dump_fixture.h"
+#include "tests/launcher/pictures.h"
+#include "tests/support/temp_folder.h"
+
+namespace pictures {
+namespace {
+
+// A scene set up through the stand-ins: the dump chosen, indexed and built.
+Scene ReadyScene(const std::string& name) {
+  Scene scene = MakeScene(name);
+  const std::string dump = MakeReadyDump(scene, "Wii Games\\Skarvel dump");
+  Run(scene, {"--setup", dump});
+  return scene;
+}
+
+void WriteRuns(const Scene& scene, const std::string& lines) {
+  testsupport::WriteFile(scene.profile + "\\local\\Kestrane\\logs\\runs.tsv", lines);
+}
+
+void MakeHome() {
+  Shoot(MakeScene("home-no-dump"), "home-no-dump", "home");
+
+  Scene other = MakeScene("home-not-supported");
+  fixtures::DumpContents europe;
+  europe.boot_bin = fixtures::BootBin(fixtures::kEuropeGameId);
+  europe.main_dol = fixtures::OtherMainDol();
+  const std::string europe_dump = fixtures::MakeDump(other.root + "\\europe", europe).chosen;
+  WriteSettings(other, "[launcher]\ndump_path = " + europe_dump + "\n");
+  Shoot(other, "home-not-supported", "home");
+
+  Scene moved = MakeScene("home-dump-moved");
+  WriteSettings(moved, "[launcher]\ndump_path = " + moved.root + "\\a folder that was moved away\n");
+  Shoot(moved, "home-dump-moved", "home");
+
+  Scene ready = ReadyScene("home-ready");
+  Shoot(ready, "home-ready", "home");
+
+  // A crash whose log was kept, with graphics settings that differ from the safe ones.
+  Scene crashed = ReadyScene("home-crashed");
+  WriteRuns(crashed, "2026-12-08 20:14\t95\t00000000\tOK\t1\n2026-12-09 21:02\t312\tc0000005\tCrashed\t1\n");
+  WriteSettings(crashed, "[graphics]\ninternal_scale = 3\nmsaa = 4\n[launcher]\nerror_log = 1\n");
+  Shoot(crashed, "home-crashed-safe-link", "home");
+  // Stopped with the game's own code and no log kept; the graphics are the safe ones.
+  WriteRuns(crashed, "2026-12-09 21:02\t41\t00000060\tStopped\t0\n");
+  WriteSettings(crashed, "");
+  Shoot(crashed, "home-crashed-no-log", "home");
+
+  Scene enhancing = ReadyScene("home-enhancing");
+  SteerEnhancement(enhancing);
+  ShootWithProbe(enhancing, "home-enhancing", "home", {"enhance-running"});
+}
+
+const Registrar kHome("home", MakeHome);
+
+}  // namespace
+}  // namespace pictures
