@@ -287,7 +287,7 @@ struct PauseWatch {
 };
 
 DWORD WINAPI PauseWatcher(LPVOID param) {
-  const PauseWatch& watch = *static_cast<const PauseWatch*>(param);
+  const PauseWatch watch = *static_cast<const PauseWatch*>(param);  // a copy: the job's may go first
   const uint32_t serial = watch.serial;
   CancelToken* const token = JobCancelToken();
   uint32_t suspended = 0;  // run number of the tool this watcher suspended, until it resumes or forgets it
@@ -331,13 +331,15 @@ void RunWatched() {
   HANDLE watcher = watch.stop ? CreateThread(nullptr, 0, PauseWatcher, &watch, 0, nullptr) : nullptr;
   if (!watcher) LogLine("[launcher] couldn't start the pause watcher: the enhancer will run on while the game plays");
   RunEnhance();
+  bool stopped = true;
   if (watcher) {
     SetEvent(watch.stop);
     // Its loop holds no tool and takes only the jobs lock: it ends at once.
-    if (WaitForSingleObject(watcher, 10000) == WAIT_TIMEOUT) LogLine("[launcher] the pause watcher didn't stop");
+    stopped = WaitForSingleObject(watcher, 10000) != WAIT_TIMEOUT;
+    if (!stopped) LogLine("[launcher] the pause watcher didn't stop");
     CloseHandle(watcher);
   }
-  if (watch.stop) CloseHandle(watch.stop);
+  if (watch.stop && stopped) CloseHandle(watch.stop);  // else the watcher may still wait on it
 }
 
 }  // namespace
