@@ -7,7 +7,7 @@ check() {  # name, then a command that succeeds when the behaviour holds
 }
 is() {  # says what it got when that isn't what was wanted
   [ "$1" = "$2" ] && return 0
-  printf '     got:  %s\n     want: %s\n' "$1" "$2" | sed '3,$s/^/           /'
+  printf '     got:  %s\n     want: %s\n' "$1" "$2"
   return 1
 }
 verdict() {
