@@ -178,11 +178,10 @@ bool Start() {
   return true;
 }
 
-bool Stop(unsigned timeoutMs) {
-  ScopedLock lock(&g_search_lock);
-  if (!g_search.running) return true;
-  g_stop.store(true);
-  SetEvent(g_search.stop_event);
+namespace {
+
+// With g_search_lock held: waits up to `timeoutMs` for the running search to end.
+bool WaitForEndLocked(unsigned timeoutMs) {
   const ULONGLONG until = GetTickCount64() + timeoutMs;
   while (g_search.running) {
     const ULONGLONG now = GetTickCount64();
@@ -190,6 +189,21 @@ bool Stop(unsigned timeoutMs) {
     SleepConditionVariableCS(&g_search_ended, LockSection(&g_search_lock), (DWORD)(until - now));
   }
   return true;
+}
+
+}  // namespace
+
+bool Stop(unsigned timeoutMs) {
+  ScopedLock lock(&g_search_lock);
+  if (!g_search.running) return true;
+  g_stop.store(true);
+  SetEvent(g_search.stop_event);
+  return WaitForEndLocked(timeoutMs);
+}
+
+bool WaitForEnd(unsigned timeoutMs) {
+  ScopedLock lock(&g_search_lock);
+  return WaitForEndLocked(timeoutMs);
 }
 
 bool IsRunning() {

@@ -20,6 +20,8 @@ bool Start();
 // What a stopped search found is dropped: the results and status stay those of the last
 // finished search. True when no search runs any more.
 bool Stop(unsigned timeoutMs);
+// Waits up to `timeoutMs` for a running search to finish by itself; true when none runs.
+bool WaitForEnd(unsigned timeoutMs);
 bool IsRunning();
 // The last finished search's candidates, ready ones first (kept while a new one runs).
 std::vector<DumpCandidate> Results();

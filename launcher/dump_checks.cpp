@@ -25,6 +25,7 @@ std::vector<Result> g_finished;
 uint64_t g_next_ticket = 1;
 bool g_working = false;
 HANDLE g_wake = nullptr;  // auto-reset: a request was queued
+CONDITION_VARIABLE g_idle = CONDITION_VARIABLE_INIT;  // woken, under g_lock, when the worker runs dry
 
 Result Judge(const Request& request) {
   // A setup job reads the disc folder's DATA until it has indexed the game: another image
@@ -50,6 +51,7 @@ DWORD WINAPI Worker(LPVOID) {
       ScopedLock lock(&g_lock);
       if (g_queue.empty()) {
         g_working = false;
+        WakeAllConditionVariable(&g_idle);
       } else {
         request = std::move(g_queue.front());
         g_queue.pop_front();
@@ -110,6 +112,17 @@ std::vector<Result> TakeFinished() {
 bool Busy() {
   ScopedLock lock(&g_lock);
   return g_working || !g_queue.empty();
+}
+
+bool WaitUntilIdle(unsigned timeoutMs) {
+  const ULONGLONG until = GetTickCount64() + timeoutMs;
+  ScopedLock lock(&g_lock);
+  while (g_working || !g_queue.empty()) {
+    const ULONGLONG now = GetTickCount64();
+    if (now >= until) return false;
+    SleepConditionVariableCS(&g_idle, LockSection(&g_lock), (DWORD)(until - now));
+  }
+  return true;
 }
 
 }  // namespace DumpChecks

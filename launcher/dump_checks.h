@@ -30,5 +30,7 @@ uint64_t QueueStatus();
 std::vector<Result> TakeFinished();
 // A request is queued or being worked on.
 bool Busy();
+// Waits up to `timeoutMs` until no request is queued or being worked on; true when so.
+bool WaitUntilIdle(unsigned timeoutMs);
 
 }  // namespace DumpChecks

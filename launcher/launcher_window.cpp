@@ -438,15 +438,6 @@ LRESULT CALLBACK LauncherWndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
 
 namespace {
 
-void SetDpiAwareness() {
-  using SetContextFn = BOOL(WINAPI*)(HANDLE);
-  HMODULE user32 = GetModuleHandleW(L"user32.dll");
-  auto set_context = user32 ? reinterpret_cast<SetContextFn>(
-                                  reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")))
-                            : nullptr;
-  if (set_context) set_context(reinterpret_cast<HANDLE>(static_cast<intptr_t>(-4)));
-}
-
 HWND CreateLauncherWindow() {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSEXW wc = {};

@@ -282,9 +282,11 @@ void LoadSettingsPageFiles(SettingsPage page) {
       }
       break;
     }
-    case 2:
-      f.enhanced_video_size = HasEnhancedVideo() ? EnhancedVideoSize() : -1;
+    case 2: {
+      const int64_t size = EnhancedVideoSize();
+      f.enhanced_video_size = size > 0 ? size : -1;  // what HasEnhancedVideo asks, read once
       break;
+    }
     case 6:
       f.checkout_root = InstallLayout::CheckoutRoot();
       break;

@@ -13,6 +13,7 @@
 #include "launcher/launcher_state.h"
 #include "launcher/launcher_window.h"
 #include "launcher/navigation.h"
+#include "launcher/window_geometry.h"
 #include "platform/env.h"
 #include "settings/install_layout.h"
 #include "settings/settings_store.h"
@@ -82,15 +83,6 @@ void RenderOneFrame(const BackBuffer& b) {
   const ui::Input input;  // the mouse at (-1, -1), nothing pressed or queued
   Gdiplus::Graphics graphics(b.dc);
   Frame(&graphics, b.width, b.height, input);
-}
-
-void SetDpiAwareness() {
-  using SetContextFn = BOOL(WINAPI*)(HANDLE);
-  HMODULE user32 = GetModuleHandleW(L"user32.dll");
-  auto set_context = user32 ? reinterpret_cast<SetContextFn>(
-                                  reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")))
-                            : nullptr;
-  if (set_context) set_context(reinterpret_cast<HANDLE>(static_cast<intptr_t>(-4)));
 }
 
 bool SizeAllowed(int width, int height) {

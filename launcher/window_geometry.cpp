@@ -29,3 +29,13 @@ RECT InitialWindowRect(int dpi, const RECT& work) {
 SIZE MinimumWindowSize(int dpi, const RECT& work) {
   return FitToWorkArea(MulDiv(1024, dpi, 96), MulDiv(576, dpi, 96), work);
 }
+
+// Per-monitor v2 (the context -4), looked up at run time: older Windows lack the call.
+void SetDpiAwareness() {
+  using SetContextFn = BOOL(WINAPI*)(HANDLE);
+  HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  auto set_context = user32 ? reinterpret_cast<SetContextFn>(
+                                  reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")))
+                            : nullptr;
+  if (set_context) set_context(reinterpret_cast<HANDLE>(static_cast<intptr_t>(-4)));
+}

@@ -9,3 +9,7 @@ RECT InitialWindowRect(int dpi, const RECT& work_area);
 // 1024 x 576 scaled to the dpi, shrunk the same way: at a high dpi the scaled minimum can
 // be larger than the screen, and the minimum may never force the window off it.
 SIZE MinimumWindowSize(int dpi, const RECT& work_area);
+
+// Makes the process per-monitor DPI aware where Windows offers it, before any window or
+// back buffer is made, so the window and the UI shots draw at the monitor's own scale.
+void SetDpiAwareness();

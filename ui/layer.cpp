@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "ui/context.h"
 #include "ui/draw.h"
@@ -117,16 +118,37 @@ std::unique_ptr<Layer> RenderLayer(GpMatrix* transform, const PixelBox& box,
   return layer;
 }
 
+namespace {
+
+// Runs paint on the frame's device context, clipped as the frame's graphics is (a partial
+// frame keeps the rest of the back buffer as it is); false when the graphics has no DC
+// (it draws on a bitmap), and nothing was painted. A template: it runs for every text
+// layer of a frame, and a std::function of the callers' captures would allocate.
+template <typename Paint>
+bool PaintThroughDc(GpGraphics* g, const Paint& paint) {
+  // The clip first: while the DC is out, the graphics answers nothing.
+  const HRGN clip = DeviceClip(g);
+  HDC dc = nullptr;
+  if (gp::GdipGetDC(g, &dc) != Ok || !dc) {
+    if (clip) DeleteObject(clip);
+    return false;
+  }
+  const int saved = SaveDC(dc);
+  if (clip) ExtSelectClipRgn(dc, clip, RGN_AND);
+  paint(dc);
+  RestoreDC(dc, saved);
+  if (clip) DeleteObject(clip);
+  gp::GdipReleaseDC(g, dc);
+  return true;
+}
+
+}  // namespace
+
 void PutLayer(const Layer& layer, const PixelBox& box, bool opaque) {
   Graphics* frame = Ctx().graphics;
   GpGraphics* g = detail::Native(frame);
   if (!g) return;
-  const HRGN clip = DeviceClip(g);
-  HDC dc = nullptr;
-  if (gp::GdipGetDC(g, &dc) == Ok && dc) {
-    // Only the clip may change: a partial frame keeps the rest of the back buffer as it is.
-    const int saved = SaveDC(dc);
-    if (clip) ExtSelectClipRgn(dc, clip, RGN_AND);
+  const bool painted = PaintThroughDc(g, [&](HDC dc) {
     const HDC source = LayerSource();
     const HGDIOBJ before = SelectObject(source, layer.dib);
     if (opaque) {
@@ -136,42 +158,30 @@ void PutLayer(const Layer& layer, const PixelBox& box, bool opaque) {
       GdiAlphaBlend(dc, box.x, box.y, box.w, box.h, source, 0, 0, box.w, box.h, over);
     }
     SelectObject(source, before);
-    RestoreDC(dc, saved);
-    gp::GdipReleaseDC(g, dc);
-  } else {
-    DrawLayerImage(frame, layer, box, opaque);
-  }
-  if (clip) DeleteObject(clip);
+  });
+  if (!painted) DrawLayerImage(frame, layer, box, opaque);
 }
 
 void FillFrame(Color color) {
   GpGraphics* g = detail::FrameGraphics();
   if (!g) return;
-  const HRGN clip = DeviceClip(g);
-  HDC dc = nullptr;
-  if (gp::GdipGetDC(g, &dc) == Ok && dc) {
-    const int saved = SaveDC(dc);
-    if (clip) ExtSelectClipRgn(dc, clip, RGN_AND);
+  const bool painted = PaintThroughDc(g, [&](HDC dc) {
     RECT all = {0, 0, Ctx().width, Ctx().height};
     const HBRUSH brush = CreateSolidBrush(RGB((color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF));
     FillRect(dc, &all, brush);
     DeleteObject(brush);
-    RestoreDC(dc, saved);
-    gp::GdipReleaseDC(g, dc);
-  } else {
-    Gdiplus::GpSolidFill* brush = nullptr;
-    if (gp::GdipCreateSolidFill(color, &brush) == Ok) {
-      Gdiplus::GpMatrix* saved = nullptr;
-      gp::GdipCreateMatrix(&saved);
-      gp::GdipGetWorldTransform(g, saved);
-      gp::GdipResetWorldTransform(g);
-      gp::GdipFillRectangleI(g, brush, 0, 0, Ctx().width, Ctx().height);
-      gp::GdipSetWorldTransform(g, saved);
-      gp::GdipDeleteMatrix(saved);
-      gp::GdipDeleteBrush(brush);
-    }
-  }
-  if (clip) DeleteObject(clip);
+  });
+  if (painted) return;
+  Gdiplus::GpSolidFill* brush = nullptr;
+  if (gp::GdipCreateSolidFill(color, &brush) != Ok) return;
+  Gdiplus::GpMatrix* saved = nullptr;
+  gp::GdipCreateMatrix(&saved);
+  gp::GdipGetWorldTransform(g, saved);
+  gp::GdipResetWorldTransform(g);
+  gp::GdipFillRectangleI(g, brush, 0, 0, Ctx().width, Ctx().height);
+  gp::GdipSetWorldTransform(g, saved);
+  gp::GdipDeleteMatrix(saved);
+  gp::GdipDeleteBrush(brush);
 }
 
 void DrawCachedArt(ArtCache& cache, float x, float y, float w, float h,

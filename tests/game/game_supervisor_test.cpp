@@ -135,10 +135,10 @@ TEST_F(SupervisorTest, RefusalsComeBeforeAnythingIsWritten) {
 TEST_F(SupervisorTest, TheLogStillRotatesWhileTheGameHoldsItsStandardError) {
   Steer(GameFolder(), {"stderr=[game] the first run's line"});  // plays until ended
   Play(false);
-  bool written = false;
-  for (const ULONGLONG until = GetTickCount64() + 30000; !written && GetTickCount64() < until; Sleep(20))
-    written = ReadFile(LogPath()).find("[game] the first run's line") != std::string::npos;
-  ASSERT_TRUE(written) << ReadFile(LogPath());
+  const std::string logs = LogPath().substr(0, LogPath().find_last_of('\\'));
+  ASSERT_TRUE(testsupport::WaitInFolder(
+      logs, [this] { return ReadFile(LogPath()).find("[game] the first run's line") != std::string::npos; }, 30000))
+      << ReadFile(LogPath());
   // What the next start does first, while this game (or a process it started) still
   // holds the log as its standard error.
   StartGameLog("16:9");

@@ -24,14 +24,8 @@ namespace {
 
 using launchertest::LauncherTest;
 
-constexpr ULONGLONG kLimitMs = 60000;
+constexpr unsigned kLimitMs = 60000;
 
-template <typename Cond>
-bool WaitFor(Cond cond) {
-  const ULONGLONG until = GetTickCount64() + kLimitMs;
-  while (!cond() && GetTickCount64() < until) Sleep(10);
-  return cond();
-}
 
 DumpCandidate Candidate(const std::string& path, int kind) {
   DumpCandidate c;
@@ -54,13 +48,13 @@ class DiscChooserTest : public LauncherTest {
   void SetUp() override {
     LauncherTest::SetUp();
     // A search another test started still lists that test's profile when it ends.
-    ASSERT_TRUE(WaitFor([] { return !DumpSearch::IsRunning(); }));
+    ASSERT_TRUE(DumpSearch::WaitForEnd(kLimitMs));
     testsupport::MakeFolders(Home());
     profile_ = std::make_unique<testsupport::ScopedEnv>("USERPROFILE", Home());
     Launcher().screen = ScreenId::DiscChooser;
   }
   void TearDown() override {
-    ASSERT_TRUE(WaitFor([] { return !SnapshotJob().running && !DumpChecks::Busy(); }));
+    ASSERT_TRUE(WaitForJobEnd(kLimitMs) && DumpChecks::WaitUntilIdle(kLimitMs));
     profile_.reset();
     LauncherTest::TearDown();
   }
@@ -72,14 +66,14 @@ class DiscChooserTest : public LauncherTest {
   // Frames until this test's search has finished and its rows show.
   void Search() {
     Step();
-    ASSERT_TRUE(WaitFor([] { return !DumpSearch::IsRunning(); }));
+    ASSERT_TRUE(DumpSearch::WaitForEnd(kLimitMs));
     Step();
   }
 
   // Picks a path as a drop or a picker does and applies its verdict.
   void Choose(const std::string& path) {
     ChooseDumpPath(path);
-    ASSERT_TRUE(WaitFor([] { return !DumpChecks::Busy(); }));
+    ASSERT_TRUE(DumpChecks::WaitUntilIdle(kLimitMs));
     ApplyFinishedDumpChecks();
     Step();
   }
@@ -120,7 +114,7 @@ TEST_F(DiscChooserTest, FocusStaysOnItsControlWhenRowsAppear) {
   const int continue_alone = Focus();
   EXPECT_EQ(continue_alone, Launcher().chooser_continue_id);
   SetEvent(gate);
-  ASSERT_TRUE(WaitFor([] { return !DumpSearch::IsRunning(); }));
+  ASSERT_TRUE(DumpSearch::WaitForEnd(kLimitMs));
   DumpSearchTesting::SetGate(nullptr);
   CloseHandle(gate);
   Step();

@@ -36,11 +36,8 @@ class HomeScreenTest : public LauncherTest {
   }
   // Jobs started by a test end before the next test's folder replaces this one.
   static void WaitForNoJob() {
-    const ULONGLONG until = GetTickCount64() + 60000;
-    while (SnapshotJob().running && GetTickCount64() < until) {
-      CancelJob();
-      Sleep(10);
-    }
+    CancelJob();
+    EXPECT_TRUE(WaitForJobEnd(60000));
   }
   // Moves the keyboard focus to the n-th focus stop after PLAY (wrapping to the first).
   void FocusAfterPlay(int n) {

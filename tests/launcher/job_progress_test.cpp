@@ -251,8 +251,7 @@ TEST_F(JobProgressTest, TryAgainOpensTheChooserOnlyWhenTheDiscFailed) {
     Nav(ui::NavEvent::Activate);
     EXPECT_EQ(c.then, Launcher().screen) << c.states << (c.cancelled ? " cancelled" : "");
     // A restarted job runs on the missing dump; it ends at its first step.
-    const ULONGLONG until = GetTickCount64() + 60000;
-    while (SnapshotJob().running && GetTickCount64() < until) Sleep(10);
+    EXPECT_TRUE(WaitForJobEnd(60000));
   }
 }
 

@@ -55,21 +55,10 @@ namespace {
 
 constexpr DWORD kJobLimitMs = 120000;
 
-// Waits (bounded) until cond holds; false when it never did.
-template <typename Cond>
-bool WaitFor(Cond cond, DWORD limit_ms) {
-  const ULONGLONG until = GetTickCount64() + limit_ms;
-  while (GetTickCount64() < until) {
-    if (cond()) return true;
-    Sleep(20);
-  }
-  return cond();
-}
-
 // Waits until the job's step is active; false when the job ended first.
 bool WaitForStep(size_t step) {
   bool ended = false;
-  const bool active = WaitFor(
+  const bool active = launchertest::Poll(
       [&] {
         const JobStatus job = SnapshotJob();
         ended = !job.running;
@@ -79,9 +68,6 @@ bool WaitForStep(size_t step) {
   return active && !ended;
 }
 
-bool WaitForJobEnd() {
-  return WaitFor([] { return !SnapshotJob().running; }, kJobLimitMs);
-}
 
 bool StartsWith(const char* word, const char* prefix, std::string* rest) {
   const size_t n = strlen(prefix);
@@ -95,12 +81,12 @@ bool RunSetup(const char* word) {
   const std::string dump = SettingsStore::Get("launcher.dump_path");
   std::string path;
   if (strcmp(word, "enhance-running") == 0) return StartEnhanceJob() && WaitForStep(2);
-  if (strcmp(word, "setup") == 0) return StartSetupJob(dump, false) && WaitForJobEnd();
-  if (strcmp(word, "rebuild") == 0) return StartSetupJob(dump, true) && WaitForJobEnd();
+  if (strcmp(word, "setup") == 0) return StartSetupJob(dump, false) && WaitForJobEnd(kJobLimitMs);
+  if (strcmp(word, "rebuild") == 0) return StartSetupJob(dump, true) && WaitForJobEnd(kJobLimitMs);
   if (strcmp(word, "setup-building") == 0) return StartSetupJob(dump, false) && WaitForStep(5);
   if (strcmp(word, "cancel") == 0) {
     CancelJob();
-    return WaitForJobEnd();
+    return WaitForJobEnd(kJobLimitMs);
   }
   if (strcmp(word, "show-details") == 0) {
     st.show_details = true;
@@ -125,7 +111,7 @@ bool RunSetup(const char* word) {
   }
   if (StartsWith(word, "choose=", &path)) {
     ChooseDumpPath(path);
-    const bool judged = WaitFor([] { return !DumpChecks::Busy(); }, kJobLimitMs);
+    const bool judged = DumpChecks::WaitUntilIdle(kJobLimitMs);
     ApplyFinishedDumpChecks();
     return judged;
   }
@@ -190,7 +176,7 @@ void SayJob() {
 
 // Until the job has ended and the screen has handled its end (focus on the new default).
 bool WaitForEnd(launchertest::WindowHarness& w) {
-  if (!w.WaitFor([] { return !SnapshotJob().running; }, kJobLimitMs)) return false;
+  if (!WaitForJobEnd(kJobLimitMs)) return false;
   return w.WaitFor([] { return Launcher().finish_seen && !Launcher().focus_default && !Launcher().screen_changed; }) &&
          w.WaitFullFrames(1);
 }

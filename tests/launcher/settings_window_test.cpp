@@ -15,6 +15,7 @@
 #include "settings/game_data_folder.h"
 #include "settings/settings_store.h"
 #include "tests/launcher/window_harness.h"
+#include "tests/launcher/window_test_fixture.h"
 #include "tests/settings/settings_test_fixture.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_folder.h"
@@ -36,22 +37,17 @@ void CountSave(const SettingsStoreTesting::SaveEvent& event, void*) {
 std::string g_moved_to;
 std::string PickMovedTo(const std::wstring&) { return g_moved_to; }
 
-class SettingsWindowTest : public SettingsTest {
+class SettingsWindowTest : public launchertest::RealWindowTest {
  protected:
   void SetUp() override {
-    SettingsTest::SetUp();
-    testsupport::MakeFolders(Path("home"));
-    profile_ = std::make_unique<testsupport::ScopedEnv>("USERPROFILE", Path("home"));
-    Launcher() = LauncherState();
-    ui::Ctx() = ui::Context();
-    SetCursorPos(0, 0);
+    RealWindowTest::SetUp();
     g_saves = 0;
   }
   void TearDown() override {
     SettingsStoreTesting::SetSaveObserver(nullptr, nullptr);
     SettingsPagesTesting::SetFolderPicker(nullptr);
     DataFolderMoveTesting::SetGate(nullptr);
-    SettingsTest::TearDown();
+    RealWindowTest::TearDown();
   }
   // Home first (a dump is configured, if gone), nothing animating.
   std::string BaseSettings() const {
@@ -86,7 +82,6 @@ class SettingsWindowTest : public SettingsTest {
     return scroll;
   }
 
-  std::unique_ptr<testsupport::ScopedEnv> profile_;
 };
 
 TEST_F(SettingsWindowTest, AKeyboardChangeReachesSettingsIniOnceAMomentLater) {

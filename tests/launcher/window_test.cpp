@@ -18,6 +18,7 @@
 #include "launcher/window_geometry.h"
 #include "settings/settings_store.h"
 #include "tests/launcher/window_harness.h"
+#include "tests/launcher/window_test_fixture.h"
 #include "tests/settings/settings_test_fixture.h"
 #include "tests/support/child_run.h"
 #include "tests/support/scoped_env.h"
@@ -28,19 +29,11 @@ namespace {
 
 using launchertest::WindowHarness;
 
-class WindowTest : public SettingsTest {
+class WindowTest : public launchertest::RealWindowTest {
  protected:
-  void SetUp() override {
-    SettingsTest::SetUp();
-    testsupport::MakeFolders(Path("home"));
-    profile_ = std::make_unique<testsupport::ScopedEnv>("USERPROFILE", Path("home"));
-    Launcher() = LauncherState();
-    ui::Ctx() = ui::Context();
-    SetCursorPos(0, 0);  // away from the window, so no hover changes a picture
-  }
   void TearDown() override {
     LauncherWindowTesting::SetPadReader(nullptr);
-    SettingsTest::TearDown();
+    RealWindowTest::TearDown();
   }
   // Home with a configured dump that isn't there: the hero asks for the disc.
   void ConfigureMissingDump() {
@@ -52,8 +45,6 @@ class WindowTest : public SettingsTest {
     w.OnGui([&] { value = Launcher().*field; });
     return value;
   }
-
-  std::unique_ptr<testsupport::ScopedEnv> profile_;
 };
 
 // [SECTION] Placement

@@ -177,7 +177,7 @@ TEST(ChildProcessRun, DeliversEveryLineInOrderAcrossReadBoundaries) {
   // 80-byte lines never line up with 4096-byte reads, so lines straddle every boundary.
   const int kCount = 20000;
   ToolRun run = RunTool(Standin("standin_tool"), {"lines", std::to_string(kCount)});
-  ASSERT_EQ((size_t)kCount, run.lines.size());
+  ASSERT_EQ((size_t)kCount, run.lines.size()) << "exit code " << run.exit_code;
   for (int n = 0; n < kCount; ++n) {
     char prefix[16];
     snprintf(prefix, sizeof prefix, "%08d ", n);

@@ -6,6 +6,7 @@
 
 #include "platform/text.h"
 #include "tests/support/child_run.h"
+#include "tests/support/temp_folder.h"
 
 namespace testsupport {
 
@@ -45,21 +46,9 @@ bool IsListed(const std::string& path) {
 bool RunUnixAndWait(const std::string& program, const std::vector<std::string>& args, const std::string& path,
                     bool (*done)(const std::string&)) {
   const std::string folder = path.substr(0, path.find_last_of('\\'));
-  HANDLE change = FindFirstChangeNotificationW(text::Utf8ToWide(folder).c_str(), FALSE,
-                                               FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_FILE_NAME);
   const ChildResult r = RunChild(program, args);
-  bool ok = r.started && done(path);
-  // A change may come and go between two looks, so each wait is short; 20 s in all is
-  // far more than any busy machine takes.
-  for (const ULONGLONG until = GetTickCount64() + 20000; r.started && !ok && GetTickCount64() < until;) {
-    if (change != INVALID_HANDLE_VALUE && WaitForSingleObject(change, 200) == WAIT_OBJECT_0)
-      FindNextChangeNotification(change);
-    else if (change == INVALID_HANDLE_VALUE)
-      Sleep(50);
-    ok = done(path);
-  }
-  if (change != INVALID_HANDLE_VALUE) FindCloseChangeNotification(change);
-  return ok;
+  // 20 s in all is far more than any busy machine takes.
+  return r.started && WaitInFolder(folder, [&] { return done(path); }, 20000);
 }
 
 }  // namespace

@@ -106,4 +106,20 @@ std::string BinDir() {
 
 std::string KestraneExe() { return BinDir() + "Kestrane.exe"; }
 
+bool WaitInFolder(const std::string& folder, const std::function<bool()>& done, unsigned limit_ms) {
+  HANDLE change = FindFirstChangeNotificationW(
+      text::Utf8ToWide(folder).c_str(), FALSE,
+      FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE);
+  bool ok = done();
+  for (const ULONGLONG until = GetTickCount64() + limit_ms; !ok && GetTickCount64() < until;) {
+    if (change == INVALID_HANDLE_VALUE)
+      Sleep(200);  // a folder that can't be watched (not there yet) is looked at as often
+    else if (WaitForSingleObject(change, 200) == WAIT_OBJECT_0)
+      FindNextChangeNotification(change);
+    ok = done();
+  }
+  if (change != INVALID_HANDLE_VALUE) FindCloseChangeNotification(change);
+  return ok;
+}
+
 }  // namespace testsupport

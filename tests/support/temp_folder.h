@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 namespace testsupport {
@@ -39,6 +40,10 @@ bool MakeFolders(const std::string& path);
 bool PathExists(const std::string& path);
 // Deletes a folder tree (never following junctions); errors ignored.
 void RemoveTree(const std::string& path);
+// Waits until done() holds, looking again whenever something in `folder` changes (a file
+// or folder appears, goes, is renamed or written); false after limit_ms. Each wait for a
+// change is short, since a change may come and go between two looks.
+bool WaitInFolder(const std::string& folder, const std::function<bool()>& done, unsigned limit_ms);
 
 // The folder the running test program is in, with a trailing backslash; the launcher
 // and the stand-in tools are built next to it.
