@@ -34,7 +34,7 @@ std::atomic<UINT> g_message{0};
 StaticLock g_last_run_lock;
 bool g_has_last_run = false;
 RunRecord g_last_run;
-bool g_last_run_recorded = false;
+RunRecorded g_last_run_recorded = RunRecorded::kInRunsFile;
 
 void CloseIfOpen(HANDLE h) {
   if (h != nullptr && h != INVALID_HANDLE_VALUE) CloseHandle(h);
@@ -51,7 +51,8 @@ DWORD WINAPI MonitorGame(void* param) {
   const double now = GetTickCount64() / 1000.0;
 
   const RunRecord run = MakeRunRecord(start->startedAt, now - start->startSeconds, code, start->errorLog);
-  const bool recorded = RecordRun(run);
+  RunRecorded recorded = RunRecorded::kInRunsFile;
+  RecordRun(run, &recorded);
   {
     ScopedLock lock(&g_last_run_lock);
     g_has_last_run = true;
@@ -95,7 +96,7 @@ void EndGame() {
   if (g_game_process) TerminateProcess(g_game_process, 1);
 }
 
-bool LastEndedRun(RunRecord* run, bool* recorded) {
+bool LastEndedRun(RunRecord* run, RunRecorded* recorded) {
   ScopedLock lock(&g_last_run_lock);
   if (!g_has_last_run) return false;
   *run = g_last_run;

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <set>
 #include <thread>
 
 #include "platform/text.h"
@@ -201,6 +202,8 @@ TEST_F(RunRecordsTest, ARunThatCantBeWrittenIsKeptForTheNextOne) {
     EXPECT_FALSE(RecordRun(Run("2024-05-01 10:00", 1, 0xC0000005)));
     EXPECT_EQ(kEarlierRun, testsupport::Lf(ReadFile(Logs("runs.tsv"))));
     EXPECT_FALSE(PathExists(Logs("runs.tsv.tmp")));
+    // Beside it, on the disk: it outlives this process.
+    EXPECT_EQ("2024-05-01 10:00\t1\tc0000005\tCrashed\t1\n", ReadFile(PendingRunsFilePath()));
     // Shown as the newest run, so the home screen and the report still see it.
     std::vector<RunRecord> runs = ReadRuns();
     ASSERT_EQ(2u, runs.size());
@@ -217,6 +220,49 @@ TEST_F(RunRecordsTest, ARunThatCantBeWrittenIsKeptForTheNextOne) {
                 "2024-05-01 11:00\t2\t00000000\tOK\t1\n",
             testsupport::Lf(ReadFile(Logs("runs.tsv"))));
   EXPECT_EQ(3u, ReadRuns().size());
+  EXPECT_FALSE(PathExists(PendingRunsFilePath()));
+}
+
+// [SECTION] Two launchers recording at once
+
+TEST_F(RunRecordsTest, TwoLaunchersRecordingAtOnceKeepEveryRunExactlyOnce) {
+  const int kRounds = 10, kEach = 5;  // two recorders of five: the ten lines the file keeps
+  const std::wstring tag = std::to_wstring(GetCurrentProcessId());
+  for (int round = 0; round < kRounds; ++round) {
+    SCOPED_TRACE(round);
+    const std::wstring ready_name = L"Local\\RunRecorderReady-" + tag + L"-" + std::to_wstring(round);
+    const std::wstring go_name = L"Local\\RunRecorderGo-" + tag + L"-" + std::to_wstring(round);
+    HANDLE ready = CreateSemaphoreW(nullptr, 0, 2, ready_name.c_str());
+    HANDLE go = CreateEventW(nullptr, TRUE, FALSE, go_name.c_str());
+    ASSERT_TRUE(ready && go);
+    testsupport::ChildResult results[2];
+    std::thread recorders[2];
+    for (int i = 0; i < 2; ++i)
+      recorders[i] = std::thread([&, i] {
+        const std::string label = "r" + std::to_string(round) + (i == 0 ? "a" : "b");
+        results[i] = testsupport::RunChild(testsupport::BinDir() + "run_recorder.exe",
+                                           {label, std::to_string(kEach), text::WideToUtf8(ready_name),
+                                            text::WideToUtf8(go_name)});
+      });
+    // Both wait at the start line, then go together.
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(ready, 60000));
+    SetEvent(go);
+    for (std::thread& t : recorders) t.join();
+    CloseHandle(ready);
+    CloseHandle(go);
+    for (const testsupport::ChildResult& r : results) EXPECT_EQ(0u, r.exit_code) << "a run wasn't recorded";
+
+    std::vector<RunRecord> runs = ReadRuns();
+    ASSERT_EQ(10u, runs.size());
+    std::multiset<std::string> labels;
+    for (const RunRecord& run : runs) labels.insert(run.startedAt);
+    for (const char* recorder : {"a", "b"})
+      for (int n = 1; n <= kEach; ++n) {
+        const std::string label = "r" + std::to_string(round) + recorder + "-" + std::to_string(n);
+        EXPECT_EQ(1u, labels.count(label)) << label;
+      }
+  }
+  EXPECT_FALSE(PathExists(PendingRunsFilePath()));
 }
 
 TEST_F(RunRecordsTest, AWriteThatFailsMidwayLeavesTheOldFileWhole) {
