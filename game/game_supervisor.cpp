@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 
 #include "game/run_records.h"
@@ -121,7 +120,8 @@ bool LaunchGame(std::string* message) {
   }
   // The game reads settings.ini itself: it must see the player's latest choices.
   SettingsStore::Flush();
-  const std::string aspect = strcmp(SettingsStore::Get("display.aspect"), "4:3") == 0 ? "4:3" : "16:9";
+  const std::string setting = SettingsStore::Get("display.aspect");
+  const std::string aspect = setting == "4:3" || setting == "native" ? setting : "16:9";
   const bool errorLog = SettingsStore::GetInt("launcher.error_log") != 0;
   const EnvOverrides overrides = PlayEnvironment(aspect, errorLog);
 
