@@ -368,6 +368,10 @@ LRESULT CALLBACK LauncherWndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
       w.input_pending = true;
       return DefWindowProcW(hwnd, message, wparam, lparam);
     case WM_ACTIVATE:
+      // settings.ini may have been edited meanwhile, in a text editor or by the game.
+      if (LOWORD(wparam) != WA_INACTIVE) SettingsStore::ReloadIfChanged();
+      w.input_pending = true;
+      return DefWindowProcW(hwnd, message, wparam, lparam);
     case WM_SHOWWINDOW:
       w.input_pending = true;
       return DefWindowProcW(hwnd, message, wparam, lparam);
