@@ -38,11 +38,12 @@
 #include "ui/input.h"
 #include "ui/truck_run.h"
 
+const wchar_t kLauncherWindowClass[] = L"KestraneLauncher";
+
 // [SECTION] Window-layer state
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"KestraneLauncher";
 constexpr double kStep = 1.0 / 30.0;
 
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
@@ -451,7 +452,7 @@ HWND CreateLauncherWindow() {
   wc.hInstance = instance;
   wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
   wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  wc.lpszClassName = kClassName;
+  wc.lpszClassName = kLauncherWindowClass;
   RegisterClassExW(&wc);
 
   RECT work = {0, 0, 1280, 720};
@@ -460,7 +461,7 @@ HWND CreateLauncherWindow() {
   const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
   if (screen) ReleaseDC(nullptr, screen);
   const RECT r = InitialWindowRect(dpi, work);
-  return CreateWindowExW(WS_EX_APPWINDOW | WS_EX_ACCEPTFILES, kClassName, L"Kestrane",
+  return CreateWindowExW(WS_EX_APPWINDOW | WS_EX_ACCEPTFILES, kLauncherWindowClass, L"Kestrane",
                          WS_POPUP | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, r.left, r.top,
                          r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance, nullptr);
 }

@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+// The window class: one top-level window of it per launcher process.
+extern const wchar_t kLauncherWindowClass[];
+
 int RunGui();
 LRESULT CALLBACK LauncherWndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 // Renders one frame into the back buffer and copies it to the window; full = false draws
