@@ -266,9 +266,11 @@ bool RewriteWith(const std::string& path, const RunRecord& run) {
     if (written.empty() || !SameRun(written.back(), run)) return false;
   }
   // Left behind, the waiting runs would go in a second time with the next run.
-  if (!pending.Remove())
+  if (!pending.Remove()) {
+    const DWORD error = GetLastError();
     LogLine("[launcher] couldn't remove %s (Windows error %lu); its runs may show twice in %s",
-            PendingRunsFilePath().c_str(), GetLastError(), path.c_str());
+            PendingRunsFilePath().c_str(), error, path.c_str());
+  }
   ScopedLock lock(&g_memory_lock);
   if (path == g_memory_file) g_memory.clear();
   return true;
