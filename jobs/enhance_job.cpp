@@ -114,9 +114,9 @@ bool CheckFreeSpace(const EnhancePaths& p) {
 bool ClaimCache(const EnhancePaths& p) {
   const std::string cache = p.data + "\\cache";
   if (MakeLauncherFolder(cache)) return true;
-  FailStep(kReadFrames, text::Utf8ToWide(cache) +
-                     L" wasn't made by Kestrane, so the intro video isn't enhanced there. Move that folder away or "
-                     L"choose another game data folder.");
+  // Short: the step's detail is one line.
+  FailStep(kReadFrames,
+           text::Utf8ToWide(cache) + L" wasn't made by Kestrane. Move it away or choose another game data folder.");
   return false;
 }
 
