@@ -96,8 +96,8 @@ TEST_F(LaunchGameModeTest, ARunThatCantBeWrittenOutlivesTheLauncherAndIsNeverRep
   EXPECT_NE(std::string::npos, r.out.find("\nnot recorded yet (runs.tsv couldn't be written; the run waits in " + logs +
                                           "runs-pending.tsv and goes in with the next run): "))
       << r.out;
-  EXPECT_TRUE(std::regex_search(
-      r.out, std::regex(std::string("run\\): ") + kStartedAt + ", [01] s, Stopped: the game reported a fatal error, log kept\n$")))
+  EXPECT_TRUE(std::regex_search(r.out, std::regex(std::string("run\\): ") + kStartedAt +
+                                                  ", [01] s, Stopped: the game reported a fatal error, log kept\n$")))
       << r.out;
   EXPECT_EQ(std::string::npos, r.out.find("recorded: 2024-05-01")) << r.out;
   EXPECT_EQ(earlier, ReadFile(runs));

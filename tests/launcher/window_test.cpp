@@ -321,10 +321,8 @@ TEST_F(WindowTest, ActivationPicksUpSettingsEditedElsewhere) {
   ASSERT_TRUE(w.Start());
   testsupport::WriteFile(SettingsPath(), "[launcher]\ndump_path = " + Path("gone") +
                                              "\n[display]\nbackground_animation = off\nvsync = 0\n");
-  SendMessageW(w.hwnd(), WM_ACTIVATE, WA_ACTIVE, 0);
-  std::string vsync;
-  w.OnGui([&] { vsync = SettingsStore::Get("display.vsync"); });
-  EXPECT_EQ("0", vsync);
+  SendMessageW(w.hwnd(), WM_ACTIVATE, WA_ACTIVE, 0);  // handled when it returns
+  EXPECT_STREQ("0", SettingsStore::Get("display.vsync"));
   EXPECT_EQ(0, w.Close());
 }
 
