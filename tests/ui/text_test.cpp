@@ -70,11 +70,26 @@ TEST(FontBindingTest, SystemFallbacksAndTheLastResort) {
     EXPECT_STREQ(L"Arial", c.family);
     EXPECT_EQ(ui::FontStyle::Regular, c.style);
   }
+
+  // After its own chain every role takes the system's message font, then Tahoma.
+  const std::set<std::wstring> wine = {L"Tahoma", L"MS Shell Dlg", L"Arial"};
+  const auto exists = [&](const ui::FontCandidate& f) { return !f.private_collection && wine.count(f.family) > 0; };
+  for (int role = 0; role < ui::kFontRoleCount; ++role) {
+    EXPECT_STREQ(L"MS Shell Dlg", ui::ChooseFont(static_cast<FontRole>(role), exists, L"MS Shell Dlg").family);
+    EXPECT_STREQ(L"Tahoma", ui::ChooseFont(static_cast<FontRole>(role), exists, L"Not Installed").family);
+  }
+  EXPECT_EQ(ui::FontStyle::Bold, ui::ChooseFont(FontRole::Display, exists, L"").style);
+  EXPECT_EQ(ui::FontStyle::Regular, ui::ChooseFont(FontRole::Body, exists, L"").style);
 }
 
 TEST(FontBindingTest, TheFontsFolderIsInTheCheckoutOrNextToTheLauncher) {
-  EXPECT_EQ("C:\\src\\kestrane\\assets\\fonts", ui::FontsDirectory("C:\\src\\kestrane", "C:\\Games\\Kestrane\\"));
+  testsupport::TempFolder temp;
+  const std::string checkout = temp.Path("checkout");
+  testsupport::MakeFolders(checkout + "\\assets\\fonts");
+  EXPECT_EQ(checkout + "\\assets\\fonts", ui::FontsDirectory(checkout, "C:\\Games\\Kestrane\\"));
   EXPECT_EQ("C:\\Games\\Kestrane\\fonts", ui::FontsDirectory("", "C:\\Games\\Kestrane\\"));
+  // A game source without the launcher's assets: the fonts that came with the launcher.
+  EXPECT_EQ("C:\\Games\\Kestrane\\fonts", ui::FontsDirectory(temp.Path("source"), "C:\\Games\\Kestrane\\"));
 }
 
 TEST(FontBindingTest, TheBundledFilesBindEveryRole) {
@@ -107,6 +122,9 @@ TEST_F(FontLogTest, StartUpListsThePrivateFamiliesWhenAsked) {
   EXPECT_EQ(0u, quiet.exit_code);
   EXPECT_EQ(std::string::npos, quiet.out.find("font family"));
   EXPECT_EQ(std::string::npos, quiet.out.find("Barlow")) << quiet.out;
+  // Every role still has a family, so text shows: a Wine prefix has none of the chains'.
+  for (int role = 0; role < ui::kFontRoleCount; ++role)
+    EXPECT_EQ(std::string::npos, quiet.out.find("role " + std::to_string(role) + ": \n")) << quiet.out;
 }
 
 // [SECTION] Measuring and drawing
