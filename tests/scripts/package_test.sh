@@ -55,10 +55,9 @@ bin="$KESTRANE_BUILD_DIR/bin"
 tools="$work/tools"
 source="$work/source"
 mkdir -p "$tools/python" "$tools/zig" "$tools/dtk" "$source/tools/gametrial" "$source/prebuilt"
-cp "$bin/standin_python.exe" "$tools/python/python.exe"
-cp "$bin/standin_zig.exe" "$tools/zig/zig.exe"
-cp "$bin/dtk.exe" "$tools/dtk/dtk.exe"
-cp "$bin/standin_import.exe" "$tools/import.exe"
+for pair in standin_python:python/python standin_zig:zig/zig dtk:dtk/dtk standin_import:import; do
+  cp "$bin/${pair%%:*}.exe" "$tools/${pair#*:}.exe"
+done
 cp "$bin/standin_game.exe" "$source/prebuilt/KestraneGame.exe"
 printf 'line=linking the game\noutput=Kestrane\\KestraneGame.exe\ngame_from=prebuilt\\KestraneGame.exe\n' \
   >"$source/tools/gametrial/link.py"
@@ -71,14 +70,9 @@ check "with its checksum beside it" sh -c "cd '$work/dist-one' && sha256sum --qu
 check "and the launcher-only zip stays the same bytes" cmp "$work/dist-one/$zip" "$work/dist-two/$zip"
 full_listing=$(python3 -c 'import sys, zipfile
 print("\n".join(sorted(n for n in zipfile.ZipFile(sys.argv[1]).namelist() if not n.endswith("/"))))' "$work/dist-one/$full")
-full_wanted=$(
-  {
-    printf '%s\n' Kestrane/README.txt Kestrane/tools/gametrial/link.py Kestrane/prebuilt/KestraneGame.exe \
-      Kestrane/Kestrane/Kestrane.exe Kestrane/Kestrane/import.exe Kestrane/Kestrane/tools/python/python.exe \
-      Kestrane/Kestrane/tools/zig/zig.exe Kestrane/Kestrane/tools/dtk/dtk.exe
-    for f in "$top"/assets/fonts/*.ttf "$top"/assets/fonts/OFL.txt; do printf 'Kestrane/Kestrane/fonts/%s\n' "${f##*/}"; done
-  } | sort
-)
+full_wanted=$(printf '%s\n' README.txt tools/gametrial/link.py prebuilt/KestraneGame.exe Kestrane/Kestrane.exe \
+  Kestrane/import.exe Kestrane/tools/python/python.exe Kestrane/tools/zig/zig.exe Kestrane/tools/dtk/dtk.exe \
+  "$top"/assets/fonts/*.ttf "$top"/assets/fonts/OFL.txt | sed 's#^/.*/#Kestrane/fonts/#; s#^#Kestrane/#' | sort)
 check "the full download holds the source around the launcher's folder, the tools beside the launcher" \
   is "$full_listing" "$full_wanted"
 check "its README.txt says it is the full download" \
