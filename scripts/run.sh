@@ -29,9 +29,10 @@ fi
 
 if [ -z "${KESTRANE_NO_BUILD:-}" ]; then
   "$top/scripts/install-deps.sh"
-  # The build's own lines, except ninja's note that there was nothing to do.
+  # The build's own lines, less ninja's notes when there was nothing to do.
   status=$(mktemp)
-  { "$top/scripts/build.sh" 2>&1; echo $? >"$status"; } | grep -v '^ninja: no work to do\.$' >&2 || true
+  { "$top/scripts/build.sh" 2>&1; echo $? >"$status"; } |
+    grep -v -e '^ninja: no work to do\.$' -e '^\[[0-9]*/[0-9]*\] Re-checking globbed directories\.\.\.$' >&2 || true
   rc=$(cat "$status")
   rm -f "$status"
   [ "$rc" -eq 0 ] || exit "$rc"
