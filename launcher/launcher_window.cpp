@@ -25,9 +25,11 @@
 #include "launcher/settings_screen.h"
 #include "launcher/window_geometry.h"
 #include "platform/env.h"
+#include "platform/files.h"
 #include "platform/text.h"
 #include "settings/game_data_folder.h"
 #include "settings/install_layout.h"
+#include "settings/launcher_log.h"
 #include "settings/settings_store.h"
 #include "ui/canvas.h"
 #include "ui/context.h"
@@ -524,6 +526,13 @@ void MessageLoop(HWND hwnd) {
 
 }  // namespace
 
+bool LoadLauncherFonts() {
+  const std::string folder = ui::FontsDirectory(InstallLayout::CheckoutRoot(), InstallLayout::ExeDir());
+  if (!files::IsFolder(folder))
+    LogLine("[launcher] the fonts folder %s is missing; text uses the system's fonts", folder.c_str());
+  return ui::LoadFonts(folder);
+}
+
 int RunGui() {
   {
     // A window opened again in the same process starts from a clean loop.
@@ -537,7 +546,7 @@ int RunGui() {
   LauncherState& st = Launcher();
   st.start_tick = GetTickCount64();
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  if (!ui::LoadFonts(ui::FontsDirectory(InstallLayout::CheckoutRoot(), InstallLayout::ExeDir()))) {
+  if (!LoadLauncherFonts()) {
     MessageBoxA(nullptr, "GDI+ failed to start.", "Kestrane", MB_ICONERROR);
     if (SUCCEEDED(com)) CoUninitialize();
     return 1;
@@ -551,6 +560,8 @@ int RunGui() {
 
   HWND hwnd = CreateLauncherWindow();
   if (!hwnd) {
+    // Under Wine this is a missing display: nothing else would tell the player.
+    LogLine("[launcher] couldn't create the window (Windows error %lu); is there a display?", GetLastError());
     ui::UnloadFonts();
     if (SUCCEEDED(com)) CoUninitialize();
     return 1;

@@ -8,6 +8,7 @@
 #include "game/game_supervisor.h"
 #include "game/run_records.h"
 #include "jobs/shutdown.h"
+#include "platform/files.h"
 #include "platform/text.h"
 #include "process/game_contract.h"
 
@@ -15,6 +16,9 @@ int LaunchGameFromConsole(int seconds) {
   std::string message;
   if (!LaunchGame(&message)) {
     printf("could not start: %s\n", message.c_str());
+    // The window's PLAY leads there itself; a script needs the way spelled out.
+    if (!files::IsFile(GameExePath()))
+      printf("Looked for %s. Build it first: Kestrane --setup <your disc dump>.\n", GameExePath().c_str());
     fflush(stdout);
     return 1;
   }

@@ -117,7 +117,9 @@ TEST_F(LaunchGameModeTest, ARunThatCantBeWrittenOutlivesTheLauncherAndIsNeverRep
 TEST_F(LaunchGameModeTest, AMissingGameIsReportedAndNothingIsRecorded) {
   ChildResult r = LaunchGame({"0"});
   EXPECT_EQ(1u, r.exit_code);
-  EXPECT_EQ("could not start: KestraneGame.exe isn't built yet.\n", r.out);
+  EXPECT_EQ("could not start: KestraneGame.exe isn't built yet.\nLooked for " + Path("install\\KestraneGame.exe") +
+                ". Build it first: Kestrane --setup <your disc dump>.\n",
+            r.out);
   EXPECT_FALSE(PathExists(Path("profile\\local\\Kestrane\\logs\\runs.tsv")));
   EXPECT_FALSE(PathExists(fixtures::ErrorLogIn(Path("profile"))));
 }

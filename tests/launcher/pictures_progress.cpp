@@ -55,6 +55,8 @@ void MakeProgress() {
   Scene broken = ReadyDumpScene("progress-build-failed");
   SteerBuild(broken, "write_game=0\nexit=1\nline=error: link.py: undefined symbol 'RaceMain'\n");
   ShootWithProbe(broken, "progress-build-failed", "progress", {"setup"});
+  // With the details shown the failed step's reason ends the log.
+  ShootWithProbe(broken, "progress-build-failed-details", "progress", {"setup", "show-details"});
 
   Scene first = ReadyDumpScene("progress-finished");
   ShootWithProbe(first, "progress-finished-shortcuts", "progress", {"setup"});
