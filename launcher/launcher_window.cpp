@@ -40,11 +40,12 @@
 #include "ui/input.h"
 #include "ui/truck_run.h"
 
+const wchar_t kLauncherWindowClass[] = L"KestraneLauncher";
+
 // [SECTION] Window-layer state
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"KestraneLauncher";
 constexpr double kStep = 1.0 / 30.0;
 
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
@@ -370,6 +371,10 @@ LRESULT CALLBACK LauncherWndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
       w.input_pending = true;
       return DefWindowProcW(hwnd, message, wparam, lparam);
     case WM_ACTIVATE:
+      // settings.ini may have been edited meanwhile, in a text editor or by the game.
+      if (LOWORD(wparam) != WA_INACTIVE) SettingsStore::ReloadIfChanged();
+      w.input_pending = true;
+      return DefWindowProcW(hwnd, message, wparam, lparam);
     case WM_SHOWWINDOW:
       w.input_pending = true;
       return DefWindowProcW(hwnd, message, wparam, lparam);
@@ -449,7 +454,7 @@ HWND CreateLauncherWindow() {
   wc.hInstance = instance;
   wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
   wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  wc.lpszClassName = kClassName;
+  wc.lpszClassName = kLauncherWindowClass;
   RegisterClassExW(&wc);
 
   RECT work = {0, 0, 1280, 720};
@@ -458,7 +463,7 @@ HWND CreateLauncherWindow() {
   const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
   if (screen) ReleaseDC(nullptr, screen);
   const RECT r = InitialWindowRect(dpi, work);
-  return CreateWindowExW(WS_EX_APPWINDOW | WS_EX_ACCEPTFILES, kClassName, L"Kestrane",
+  return CreateWindowExW(WS_EX_APPWINDOW | WS_EX_ACCEPTFILES, kLauncherWindowClass, L"Kestrane",
                          WS_POPUP | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, r.left, r.top,
                          r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance, nullptr);
 }

@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+// The window class: one top-level window of it per launcher process.
+extern const wchar_t kLauncherWindowClass[];
+
 int RunGui();
 // Loads the launcher's fonts from their folder (ui::FontsDirectory), with a log line when
 // that folder is missing; false only when GDI+ doesn't start.

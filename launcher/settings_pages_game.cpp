@@ -259,7 +259,8 @@ void IntroVideoRow() {
   const int id = ui::Ctx().widget_count;
   // Never under a running job: the enhancement writes this very file.
   if (ui::Button(L"Remove", kRight - ew - 16 - rw, row.top, nullptr, !moving && !JobRunning())) {
-    if (!RemoveEnhancedVideo()) ShowToast(L"Couldn't remove the enhanced video. Quit the game and try again.");
+    std::wstring message;
+    if (!RemoveEnhancedVideo(&message)) ShowToast(message);
     LoadSettingsPageFiles(2);
   }
   AddFocusRow(id, row.top, 44);

@@ -1,8 +1,13 @@
 // Kestrane.exe run as a child, the way a script or a shell runs it.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include "app/modes.h"
 #include "app/usage.h"
+#include "platform/text.h"
 #include "tests/support/child_run.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_folder.h"
 
 using testsupport::ChildOptions;
@@ -78,6 +83,40 @@ TEST_F(EntryTest, NonAsciiArgumentsArriveAsUtf8) {
   EXPECT_EQ(Refused("Unknown argument: --judg\xC3\xA9"), Run({"--judg\xC3\xA9", "x"}).err);
   ChildResult r = Run({"--judge", Path("Zo\xC3\xAB")});
   EXPECT_NE(std::string::npos, r.out.find("There's nothing at " + Path("Zo\xC3\xAB") + ". ")) << r.out;
+}
+
+TEST_F(EntryTest, ASecondWindowBringsTheFirstToTheFrontAndEnds) {
+  testsupport::MakeFolders(Path("local"));
+  testsupport::ScopedEnv local("LOCALAPPDATA", Path("local"));
+  testsupport::ScopedEnv data("KESTRANE_LAUNCHER_DATA_DIR", Path("data"));
+  std::wstring command = L"\"" + text::Utf8ToWide(KestraneExe()) + L"\"";
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION first = {};
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &first));
+  CloseHandle(first.hThread);
+  WaitForInputIdle(first.hProcess, 60000);
+  HWND window = nullptr;
+  // Made before its loop first waits for input, but a start may wait for messages sooner.
+  for (ULONGLONG until = GetTickCount64() + 60000; !window && GetTickCount64() < until;) {
+    window = FindLauncherWindowOf(first.dwProcessId);
+    if (!window && WaitForSingleObject(first.hProcess, 20) == WAIT_OBJECT_0) break;
+  }
+  ASSERT_TRUE(window) << "the first launcher showed no window";
+  ShowWindow(window, SW_MINIMIZE);
+  ASSERT_TRUE(IsIconic(window));
+
+  ChildOptions bounded;
+  bounded.timeout_ms = 30000;
+  ChildResult second = Run({}, bounded);
+  EXPECT_EQ(0u, second.exit_code);
+  EXPECT_FALSE(IsIconic(window));
+  // The console modes run beside the window.
+  EXPECT_EQ(2u, Run({"--judge", Path("no dump here")}).exit_code);
+
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(first.hProcess, 60000));
+  CloseHandle(first.hProcess);
 }
 
 }  // namespace

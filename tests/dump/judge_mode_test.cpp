@@ -301,6 +301,9 @@ TEST_F(JudgeModeTest, ADiscFolderOfThePlayersOwnIsNeverReplaced) {
     return data;
   }());
   testsupport::WriteFile(disc + "\\probe\\notes.txt", "mine");
+  // A file of the name the launcher's stamp has is no sign of the launcher's unless it is one.
+  const std::string notes = "Bought 2008, the disc has a scratch near the rim.";
+  testsupport::WriteFile(disc + "\\image.txt", notes);
   const std::string image = Path("skarvel.iso");
   ASSERT_TRUE(fixtures::MakeDiscImage(image));
   ExpectVerdict(image, {2, "Disc image",
@@ -310,7 +313,22 @@ TEST_F(JudgeModeTest, ADiscFolderOfThePlayersOwnIsNeverReplaced) {
   EXPECT_EQ(0, DtkRuns());
   EXPECT_EQ(fixtures::FixtureMainDol(), ReadFile(own.dol_path));
   EXPECT_EQ("mine", ReadFile(disc + "\\probe\\notes.txt"));
+  EXPECT_EQ(notes, ReadFile(disc + "\\image.txt"));
   EXPECT_FALSE(PathExists(disc + "\\made-by-kestrane.txt"));
+}
+
+TEST_F(JudgeModeTest, AnImageKeptInTheExtractedDiscFolderIsRefusedAndKept) {
+  const std::string usa = Path("usa.iso");
+  ASSERT_TRUE(fixtures::MakeDiscImage(usa));
+  ExpectVerdict(usa, ReadyImage(usa));
+  const std::string kept = Data("my.iso");
+  ASSERT_TRUE(CopyFileW(text::Utf8ToWide(usa).c_str(), text::Utf8ToWide(kept).c_str(), TRUE));
+  ChildResult r = Judge(kept);
+  EXPECT_NE(std::string::npos, r.out.find(kept + " is inside " + Data() +
+                                          ", which Kestrane empties whenever it reads a disc image. Move the image "
+                                          "to another folder (your Documents, say) and choose it there."))
+      << r.out;
+  EXPECT_EQ(ReadFile(usa), ReadFile(kept));
 }
 
 TEST_F(JudgeModeTest, ADiscFolderAnEarlierVersionMadeIsStillUsed) {
