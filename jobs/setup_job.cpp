@@ -16,7 +16,7 @@
 #include "platform/files.h"
 #include "platform/text.h"
 #include "process/child_process.h"
-#include "process/game_contract.h"
+#include "settings/game_location.h"
 #include "settings/install_layout.h"
 #include "settings/launcher_log.h"
 #include "settings/settings_store.h"
