@@ -123,11 +123,11 @@ BEGIN {
 }
 NF >= 2 {
   file = $1
-  spec = $2
-  if (spec ~ /^"/) { quoted = 1; path = substr(spec, 2); sub(/".*/, "", path) }
-  else if (spec ~ /^</) { quoted = 0; path = substr(spec, 2); sub(/>.*/, "", path) }
+  written = $2
+  if (written ~ /^"/) { quoted = 1; path = substr(written, 2); sub(/".*/, "", path) }
+  else if (written ~ /^</) { quoted = 0; path = substr(written, 2); sub(/>.*/, "", path) }
   else {
-    print file ": includes " spec ", a header named through a macro, which this check cannot follow"
+    print file ": includes " written ", a header named through a macro, which this check cannot follow"
     bad = 1
     next
   }
