@@ -5,8 +5,9 @@
 //   - CPU time of an idle launcher (animation off) over 20 s, as a share of one core;
 //   - start-up to the first painted frame;
 //   - full frames drawn by each idle Settings page (the heartbeat is one per 2 s);
-//   - the same full and partial frames again with a screen reader's client connected (an
-//     MSAA client on another thread), which makes every frame record what it shows.
+//   - a Home frame drawn alone in turns without and with recording what it shows (what a
+//     screen reader's client costs), and the full and partial frames of the window again
+//     with a client connected (an MSAA client on another thread).
 // The window runs in this process for the frame figures; the idle and start-up figures come
 // from the test build of the launcher as a child process with the same profile.
 //
@@ -22,6 +23,7 @@
 #include <vector>
 
 #include "launcher/back_buffer.h"
+#include "launcher/frame.h"
 #include "launcher/launcher_state.h"
 #include "launcher/launcher_window_testing.h"
 #include "launcher/navigation.h"
@@ -32,6 +34,7 @@
 #include "tests/launcher/window_harness.h"
 #include "tests/support/child_run.h"
 #include "tests/support/temp_folder.h"
+#include "ui/access.h"
 #include "ui/access_tree.h"
 #include "ui/backdrop.h"
 #include "ui/layer.h"
@@ -139,6 +142,37 @@ void PartFigures(launchertest::WindowHarness& w, int width, int height, int fram
     time("emblem", [] { ui::Emblem(824, 58, 360, 40); });
     time("wordmark", [] { ui::Wordmark(829, 396, 350); });
     time("clear", [] { ui::FillFrame(ui::Palette::bg1); });
+    FreeBackBuffer(&buffer);
+  });
+}
+
+// What a client costs a Home frame: Frame drawn into a back buffer of the size in turns
+// without recording (no client, as for everyone else) and with it, then publishing what
+// was recorded; medians of `frames` each. Before any client has asked the window.
+void RecordingFigures(launchertest::WindowHarness& w, int width, int height, int frames) {
+  w.OnGui([&] {
+    BackBuffer buffer;
+    if (!MakeBackBuffer(&buffer, nullptr, width, height)) return;
+    {
+      Gdiplus::Graphics graphics(buffer.dc);
+      std::vector<double> off, on, publish;
+      for (int i = 0; i <= frames; ++i) {
+        for (const bool recording : {false, true}) {
+          ui::AccessRecordFrames(recording);
+          const double t0 = NowMs();
+          Frame(&graphics, width, height, ui::Input());
+          const double t1 = NowMs();
+          ui::PublishAccess(nullptr);
+          if (i == 0) continue;  // the first builds the caches
+          (recording ? on : off).push_back(t1 - t0);
+          if (recording) publish.push_back(NowMs() - t1);
+        }
+      }
+      ui::AccessRecordFrames(false);
+      printf("Home frame %d x %d drawn alone, in turns: %.2f ms without a client, %.2f ms recording (%+.2f ms) "
+             "+ %.3f ms publishing; medians of %d\n",
+             width, height, Median(off), Median(on), Median(on) - Median(off), Median(publish), frames);
+    }
     FreeBackBuffer(&buffer);
   });
 }
@@ -269,6 +303,10 @@ int main(int argc, char** argv) {
     FrameFigures(w, 1920, 1080, frames);
     PartFigures(w, 1920, 1080, frames);
     SettingsIdleFigures(w, 10);
+    w.OnGui([] { GoToScreen(ScreenId::Home); });
+    w.WaitFullFrames(2);
+    RecordingFigures(w, 1280, 720, frames * 2);
+    RecordingFigures(w, 1920, 1080, frames * 2);
 
     // A client asks for the window's object, as a screen reader does when the window
     // gets the focus; from then on every frame records and publishes what it shows.
