@@ -256,14 +256,21 @@ void InfoText(const std::wstring& text, float y) {
   ui::AccessText(ui::AccessRole::kText, text, 924, y, 300, h);
 }
 
-void InfoNote(const std::wstring& text, float y) {
-  const float h = ui::DrawWrapped(text, FontRole::Body, 13, 0, 0, 274, Palette::text, 1.45f, false);
+namespace {
+
+// A screen reader is told the whole of what the note shortens.
+void DrawInfoNote(const std::wstring& shown, const std::wstring& said, float y) {
+  const float h = ui::DrawWrapped(shown, FontRole::Body, 13, 0, 0, 274, Palette::text, 1.45f, false);
   ui::FillRect(924, y, 300, h + 20, Palette::focus_tint);
   ui::FillRect(924, y, 3, h + 20, Palette::focus);
-  ui::DrawWrapped(text, FontRole::Body, 13, 938, y + 10, 274, Palette::text, 1.45f);
-  ui::AccessText(ui::AccessRole::kText, text, 924, y, 300, h + 20);
+  ui::DrawWrapped(shown, FontRole::Body, 13, 938, y + 10, 274, Palette::text, 1.45f);
+  ui::AccessText(ui::AccessRole::kText, said, 924, y, 300, h + 20);
 }
 
+}  // namespace
+
+void InfoNote(const std::wstring& text, float y) { DrawInfoNote(text, text, y); }
+
 void InfoPathNote(const std::wstring& prefix, const std::wstring& path, float y) {
-  InfoNote(prefix + ui::ElideLeft(path, FontRole::Body, 13, 274), y);
+  DrawInfoNote(prefix + ui::ElideLeft(path, FontRole::Body, 13, 274), prefix + path, y);
 }
