@@ -57,8 +57,11 @@ void ChangeDataFolder() {
 }
 
 void StatusRow(const DumpStatus& s) {
-  const RowPlace row = SettingsRow(L"Status", L"", nullptr, 50);
   const DumpJudgement& j = s.judgement;
+  // A changed main.dol shows both digests and, as the row's help, what is wrong.
+  const bool changed = !Launcher().status_checking && s.configured && MainDolChanged(j);
+  const RowPlace row =
+      SettingsRow(L"Status", changed ? text::Utf8ToWide(j.message) : std::wstring(), nullptr, changed ? 66 : 50);
   std::wstring line;
   if (Launcher().status_checking) {
     // The status is a stand-in until the image has been read again; "Not found" would be wrong.
@@ -75,9 +78,15 @@ void StatusRow(const DumpStatus& s) {
       ui::Chip(L"Unknown build", kControlX, row.top, Palette::error, false);
     line = j.sha1.empty() ? text::Utf8ToWide(j.message) : L"main.dol SHA-1 " + text::Utf8ToWide(j.sha1);
   }
+  std::wstring expected;
+  if (changed) {
+    line = L"main.dol SHA-1 " + text::Utf8ToWide(j.sha1);
+    expected = L"retail   SHA-1 " + text::Utf8ToWide(kExpectedMainDolSha1);
+  }
   if (!line.empty()) {
     const float size = std::min(12.0f, ui::FitTextSize(line, FontRole::Mono, 12, 384));
     ui::DrawText(line, FontRole::Mono, size, kControlX, row.top + 28, Palette::text_dim);
+    if (!expected.empty()) ui::DrawText(expected, FontRole::Mono, size, kControlX, row.top + 46, Palette::text_dim);
   }
 }
 
@@ -250,7 +259,8 @@ void IntroVideoRow() {
   const int id = ui::Ctx().widget_count;
   // Never under a running job: the enhancement writes this very file.
   if (ui::Button(L"Remove", kRight - ew - 16 - rw, row.top, nullptr, !moving && !JobRunning())) {
-    if (!RemoveEnhancedVideo()) ShowToast(L"Couldn't remove the enhanced video. Quit the game and try again.");
+    std::wstring message;
+    if (!RemoveEnhancedVideo(&message)) ShowToast(message);
     LoadSettingsPageFiles(2);
   }
   AddFocusRow(id, row.top, 44);
