@@ -91,6 +91,7 @@ class AccessTest : public uitest::UiTest {
       const int mode = Row(320, L"Window mode");
       ui::Segmented({L"Windowed", L"Borderless"}, &mode_, 400, 330, mode, 34);
       ui::Button(L"Done", 100, 400, nullptr, false);
+      if (toast_) ui::AccessText(ui::AccessRole::kAlert, L"Saved.", 400, 660, 480, 40);
     });
     ui::PublishAccess(hwnd_);
   }
@@ -159,6 +160,7 @@ class AccessTest : public uitest::UiTest {
   bool vsync_ = false;
   int volume_ = 80;
   int mode_ = 0;
+  bool toast_ = false;
 };
 
 TEST_F(AccessTest, NothingIsRecordedUntilAClientAsksAndThenEveryControlIsNamed) {
@@ -294,29 +296,64 @@ TEST_F(AccessTest, ClientActionsArriveAsTheKeysThatDoTheSame) {
   EXPECT_EQ(1, plays_);
 }
 
-TEST_F(AccessTest, ChangesBetweenFramesBecomeTheEventsClientsListenFor) {
+// What an out-of-context hook heard from the window: the event and the child id it named.
+struct Heard {
+  DWORD event;
+  LONG child;
+  bool operator==(const Heard&) const = default;
+};
+std::vector<Heard> g_heard;
+HWND g_heard_window = nullptr;
+
+void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG child, DWORD, DWORD) {
+  if (hwnd == g_heard_window && object == OBJID_CLIENT) g_heard.push_back({event, child});
+}
+
+TEST_F(AccessTest, ChangesBetweenFramesAreToldToListeningClients) {
   Ref<IAccessible> msaa = Msaa();
   Draw();
-  const ui::AccessSnapshot before = ui::LastAccessSnapshot();
+  const ui::AccessSnapshot first = ui::LastAccessSnapshot();
+  const auto uid = [&first](size_t i) { return static_cast<LONG>(first.items[i].uid); };
+  g_heard.clear();
+  g_heard_window = hwnd_;
+  const HWINEVENTHOOK hook =
+      SetWinEventHook(EVENT_MIN, EVENT_OBJECT_VALUECHANGE, nullptr, OnWinEvent, 0, 0, WINEVENT_OUTOFCONTEXT);
+  ASSERT_TRUE(hook);
+  const auto heard = [&] {
+    MSG msg;  // out-of-context events arrive through this thread's messages
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    std::vector<Heard> out;
+    out.swap(g_heard);
+    return out;
+  };
+
+  // A frame like the last one: nothing to tell.
+  Draw();
+  EXPECT_EQ(std::vector<Heard>{}, heard());
+
+  // The toggle flipped and the focus moved onto its row; the slider's value changed.
   vsync_ = true;
   volume_ = 60;
   queue_.Push(ui::NavEvent::Down);
   Draw();
-  ui::AccessSnapshot after = ui::LastAccessSnapshot();
-  ui::access::AccessChanges c = ui::access::DiffSnapshots(before, after);
-  EXPECT_FALSE(c.structure);
-  EXPECT_TRUE(c.focus);
-  EXPECT_EQ(2, after.focused);
-  EXPECT_EQ(std::vector<int>{2}, c.states);
-  EXPECT_EQ((std::vector<int>{2, 3}), c.values);
+  EXPECT_EQ((std::vector<Heard>{{EVENT_OBJECT_FOCUS, uid(2)},
+                                {EVENT_OBJECT_STATECHANGE, uid(2)},
+                                {EVENT_OBJECT_VALUECHANGE, uid(2)},
+                                {EVENT_OBJECT_VALUECHANGE, uid(3)}}),
+            heard());
 
-  // A toast is new: an alert, and the list changed.
-  after.items.push_back(after.items[0]);
-  after.items.back().role = ui::AccessRole::kAlert;
-  after.items.back().uid = 12345;
-  c = ui::access::DiffSnapshots(before, after);
-  EXPECT_TRUE(c.structure);
-  EXPECT_EQ(static_cast<int>(after.items.size()) - 1, c.alert);
+  // A toast appears: the list changed, and the toast is an alert.
+  toast_ = true;
+  Draw();
+  const ui::AccessSnapshot with_toast = ui::LastAccessSnapshot();
+  ASSERT_EQ(first.items.size() + 1, with_toast.items.size());
+  const LONG toast = static_cast<LONG>(with_toast.items.back().uid);
+  EXPECT_EQ((std::vector<Heard>{{EVENT_OBJECT_REORDER, CHILDID_SELF},
+                                {EVENT_OBJECT_FOCUS, uid(2)},
+                                {EVENT_SYSTEM_ALERT, toast}}),
+            heard());
+  UnhookWinEvent(hook);
+  g_heard_window = nullptr;
 }
 
 TEST_F(AccessTest, ObjectsAClientKeepsAnswerNotAvailableOnceTheWindowHasGone) {
