@@ -16,6 +16,7 @@
 
 #include "platform/text.h"
 #include "ui/access_tree.h"
+#include "ui/uia_api.h"
 #include "tests/launcher/scene.h"
 #include "tests/support/child_run.h"
 #include "tests/ui/access_client.h"
@@ -31,7 +32,11 @@ struct Said {
 HWND g_window = nullptr;
 std::vector<LONG> g_moves;    // focus moves as the hook got them: child ids, read later
 std::vector<Said> g_focus;    // every focus move, as heard
-int g_changes = 0;            // state and value changes heard
+struct Change {
+  DWORD event;
+  LONG child;
+};
+std::vector<Change> g_changes;  // every other event heard: reorders, states, values
 
 using accesstest::Child;
 using accesstest::Take;
@@ -57,7 +62,14 @@ void CALLBACK OnEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG c
   if (event == EVENT_OBJECT_FOCUS)
     g_moves.push_back(child);
   else
-    ++g_changes;
+    g_changes.push_back({event, child});
+}
+
+// Whether the event was heard for the child since the first `since` changes.
+bool HeardChange(size_t since, DWORD event, LONG child) {
+  for (size_t i = since; i < g_changes.size(); ++i)
+    if (g_changes[i].event == event && g_changes[i].child == child) return true;
+  return false;
 }
 
 // What a screen reader says for each focus move, read as it would: from the event.
@@ -86,7 +98,14 @@ struct UiaCacheRequest {
   int pattern_count;
   int mode;   // AutomationElementMode_Full
 };
+struct UiaFindParams {
+  int max_depth;
+  BOOL find_first;
+  BOOL exclude_root;
+  UiaCondition* condition;
+};
 using Node = void*;
+namespace uia = ui::uia;
 
 class ScreenReaderTest : public testsupport::TempFolderTest {
  protected:
@@ -105,6 +124,7 @@ class ScreenReaderTest : public testsupport::TempFolderTest {
     g_window = nullptr;
     g_moves.clear();
     g_focus.clear();
+    g_changes.clear();
     if (root_) root_->Release();
     if (child_.process) {
       if (WaitForSingleObject(child_.process, 30000) != WAIT_OBJECT_0) TerminateProcess(child_.process, 1);
@@ -145,7 +165,7 @@ class ScreenReaderTest : public testsupport::TempFolderTest {
     });
     if (!found) return false;
     // Process 0: a hook filtered by the launcher's process id hears nothing under Wine.
-    hook_ = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE, nullptr, OnEvent, 0, 0,
+    hook_ = SetWinEventHook(EVENT_OBJECT_REORDER, EVENT_OBJECT_VALUECHANGE, nullptr, OnEvent, 0, 0,
                             WINEVENT_OUTOFCONTEXT);
     if (AccessibleObjectFromWindow(g_window, OBJID_CLIENT, ui::access::kIidAccessible, reinterpret_cast<void**>(&root_)) != S_OK)
       return false;
@@ -203,6 +223,14 @@ class ScreenReaderTest : public testsupport::TempFolderTest {
     return out;
   }
 
+  // The child id (its position) of the item with this name; 0 for none.
+  long ChildNamed(const std::wstring& name) {
+    const std::vector<Said> items = Items();
+    for (size_t i = 0; i < items.size(); ++i)
+      if (items[i].name == name) return static_cast<long>(i) + 1;
+    return 0;
+  }
+
   bool Has(const std::wstring& name, long role = 0) {
     for (const Said& s : Items())
       if (s.name == name && (role == 0 || s.role == role)) return true;
@@ -234,8 +262,10 @@ class ScreenReaderTest : public testsupport::TempFolderTest {
       EXPECT_EQ(stops[(at + i) % stops.size()], Press(VK_TAB).name) << screen << " stop " << i;
   }
 
-  // The UI Automation tree of the window, read with the flat API: names in order and the
-  // index of the one with keyboard focus.
+  // The UI Automation tree of the window, read with the flat API (all Wine offers of it):
+  // the same items as MSAA's in the same order, each with the control type of its role, an
+  // automation id and a runtime id of its own, focusable and enabled as MSAA says, and the
+  // keyboard focus on the same one; a search of the window's children finds them all.
   void ExpectUiaAgrees() {
     HMODULE dll = LoadLibraryExW(L"uiautomationcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     ASSERT_TRUE(dll);
@@ -243,10 +273,13 @@ class ScreenReaderTest : public testsupport::TempFolderTest {
     auto from_handle = reinterpret_cast<HRESULT(WINAPI*)(HWND, Node*)>(take("UiaNodeFromHandle"));
     auto release = reinterpret_cast<BOOL(WINAPI*)(Node)>(take("UiaNodeRelease"));
     auto property = reinterpret_cast<HRESULT(WINAPI*)(Node, int, VARIANT*)>(take("UiaGetPropertyValue"));
+    auto runtime_id = reinterpret_cast<HRESULT(WINAPI*)(Node, SAFEARRAY**)>(take("UiaGetRuntimeId"));
     auto navigate = reinterpret_cast<HRESULT(WINAPI*)(Node, int, UiaCondition*, UiaCacheRequest*, SAFEARRAY**, BSTR*)>(
         take("UiaNavigate"));
+    auto find = reinterpret_cast<HRESULT(WINAPI*)(Node, UiaFindParams*, UiaCacheRequest*, SAFEARRAY**, SAFEARRAY**,
+                                                  SAFEARRAY**)>(take("UiaFind"));
     auto from_variant = reinterpret_cast<HRESULT(WINAPI*)(VARIANT*, Node*)>(take("UiaHUiaNodeFromVariant"));
-    ASSERT_TRUE(from_handle && release && property && navigate && from_variant);
+    ASSERT_TRUE(from_handle && release && property && runtime_id && navigate && find && from_variant);
 
     UiaCondition all = {0};
     UiaCacheRequest request = {&all, 1, nullptr, 0, nullptr, 0, 1};
@@ -265,31 +298,100 @@ class ScreenReaderTest : public testsupport::TempFolderTest {
       SysFreeString(structure);
       return next;
     };
-    Node window = nullptr;
-    ASSERT_EQ(S_OK, from_handle(g_window, &window));
-    std::vector<std::wstring> names;
-    int focused = -1;
-    for (Node node = step(window, 3 /* first child */); node;) {
+    auto text = [&](Node node, int id) {
       VARIANT v;
       VariantInit(&v);
-      property(node, 30005 /* Name */, &v);
-      names.push_back(v.vt == VT_BSTR && v.bstrVal ? v.bstrVal : L"");
+      property(node, id, &v);
+      std::wstring out = v.vt == VT_BSTR && v.bstrVal ? v.bstrVal : L"";
       VariantClear(&v);
-      property(node, 30008 /* HasKeyboardFocus */, &v);
-      if (v.vt == VT_BOOL && v.boolVal) focused = static_cast<int>(names.size()) - 1;
+      return out;
+    };
+    auto number = [&](Node node, int id) {
+      VARIANT v;
+      VariantInit(&v);
+      property(node, id, &v);
+      const long out = v.vt == VT_I4 ? v.lVal : v.vt == VT_BOOL ? (v.boolVal ? 1 : 0) : -1;
+      VariantClear(&v);
+      return out;
+    };
+    Node window = nullptr;
+    ASSERT_EQ(S_OK, from_handle(g_window, &window));
+    std::vector<std::wstring> names, ids;
+    std::vector<std::vector<int>> runtime_ids;
+    std::vector<Said> heard;  // role as the UI Automation control type, state as MSAA's bits
+    int focused = -1;
+    for (Node node = step(window, 3 /* first child */); node;) {
+      names.push_back(text(node, uia::kNameProperty));
+      ids.push_back(text(node, uia::kAutomationIdProperty));
+      Said s;
+      s.role = number(node, uia::kControlTypeProperty);
+      if (number(node, uia::kIsKeyboardFocusableProperty) == 1) s.state |= STATE_SYSTEM_FOCUSABLE;
+      if (number(node, uia::kIsEnabledProperty) == 0) s.state |= STATE_SYSTEM_UNAVAILABLE;
+      heard.push_back(s);
+      if (number(node, uia::kHasKeyboardFocusProperty) == 1) focused = static_cast<int>(names.size()) - 1;
+      SAFEARRAY* rid = nullptr;
+      std::vector<int> id;
+      if (runtime_id(node, &rid) == S_OK && rid) {
+        int* values = nullptr;
+        if (SafeArrayAccessData(rid, reinterpret_cast<void**>(&values)) == S_OK) {
+          id.assign(values, values + rid->rgsabound[0].cElements);
+          SafeArrayUnaccessData(rid);
+        }
+        SafeArrayDestroy(rid);
+      }
+      runtime_ids.push_back(id);
       Node next = step(node, 1 /* next sibling */);
       release(node);
       node = next;
     }
+
+    UiaFindParams children = {1, FALSE, TRUE, &all};
+    SAFEARRAY *data = nullptr, *offsets = nullptr, *structures = nullptr;
+    long found = -1;
+    if (find(window, &children, &request, &data, &offsets, &structures) == S_OK && offsets)
+      found = static_cast<long>(offsets->rgsabound[0].cElements);
+    for (SAFEARRAY* array : {data, offsets, structures})
+      if (array) SafeArrayDestroy(array);
     release(window);
+
+    const std::vector<Said> items = Items();
     std::vector<std::wstring> msaa;
     int msaa_focused = -1;
-    for (const Said& s : Items()) {
+    for (size_t i = 0; i < items.size(); ++i) {
+      const Said& s = items[i];
       if (s.state & STATE_SYSTEM_FOCUSED) msaa_focused = static_cast<int>(msaa.size());
       msaa.push_back(s.name);
+      if (i >= heard.size()) continue;
+      EXPECT_EQ(UiaTypeOf(s.role), heard[i].role) << text::WideToUtf8(s.name);
+      EXPECT_EQ(s.state & (STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_UNAVAILABLE), heard[i].state)
+          << text::WideToUtf8(s.name);
+      EXPECT_FALSE(ids[i].empty()) << text::WideToUtf8(s.name);
+      EXPECT_FALSE(runtime_ids[i].empty()) << text::WideToUtf8(s.name);
+      for (size_t j = 0; j < i; ++j) {
+        EXPECT_NE(ids[j], ids[i]) << text::WideToUtf8(s.name);
+        EXPECT_NE(runtime_ids[j], runtime_ids[i]) << text::WideToUtf8(s.name);
+      }
     }
     EXPECT_EQ(msaa, names);
     EXPECT_EQ(msaa_focused, focused);
+    EXPECT_EQ(static_cast<long>(msaa.size()), found);
+  }
+
+  // The UI Automation control type a client expects for an MSAA role.
+  static long UiaTypeOf(long role) {
+    switch (role) {
+      case ROLE_SYSTEM_PUSHBUTTON: return uia::kButtonControl;
+      case ROLE_SYSTEM_LINK: return uia::kHyperlinkControl;
+      case ROLE_SYSTEM_CHECKBUTTON: return uia::kCheckBoxControl;
+      case ROLE_SYSTEM_COMBOBOX: return uia::kComboBoxControl;
+      case ROLE_SYSTEM_SLIDER: return uia::kSliderControl;
+      case ROLE_SYSTEM_LISTITEM: return uia::kListItemControl;
+      case ROLE_SYSTEM_RADIOBUTTON: return uia::kRadioButtonControl;
+      case ROLE_SYSTEM_STATICTEXT:
+      case ROLE_SYSTEM_ALERT: return uia::kTextControl;
+      case ROLE_SYSTEM_PROGRESSBAR: return uia::kProgressBarControl;
+      default: return uia::kGroupControl;
+    }
   }
 
   launchertest::Scene scene_;
@@ -350,15 +452,33 @@ TEST_F(ScreenReaderTest, TheFirstRunHeardWithTheKeyboardAlone) {
   ExpectUiaAgrees();
   ExpectTabWalksTheStops("home");
 
-  // Up from PLAY through the links to Settings; Enter opens Display on its first control.
-  EXPECT_EQ(L"About", Press(VK_UP).name);
+  // A screen reader's mouse: PLAY's location on the screen, and what lies at its centre.
+  const long play_child = ChildNamed(L"PLAY");
+  long x = 0, y = 0, w = 0, h = 0;
+  ASSERT_EQ(S_OK, root_->accLocation(&x, &y, &w, &h, Child(play_child)));
+  RECT client = {};
+  GetClientRect(g_window, &client);
+  MapWindowPoints(g_window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  EXPECT_TRUE(w > 0 && h > 0 && x >= client.left && y >= client.top && x + w <= client.right &&
+              y + h <= client.bottom);
+  VARIANT hit;
+  ASSERT_EQ(S_OK, root_->accHitTest(x + w / 2, y + h / 2, &hit));
+  EXPECT_EQ(L"PLAY", Read(root_, hit).name);
+
+  // accSelect takes the focus to About, as a screen reader's "move focus here" does; Up
+  // goes on from there through the links to Settings; Enter opens Display on its first
+  // control, a new list of items.
+  EXPECT_EQ(S_OK, root_->accSelect(SELFLAG_TAKEFOCUS, Child(ChildNamed(L"About"))));
+  EXPECT_EQ(L"About", HeardAfter(g_focus.size()).name);
   Press(VK_UP);
   Press(VK_UP);
   EXPECT_EQ(L"Settings", Press(VK_UP).name);
+  const size_t before_settings = g_changes.size();
   const Said mode = Press(VK_RETURN);
   EXPECT_EQ(L"Window mode", mode.name);
   EXPECT_EQ(ROLE_SYSTEM_COMBOBOX, mode.role);
   EXPECT_EQ(L"Borderless", mode.value);  // the default
+  EXPECT_TRUE(HeardChange(before_settings, EVENT_OBJECT_REORDER, CHILDID_SELF));
   ExpectNamedWithOneFocus("display");
 
   // V-sync is three rows down; its default action flips it, as Enter does.
@@ -369,10 +489,12 @@ TEST_F(ScreenReaderTest, TheFirstRunHeardWithTheKeyboardAlone) {
   EXPECT_EQ(ROLE_SYSTEM_CHECKBUTTON, vsync.role);
   VARIANT focus;
   ASSERT_EQ(S_OK, root_->get_accFocus(&focus));
-  const int changes = g_changes;
+  size_t changes = g_changes.size();
   EXPECT_EQ(S_OK, root_->accDoDefaultAction(focus));
-  EXPECT_TRUE(Until([&] { return g_changes > changes && (Read(root_, focus).state & STATE_SYSTEM_CHECKED) !=
-                                                            (vsync.state & STATE_SYSTEM_CHECKED); }));
+  EXPECT_TRUE(Until([&] {
+    return HeardChange(changes, EVENT_OBJECT_STATECHANGE, focus.lVal) &&
+           (Read(root_, focus).state & STATE_SYSTEM_CHECKED) != (vsync.state & STATE_SYSTEM_CHECKED);
+  }));
 
   // Two pages on, Audio opens on the volume slider; Left takes it down a step.
   Press(VK_NEXT);
@@ -380,9 +502,12 @@ TEST_F(ScreenReaderTest, TheFirstRunHeardWithTheKeyboardAlone) {
   ASSERT_EQ(L"Master volume", volume.name);
   EXPECT_EQ(ROLE_SYSTEM_SLIDER, volume.role);
   EXPECT_EQ(L"80%", volume.value);
-  PostMessageW(g_window, WM_KEYDOWN, VK_LEFT, 1);
   ASSERT_EQ(S_OK, root_->get_accFocus(&focus));
-  EXPECT_TRUE(Until([&] { return Read(root_, focus).value == L"75%"; }));
+  changes = g_changes.size();
+  PostMessageW(g_window, WM_KEYDOWN, VK_LEFT, 1);
+  EXPECT_TRUE(Until([&] {
+    return HeardChange(changes, EVENT_OBJECT_VALUECHANGE, focus.lVal) && Read(root_, focus).value == L"75%";
+  }));
   ExpectNamedWithOneFocus("audio");
 
   // The window closes; the object this client still holds answers an error, not a crash.
