@@ -23,11 +23,13 @@ struct Recording {
   std::vector<CapturedText> texts;  // every line drawn this frame, design units
   bool clipped = false;
   float clip[4] = {};
-  // A client's SetValue, for the control drawn next with this focus id.
-  int request_id = -1;
-  AccessAction request_kind = kAccessSetNumber;
-  double request_number = 0;
-  int request_option = 0;
+  // Clients' SetValue calls, each for the control drawn next with its focus id.
+  struct Request {
+    int focus_id;
+    AccessAction kind;
+    int64_t value;
+  };
+  std::vector<Request> requests;
   access::TreeRef tree;  // the window's, once a client asked
   bool gave_uia = false;
 };
@@ -271,19 +273,37 @@ CapturedLines JoinCapturedLines(const std::vector<CapturedText>& texts) {
   return lines;
 }
 
+namespace {
+
+// The last value asked for the control, taken; false when none was.
+bool TakeRequest(int focus_id, AccessAction kind, int64_t* value) {
+  std::vector<Recording::Request>& requests = Rec().requests;
+  bool found = false;
+  for (auto it = requests.begin(); it != requests.end();) {
+    if (it->focus_id != focus_id || it->kind != kind) {
+      ++it;
+      continue;
+    }
+    *value = it->value;
+    found = true;
+    it = requests.erase(it);
+  }
+  return found;
+}
+
+}  // namespace
+
 bool TakeAccessNumber(int focus_id, double* number) {
-  Recording& r = Rec();
-  if (r.request_id < 0 || r.request_id != focus_id || r.request_kind != kAccessSetNumber) return false;
-  *number = r.request_number;
-  r.request_id = -1;
+  int64_t value = 0;
+  if (!TakeRequest(focus_id, kAccessSetNumber, &value)) return false;
+  *number = static_cast<double>(value);
   return true;
 }
 
 bool TakeAccessOption(int focus_id, int* option) {
-  Recording& r = Rec();
-  if (r.request_id < 0 || r.request_id != focus_id || r.request_kind != kAccessSetOption) return false;
-  *option = r.request_option;
-  r.request_id = -1;
+  int64_t value = 0;
+  if (!TakeRequest(focus_id, kAccessSetOption, &value)) return false;
+  *option = static_cast<int>(value);
   return true;
 }
 
@@ -291,7 +311,7 @@ bool TakeAccessOption(int focus_id, int* option) {
 
 void PublishAccess(HWND hwnd) {
   Recording& r = Rec();
-  r.request_id = -1;  // a value asked for is taken in the frame after the ask, or not at all
+  r.requests.clear();  // a value asked for is taken in the frame after the ask, or not at all
   if (!r.on) return;
   const Context& c = Ctx();
   AccessSnapshot next;
@@ -372,10 +392,7 @@ bool ApplyAccessAction(WPARAM wparam, LPARAM lparam, NavQueue* queue) {
       return true;
     case kAccessSetNumber:
     case kAccessSetOption:
-      r.request_id = focus_id;
-      r.request_kind = action;
-      r.request_number = static_cast<double>(argument);
-      r.request_option = static_cast<int>(argument);
+      r.requests.push_back({focus_id, action, argument});
       return true;
   }
   return false;

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <oleacc.h>
 
+#include <cmath>
 #include <string>
 
 #include "platform/scoped_lock.h"
@@ -250,8 +251,8 @@ class MsaaRoot final : public ComObject<IAccessible> {
         wchar_t* end = nullptr;
         const double number = wcstod(value, &end);
         if (end == value) return E_INVALIDARG;
-        return PostAction(*tree_, item->uid, kAccessSetNumber, static_cast<int64_t>(number)) ? S_OK
-                                                                                               : CO_E_OBJNOTCONNECTED;
+        if (!(number >= item->minimum && number <= item->maximum)) return E_INVALIDARG;
+        return PostAction(*tree_, item->uid, kAccessSetNumber, std::llround(number)) ? S_OK : CO_E_OBJNOTCONNECTED;
       }
       const int option = OptionIndex(*item, value);
       if (option < 0) return E_INVALIDARG;

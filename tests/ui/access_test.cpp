@@ -280,6 +280,20 @@ TEST_F(AccessTest, ClientActionsArriveAsTheKeysThatDoTheSame) {
   Settle();
   EXPECT_EQ(1, mode_);
 
+  // MSAA sets the same values by their text: a number rounds to the nearest on the grid.
+  BSTR text = SysAllocString(L"140");
+  EXPECT_EQ(E_INVALIDARG, msaa->put_accValue(Child(ChildNamed(msaa.p, L"Master volume")), text));
+  SysFreeString(text);
+  text = SysAllocString(L"57.6");
+  EXPECT_EQ(S_OK, msaa->put_accValue(Child(ChildNamed(msaa.p, L"Master volume")), text));
+  SysFreeString(text);
+  text = SysAllocString(L"Windowed");
+  EXPECT_EQ(S_OK, msaa->put_accValue(Child(ChildNamed(msaa.p, L"Window mode")), text));
+  SysFreeString(text);
+  Settle();
+  EXPECT_EQ(60, volume_);
+  EXPECT_EQ(0, mode_);
+
   // Patterns only where they fit; a disabled button is not invoked.
   EXPECT_FALSE(PatternOf<IToggleProvider>(f[1].p, kTogglePattern).p);
   Ref<IInvokeProvider> done = PatternOf<IInvokeProvider>(f[5].p, kInvokePattern);
@@ -375,6 +389,10 @@ TEST_F(AccessTest, ObjectsAClientKeepsAnswerNotAvailableOnceTheWindowHasGone) {
   EXPECT_EQ(kNotAvailable, f[0]->get_BoundingRectangle(&r));
   Ref<IRawElementProviderFragment> none;
   EXPECT_EQ(kNotAvailable, uia->GetFocus(&none.p));
+  Ref<IRawElementProviderSimple> window;
+  ASSERT_EQ(S_OK, uia->QueryInterface(kIidSimple, window.out()));
+  VARIANT v;
+  EXPECT_EQ(kNotAvailable, window->GetPropertyValue(kNameProperty, &v));
 }
 
 }  // namespace
