@@ -396,12 +396,12 @@ class Root final : public ComObject<uia::IRawElementProviderSimple, uia::IRawEle
   HRESULT STDMETHODCALLTYPE GetPatternProvider(int, IUnknown** out) override {
     if (!out) return E_POINTER;
     *out = nullptr;
-    return S_OK;
+    return Alive() ? S_OK : kNotAvailable;
   }
   HRESULT STDMETHODCALLTYPE GetPropertyValue(int, VARIANT* out) override {
     if (!out) return E_POINTER;
     VariantInit(out);
-    return S_OK;
+    return Alive() ? S_OK : kNotAvailable;
   }
   HRESULT STDMETHODCALLTYPE get_HostRawElementProvider(uia::IRawElementProviderSimple** out) override {
     if (!out) return E_POINTER;
@@ -425,19 +425,19 @@ class Root final : public ComObject<uia::IRawElementProviderSimple, uia::IRawEle
   HRESULT STDMETHODCALLTYPE GetRuntimeId(SAFEARRAY** out) override {
     if (!out) return E_POINTER;
     *out = nullptr;  // the host provider's
-    return S_OK;
+    return Alive() ? S_OK : kNotAvailable;
   }
   HRESULT STDMETHODCALLTYPE get_BoundingRectangle(uia::UiaRect* out) override {
     if (!out) return E_POINTER;
     *out = {};  // the host provider's
-    return S_OK;
+    return Alive() ? S_OK : kNotAvailable;
   }
   HRESULT STDMETHODCALLTYPE GetEmbeddedFragmentRoots(SAFEARRAY** out) override {
     if (!out) return E_POINTER;
     *out = nullptr;
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE SetFocus() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE SetFocus() override { return Alive() ? S_OK : kNotAvailable; }
   HRESULT STDMETHODCALLTYPE get_FragmentRoot(uia::IRawElementProviderFragmentRoot** out) override {
     if (!out) return E_POINTER;
     *out = static_cast<uia::IRawElementProviderFragmentRoot*>(this);
