@@ -228,6 +228,21 @@ TEST_F(AccessTest, BothTreesAgreeOnItemsOrderRolesAndTheOneFocus) {
   msaa->get_accName(msaa_focus, &b);
   EXPECT_EQ(Text(b), Name(uia_focus.p));
   EXPECT_EQ(L"PLAY", Name(uia_focus.p));
+
+  // MSAA's navigation: in reading order, and by where items lie on the screen.
+  const auto name_at = [&](long direction, const VARIANT& from) {
+    VARIANT to;
+    if (msaa->accNavigate(direction, from, &to) != S_OK) return std::wstring(L"(none)");
+    BSTR n = nullptr;
+    msaa->get_accName(to, &n);
+    return Text(n);
+  };
+  EXPECT_EQ(L"Sample", name_at(NAVDIR_FIRSTCHILD, Child(CHILDID_SELF)));
+  EXPECT_EQ(L"DONE", name_at(NAVDIR_LASTCHILD, Child(CHILDID_SELF)));
+  EXPECT_EQ(L"V-sync", name_at(NAVDIR_NEXT, msaa_focus));
+  EXPECT_EQ(L"Sample", name_at(NAVDIR_PREVIOUS, msaa_focus));
+  EXPECT_EQ(L"V-sync", name_at(NAVDIR_DOWN, msaa_focus));
+  EXPECT_EQ(L"(none)", name_at(NAVDIR_PREVIOUS, Child(1)));
 }
 
 TEST_F(AccessTest, ClientActionsArriveAsTheKeysThatDoTheSame) {
