@@ -170,7 +170,8 @@ void GroupHeading(const std::wstring& text) {
   MoveRowCursor(10);
   ui::DrawText(ui::UpperCase(text), FontRole::Label, 12, kLabelX, RowCursor() + 8, Palette::text_dim, ui::kAlignLeft,
                0.24f);
-  ui::AccessText(ui::AccessRole::kText, text, kLabelX, RowCursor(), kLineRight - kLabelX, 30);
+  if (ui::AccessItem* item = ui::AccessText(ui::AccessRole::kHeading, text, kLabelX, RowCursor(), kLineRight - kLabelX, 30))
+    item->heading_level = 2;
   MoveRowCursor(30);
   const float y = RowCursor();
   ui::DrawLine(kLabelX, y, kLineRight, y, Palette::gold_tint, 1);

@@ -56,7 +56,7 @@ struct AccessItem {
   float x = 0, y = 0, w = 0, h = 0;  // client pixels
   AccessRole role = AccessRole::kNone;
   uint32_t state = 0;
-  int heading_level = 0;
+  int heading_level = 1;  // a heading's: 1 a screen's title, 2 a group within it
   std::wstring name;         // what the player reads on it
   std::wstring value;        // a choice, a number with its unit, a step's state
   std::wstring description;  // help text and whatever else the row says

@@ -3,6 +3,7 @@
 // with the patterns its role calls for. A fragment names its item by uid and looks it up in
 // the current snapshot on every call, so one a client keeps answers for that item while it
 // is shown and "not available" once it has gone or the window has.
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -202,7 +203,7 @@ class Element final : public ComObject<uia::IRawElementProviderSimple, uia::IRaw
           else if (item.state & kAccessLive) SetInt(out, uia::kLivePolite);
           break;
         case uia::kHeadingLevelProperty:
-          if (item.role == AccessRole::kHeading) SetInt(out, uia::kHeadingLevel1);
+          if (item.role == AccessRole::kHeading) SetInt(out, uia::kHeadingLevel1 + std::clamp(item.heading_level, 1, 9) - 1);
           break;
         default: break;
       }

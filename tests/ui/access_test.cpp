@@ -217,6 +217,7 @@ TEST_F(AccessTest, BothTreesAgreeOnItemsOrderRolesAndTheOneFocus) {
   EXPECT_EQ(1, focused);
   const int roles[] = {kTextControl, kButtonControl, kCheckBoxControl, kSliderControl, kComboBoxControl, kButtonControl};
   for (size_t i = 0; i < fragments.size(); ++i) EXPECT_EQ(roles[i], Property(fragments[i].p, kControlTypeProperty).lVal);
+  EXPECT_EQ(kHeadingLevel1, Property(fragments[0].p, kHeadingLevelProperty).lVal);
 
   // The focus each side reports is the toolkit's.
   Ref<IRawElementProviderFragment> uia_focus;
