@@ -379,19 +379,15 @@ class ScreenReaderTest : public testsupport::TempFolderTest {
 
   // The UI Automation control type a client expects for an MSAA role.
   static long UiaTypeOf(long role) {
-    switch (role) {
-      case ROLE_SYSTEM_PUSHBUTTON: return uia::kButtonControl;
-      case ROLE_SYSTEM_LINK: return uia::kHyperlinkControl;
-      case ROLE_SYSTEM_CHECKBUTTON: return uia::kCheckBoxControl;
-      case ROLE_SYSTEM_COMBOBOX: return uia::kComboBoxControl;
-      case ROLE_SYSTEM_SLIDER: return uia::kSliderControl;
-      case ROLE_SYSTEM_LISTITEM: return uia::kListItemControl;
-      case ROLE_SYSTEM_RADIOBUTTON: return uia::kRadioButtonControl;
-      case ROLE_SYSTEM_STATICTEXT:
-      case ROLE_SYSTEM_ALERT: return uia::kTextControl;
-      case ROLE_SYSTEM_PROGRESSBAR: return uia::kProgressBarControl;
-      default: return uia::kGroupControl;
-    }
+    static const long kTypes[][2] = {
+        {ROLE_SYSTEM_PUSHBUTTON, uia::kButtonControl},   {ROLE_SYSTEM_LINK, uia::kHyperlinkControl},
+        {ROLE_SYSTEM_CHECKBUTTON, uia::kCheckBoxControl}, {ROLE_SYSTEM_COMBOBOX, uia::kComboBoxControl},
+        {ROLE_SYSTEM_SLIDER, uia::kSliderControl},        {ROLE_SYSTEM_LISTITEM, uia::kListItemControl},
+        {ROLE_SYSTEM_RADIOBUTTON, uia::kRadioButtonControl}, {ROLE_SYSTEM_STATICTEXT, uia::kTextControl},
+        {ROLE_SYSTEM_ALERT, uia::kTextControl},           {ROLE_SYSTEM_PROGRESSBAR, uia::kProgressBarControl}};
+    for (const auto& type : kTypes)
+      if (type[0] == role) return type[1];
+    return uia::kGroupControl;
   }
 
   launchertest::Scene scene_;

@@ -297,15 +297,15 @@ TEST_F(AccessTest, ClientActionsArriveAsTheKeysThatDoTheSame) {
   EXPECT_EQ(1, mode_);
 
   // MSAA sets the same values by their text: a number rounds to the nearest on the grid.
-  BSTR text = SysAllocString(L"140");
-  EXPECT_EQ(E_INVALIDARG, msaa->put_accValue(Child(ChildNamed(msaa.p, L"Master volume")), text));
-  SysFreeString(text);
-  text = SysAllocString(L"57.6");
-  EXPECT_EQ(S_OK, msaa->put_accValue(Child(ChildNamed(msaa.p, L"Master volume")), text));
-  SysFreeString(text);
-  text = SysAllocString(L"Windowed");
-  EXPECT_EQ(S_OK, msaa->put_accValue(Child(ChildNamed(msaa.p, L"Window mode")), text));
-  SysFreeString(text);
+  const auto put = [&](const wchar_t* name, const wchar_t* shown) {
+    BSTR text = SysAllocString(shown);
+    const HRESULT hr = msaa->put_accValue(Child(ChildNamed(msaa.p, name)), text);
+    SysFreeString(text);
+    return hr;
+  };
+  EXPECT_EQ(E_INVALIDARG, put(L"Master volume", L"140"));
+  EXPECT_EQ(S_OK, put(L"Master volume", L"57.6"));
+  EXPECT_EQ(S_OK, put(L"Window mode", L"Windowed"));
   Settle();
   EXPECT_EQ(60, volume_);
   EXPECT_EQ(0, mode_);
