@@ -10,6 +10,7 @@
 #include "launcher/navigation.h"
 #include "launcher/settings_screen.h"
 #include "settings/product.h"
+#include "ui/access.h"
 #include "ui/backdrop.h"
 #include "ui/context.h"
 #include "ui/draw.h"
@@ -75,6 +76,7 @@ void Toast() {
   ui::StrokeRoundRect(640 - w / 2, 662, w, 40, 6, ui::Fade(Palette::gold, 0.5f * fade), 1);
   ui::DrawText(st.toast_text, ui::FontRole::Semibold, 15, 640, 673, ui::Fade(Palette::text, fade),
                ui::kAlignCentre);
+  ui::AccessText(ui::AccessRole::kAlert, st.toast_text, 640 - w / 2, 662, w, 40);
 }
 
 void TruckCallback(float left, float kx) {

@@ -1,5 +1,6 @@
 #include "ui/interaction.h"
 
+#include "ui/access.h"
 #include "ui/canvas.h"
 #include "ui/context.h"
 #include "ui/draw.h"
@@ -43,6 +44,10 @@ void BeginFrame(Gdiplus::Graphics* graphics, int width, int height, const Input&
   if (input.nav_up || input.nav_down || input.nav_left || input.nav_right || input.nav_activate)
     c.focus_visible = true;
   if (input.mouse_moved || input.mouse_pressed) c.focus_visible = false;
+  if (input.focus_to >= 0) {
+    c.focus = input.focus_to;
+    c.focus_visible = true;  // a screen reader's move is a keyboard move: the ring and the scroll follow it
+  }
 
   if (n > 0) {
     if (input.nav_up) c.focus = Wrap(n + c.focus - 1, n);
@@ -51,6 +56,7 @@ void BeginFrame(Gdiplus::Graphics* graphics, int width, int height, const Input&
   }
 
   SetupFrameGraphics(graphics);
+  detail::BeginAccessFrame();
 }
 
 void EndFrame() {
@@ -67,6 +73,7 @@ bool Hovered(float x, float y, float w, float h) { return Inside(Ctx().mouse, x,
 int Focusable(float x, float y, float w, float h) {
   Context& c = Ctx();
   const int id = c.widget_count++;
+  detail::RecordFocusable(id, x, y, w, h);
   const bool inside = Hovered(x, y, w, h);
   if (c.input.mouse_moved && inside && c.active < 0) c.focus = id;
   if (inside) c.hand_cursor = 1;

@@ -113,4 +113,22 @@ ChildResult RunChild(const std::string& exe, const std::vector<std::string>& arg
   return result;
 }
 
+StartedChild StartChild(const std::string& exe, const std::vector<std::string>& args, const ChildOptions& options) {
+  std::wstring cmd = QuoteForArgv(text::Utf8ToWide(exe));
+  for (const std::string& a : args) cmd += L" " + QuoteForArgv(text::Utf8ToWide(a));
+  std::wstring env = EnvironmentWith(options.env);
+  const std::wstring cwd = text::Utf8ToWide(options.working_dir);
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  StartedChild child;
+  if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT, &env[0],
+                      cwd.empty() ? nullptr : cwd.c_str(), &si, &pi))
+    return child;
+  CloseHandle(pi.hThread);
+  child.process = pi.hProcess;
+  child.id = pi.dwProcessId;
+  return child;
+}
+
 }  // namespace testsupport
