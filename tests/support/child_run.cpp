@@ -16,6 +16,12 @@ std::string Lf(const std::string& text) {
   return out;
 }
 
+static std::wstring CommandLine(const std::string& exe, const std::vector<std::string>& args) {
+  std::wstring cmd = QuoteArgument(text::Utf8ToWide(exe));
+  for (const std::string& a : args) cmd += L" " + QuoteArgument(text::Utf8ToWide(a));
+  return cmd;
+}
+
 struct Drain {
   HANDLE pipe = nullptr;
   std::string* into = nullptr;
@@ -65,8 +71,7 @@ ChildResult RunChild(const std::string& exe, const std::vector<std::string>& arg
   }
   HANDLE null_in = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0, nullptr);
 
-  std::wstring cmd = QuoteArgument(text::Utf8ToWide(exe));
-  for (const std::string& a : args) cmd += L" " + QuoteArgument(text::Utf8ToWide(a));
+  std::wstring cmd = CommandLine(exe, args);
   std::wstring env = BuildEnvironmentBlock(options.env);
   std::wstring cwd = text::Utf8ToWide(options.working_dir);
 
@@ -114,9 +119,8 @@ ChildResult RunChild(const std::string& exe, const std::vector<std::string>& arg
 }
 
 StartedChild StartChild(const std::string& exe, const std::vector<std::string>& args, const ChildOptions& options) {
-  std::wstring cmd = QuoteForArgv(text::Utf8ToWide(exe));
-  for (const std::string& a : args) cmd += L" " + QuoteForArgv(text::Utf8ToWide(a));
-  std::wstring env = EnvironmentWith(options.env);
+  std::wstring cmd = CommandLine(exe, args);
+  std::wstring env = BuildEnvironmentBlock(options.env);
   const std::wstring cwd = text::Utf8ToWide(options.working_dir);
   STARTUPINFOW si = {};
   si.cb = sizeof si;
