@@ -244,10 +244,6 @@ void KeepFocusAsRowsChange(size_t rows_now) {
 void DiscChooserScreen() {
   LauncherState& st = Launcher();
   ui::Context& c = ui::Ctx();
-  if (!st.search_started) {
-    DumpSearch::Start();
-    st.search_started = true;
-  }
   st.shown = MergeChooserList(st.chosen, DumpSearch::Results());
   if (st.selected < 0 || static_cast<size_t>(st.selected) >= st.shown.size()) st.selected = 0;
   const bool searching = DumpSearch::IsRunning();

@@ -6,7 +6,6 @@
 #include <cstdio>
 
 #include "dump/dump_judgement.h"
-#include "game/bug_report.h"
 #include "jobs/enhance_job.h"
 #include "jobs/job_status.h"
 #include "launcher/data_folder_move.h"
@@ -60,10 +59,10 @@ void StatusRow(const DumpStatus& s) {
   const RowPlace row = SettingsRow(L"Status", L"", nullptr, 50);
   const DumpJudgement& j = s.judgement;
   std::wstring line;
-  if (Launcher().status_checking) {
-    // The status is a stand-in until the image has been read again; "Not found" would be wrong.
+  if (!Launcher().status_known && s.configured) {
+    // The status is a stand-in until the dump has been read; "Not found" would be wrong.
     ui::Chip(L"Checking\u2026", kControlX, row.top, Palette::text_dim, false);
-    line = L"Reading your disc image again\u2026";
+    line = L"Reading your disc dump\u2026";
   } else {
     if (!s.configured)
       ui::Chip(L"No disc", kControlX, row.top, Palette::warn, false);
@@ -124,12 +123,9 @@ void GameFilesContent() {
 
   MoveRowCursor(22);
   ButtonRow buttons{RowCursor()};
-  if (buttons.Add(L"Check again", !moving)) {
-    RefreshDumpStatus();
-    LoadSettingsPageFiles(0);
-    ShowToast(st.status.judgement.verified ? L"Your disc checks out." : L"Your disc didn't check out. See Status.");
-  }
-  if (buttons.Add(L"Open folder", s.configured && s.judgement.recognised)) OpenInShell(DumpFolderToOpen(s.judgement));
+  // The toast follows the verdict, which a worker brings.
+  if (buttons.Add(L"Check again", !moving)) CheckDumpAgain();
+  if (buttons.Add(L"Open folder", s.configured && s.judgement.recognised)) OpenForPlayer(DumpFolderToOpen(s.judgement));
   if (buttons.Add(L"Index again", s.configured && s.judgement.verified && !moving)) StartSetup(false);
   MoveRowCursor(60);
 }
@@ -145,7 +141,6 @@ void GameFilesColumn() {
 // [SECTION] Display
 
 void DisplayContent() {
-  FillSettingsOptions();
   const SettingsOptionLists& o = Launcher().settings_options;
   static const std::vector<SettingOption> kWindowModes = {
       {"windowed", L"Windowed"}, {"borderless", L"Borderless"}, {"fullscreen", L"Fullscreen"}};
@@ -249,7 +244,8 @@ void IntroVideoRow() {
   const float rw = ui::MeasureTextSpaced(L"REMOVE", FontRole::Display, 17, 0.12f) + 52;
   const int id = ui::Ctx().widget_count;
   // Never under a running job: the enhancement writes this very file.
-  if (ui::Button(L"Remove", kRight - ew - 16 - rw, row.top, nullptr, !moving && !JobRunning())) {
+  if (ui::Button(L"Remove", kRight - ew - 16 - rw, row.top, nullptr, !moving && !st.job.running) &&
+      !RefuseWhileGameRuns()) {
     if (!RemoveEnhancedVideo()) ShowToast(L"Couldn't remove the enhanced video. Quit the game and try again.");
     LoadSettingsPageFiles(2);
   }
@@ -295,7 +291,6 @@ void GraphicsColumn() {
 // [SECTION] Audio
 
 void AudioContent() {
-  FillSettingsOptions();
   const SettingsOptionLists& o = Launcher().settings_options;
   static const std::vector<SettingOption> kSpeaker = {{"off", L"Off"}, {"main", L"Main output"}};
   SliderRow(L"Master volume", "audio.master", 100, 5, L"The final level of everything the game plays.");
