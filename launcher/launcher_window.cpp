@@ -716,6 +716,8 @@ LauncherWindowTesting::CompositeCheck LauncherWindowTesting::CheckComposite() {
   ui::Input quiet = w.input;
   ui::ClearFrameInput(&quiet);
   w.foreground_valid = false;
+  // One moment for every pass: a fading toast would otherwise differ between them.
+  Launcher().frozen_tick = GetTickCount64();
   if (MakeBackBuffer(&whole, nullptr, width, height) && MakeBackBuffer(&parts, nullptr, width, height) &&
       EnsureForeground(nullptr, width, height)) {
     {
@@ -731,15 +733,22 @@ LauncherWindowTesting::CompositeCheck LauncherWindowTesting::CheckComposite() {
     CompositeForeground({RECT{0, 0, width, height}}, width, height);
     std::swap(parts, w.buffer);
     check.differing = 0;
+    check.box = {width, height, 0, 0};
     for (size_t i = 0; i < static_cast<size_t>(width) * static_cast<size_t>(height); ++i) {
       if ((whole.pixels[i] & 0xFFFFFF) == (parts.pixels[i] & 0xFFFFFF)) continue;
       ++check.differing;
+      const RECT at = {static_cast<LONG>(i % static_cast<size_t>(width)), static_cast<LONG>(i / static_cast<size_t>(width)),
+                       static_cast<LONG>(i % static_cast<size_t>(width)) + 1,
+                       static_cast<LONG>(i / static_cast<size_t>(width)) + 1};
+      UnionRect(&check.box, &check.box, &at);
       for (int shift = 0; shift < 24; shift += 8) {
         const int a = static_cast<int>((whole.pixels[i] >> shift) & 0xFF), b = static_cast<int>((parts.pixels[i] >> shift) & 0xFF);
         check.worst = std::max(check.worst, std::abs(a - b));
       }
     }
   }
+  Launcher().frozen_tick = 0;
+  w.foreground_valid = false;
   FreeBackBuffer(&whole);
   FreeBackBuffer(&parts);
   return check;

@@ -402,7 +402,8 @@ TEST_F(WindowTest, APartialFrameOfHomeMatchesAWholeOneOfTheSameMoment) {
   w.OnGui([&] { check = LauncherWindowTesting::CheckComposite(); });
   // Blending rounds its own way: one step of 255 at most, and never more.
   EXPECT_GE(check.differing, 0);
-  EXPECT_LE(check.worst, 1) << check.differing << " pixels differ";
+  EXPECT_LE(check.worst, 1) << check.differing << " pixels differ in (" << check.box.left << "," << check.box.top
+                            << ")-(" << check.box.right << "," << check.box.bottom << ")";
   EXPECT_EQ(0, w.Close());
 }
 
