@@ -11,6 +11,7 @@
 #include "platform/files.h"
 #include "platform/scoped_lock.h"
 #include "platform/text.h"
+#include "platform/window_thread.h"
 #include "settings/install_layout.h"
 
 namespace {
@@ -139,6 +140,7 @@ std::string ReadGameId(const std::string& files_dir) {
 }
 
 std::string HashMainDol(const std::string& files_dir, const std::string& dol_path, bool* matches) {
+  OFF_WINDOW_THREAD("HashMainDol");
   std::string file = dol_path;
   if (file.empty()) {
     std::string dir = files_dir;
@@ -151,6 +153,7 @@ std::string HashMainDol(const std::string& files_dir, const std::string& dol_pat
 }
 
 DumpJudgement JudgeDump(const std::string& path, bool measure_size, CancelToken* cancel) {
+  OFF_WINDOW_THREAD("JudgeDump");
   if (IsDiscImage(path)) return JudgeDiscImage(path, measure_size, cancel);
 
   DumpJudgement j;
@@ -185,8 +188,8 @@ DumpJudgement JudgeDump(const std::string& path, bool measure_size, CancelToken*
   return j;
 }
 
-DumpJudgement ClassifyDump(const std::string& path) {
-  DumpJudgement j = JudgeDump(path, true);
+DumpJudgement ClassifyDump(const std::string& path, CancelToken* cancel) {
+  DumpJudgement j = JudgeDump(path, true, cancel);
   const std::wstring id = text::Utf8ToWide(j.game_id);
   if (j.verified) {
     j.kind = kDumpReady;

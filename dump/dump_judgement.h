@@ -54,11 +54,14 @@ bool LocateGameFiles(const std::string& path, std::string* files_dir, std::strin
 // The six letters and digits at the start of files_dir\..\sys\boot.bin, or empty.
 std::string ReadGameId(const std::string& files_dir);
 
+struct CancelToken;  // process/cancel_token.h
+
+// Judging, hashing and extracting read whole files (or run dtk for minutes): never on
+// the window's thread (platform/window_thread.h checks it).
+
 // SHA-1 of main.dol (dol_path, or the one beside files_dir when empty) as lower-case hex,
 // empty when it can't be opened or hashed. *matches tells whether it is the expected one.
 std::string HashMainDol(const std::string& files_dir, const std::string& dol_path, bool* matches);
-
-struct CancelToken;  // process/cancel_token.h
 
 // Everything but kind, label and detail. measure_size false keeps bytes at -1 and the
 // call cheap. A disc image is extracted (or its earlier extraction reused) first; a
@@ -66,4 +69,4 @@ struct CancelToken;  // process/cancel_token.h
 DumpJudgement JudgeDump(const std::string& path, bool measure_size, CancelToken* cancel = nullptr);
 
 // JudgeDump with the size measured, plus the kind and the texts the lists show.
-DumpJudgement ClassifyDump(const std::string& path);
+DumpJudgement ClassifyDump(const std::string& path, CancelToken* cancel = nullptr);

@@ -4,6 +4,7 @@
 
 #include "platform/files.h"
 #include "platform/text.h"
+#include "platform/window_thread.h"
 #include "settings/game_location.h"
 #include "settings/ini_file.h"
 #include "settings/install_layout.h"
@@ -29,19 +30,33 @@ std::string ReadSourceRef(const std::string& checkout) {
   return ref;
 }
 
+// The setting, else the folder above the files folder dump.ini names.
+std::string DumpPathFrom(const IniMap& ini) {
+  const std::string p = SettingsStore::Get("launcher.dump_path");
+  const std::string disc = ValueOf(ini, "disc");
+  if (!p.empty() || disc.empty()) return p;
+  return InstallLayout::FullPath(disc + "\\..");
+}
+
 }  // namespace
 
-DumpStatus ReadDumpStatus() {
+std::string ConfiguredDumpPath() {
+  IniMap ini;
+  ReadIniFile(InstallLayout::DumpIniPath(), &ini);
+  return DumpPathFrom(ini);
+}
+
+DumpStatus ReadDumpStatus(CancelToken* cancel) {
+  OFF_WINDOW_THREAD("ReadDumpStatus");
   DumpStatus s;
-  std::string p = SettingsStore::Get("launcher.dump_path");
   IniMap ini;
   const bool have_ini = ReadIniFile(InstallLayout::DumpIniPath(), &ini);
   const std::string disc = ValueOf(ini, "disc");
-  if (have_ini && p.empty() && !disc.empty()) p = InstallLayout::FullPath(disc + "\\..");
+  const std::string p = DumpPathFrom(ini);
 
   if (!p.empty()) {
     s.configured = true;
-    s.judgement = JudgeDump(p, false);
+    s.judgement = JudgeDump(p, false, cancel);
     if (have_ini && s.judgement.recognised) {
       const bool same_dump =
           text::EqualsNoCase(InstallLayout::FullPath(disc), InstallLayout::FullPath(s.judgement.files_dir));
@@ -49,11 +64,14 @@ DumpStatus ReadDumpStatus() {
     }
   }
 
-  const std::string exe = GameExePath();
-  s.built = files::IsFile(exe);
-  if (s.built) s.built_time = InstallLayout::FileDate(exe);
-
-  const std::string checkout = InstallLayout::CheckoutRoot();
-  if (!checkout.empty()) s.source_ref = ReadSourceRef(checkout);
+  ReadBuildStatus(&s);
   return s;
+}
+
+void ReadBuildStatus(DumpStatus* s) {
+  const std::string exe = GameExePath();
+  s->built = files::IsFile(exe);
+  s->built_time = s->built ? InstallLayout::FileDate(exe) : std::string();
+  const std::string checkout = InstallLayout::CheckoutRoot();
+  s->source_ref = checkout.empty() ? std::string() : ReadSourceRef(checkout);
 }

@@ -16,4 +16,17 @@ struct DumpStatus {
   std::string source_ref;   // up to 7 characters of the checkout's source revision
 };
 
-DumpStatus ReadDumpStatus();
+struct CancelToken;  // process/cancel_token.h
+
+// The dump the player has chosen: launcher.dump_path, else the folder above the files
+// folder dump.ini names; "" when neither says. Reads the setting and dump.ini only.
+std::string ConfiguredDumpPath();
+
+// The build's half of the status (built, built_time, source_ref): a look at the game
+// executable and the checkout's revision file, no judgement.
+void ReadBuildStatus(DumpStatus* status);
+
+// Judges the configured dump (a disc image may be extracted first: minutes) and reads
+// the build's state. Never on the window's thread. A cancel through `cancel` ends an
+// extraction, and the dump then counts as not found.
+DumpStatus ReadDumpStatus(CancelToken* cancel = nullptr);

@@ -13,6 +13,7 @@
 #include "platform/files.h"
 #include "platform/local_time.h"
 #include "platform/text.h"
+#include "platform/window_thread.h"
 #include "settings/install_layout.h"
 #include "settings/launcher_log.h"
 #include "settings/product.h"
@@ -61,45 +62,61 @@ void AppendCrashReport(std::string* out, const std::vector<RunRecord>& runs) {
 // name such as USER can't turn %USERPROFILE% into %<user>PROFILE%.
 const char* const kMarkers[] = {"%USERPROFILE%", "<user>"};
 
-// The character of UTF-8 text at `at`, folded so that letters compare without regard to
-// case the way Windows compares file names; `length` gets its size in bytes. A byte that
-// doesn't start a whole UTF-8 sequence stands for itself, apart from every character.
-uint32_t FoldedCharAt(const std::string& s, size_t at, size_t* length) {
-  const unsigned char b = (unsigned char)s[at];
-  size_t n = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 0;
-  uint32_t c = n == 1 ? b : n == 2 ? (b & 0x1Fu) : n == 3 ? (b & 0x0Fu) : (b & 0x07u);
-  for (size_t k = 1; k < n; ++k) {
-    if (at + k >= s.size() || ((unsigned char)s[at + k] & 0xC0) != 0x80) {
-      n = 0;
-      break;
+// Text decoded into one code per character, folded so that letters compare without
+// regard to case the way Windows compares file names, with each character's length in
+// bytes. A byte that doesn't start a whole UTF-8 sequence stands for itself, apart from
+// every character. The folding is one CharUpperBuffW call over all the text's characters
+// of the Basic Multilingual Plane.
+struct Folded {
+  std::vector<uint32_t> codes;
+  std::vector<uint8_t> lengths;
+};
+
+Folded Fold(const char* s, size_t size) {
+  Folded f;
+  f.codes.reserve(size);
+  f.lengths.reserve(size);
+  std::wstring plane;  // the foldable characters, in order
+  plane.reserve(size);
+  for (size_t at = 0; at < size;) {
+    const unsigned char b = (unsigned char)s[at];
+    size_t n = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 0;
+    uint32_t c = n == 1 ? b : n == 2 ? (b & 0x1Fu) : n == 3 ? (b & 0x0Fu) : (b & 0x07u);
+    for (size_t k = 1; k < n; ++k) {
+      if (at + k >= size || ((unsigned char)s[at + k] & 0xC0) != 0x80) {
+        n = 0;
+        break;
+      }
+      c = c << 6 | ((unsigned char)s[at + k] & 0x3Fu);
     }
-    c = c << 6 | ((unsigned char)s[at + k] & 0x3Fu);
+    if (n == 0) {
+      n = 1;
+      c = 0x110000u + b;
+    } else if (c < 0x10000 && (c < 0xD800 || c > 0xDFFF)) {
+      plane += (wchar_t)c;
+    }
+    f.codes.push_back(c);
+    f.lengths.push_back((uint8_t)n);
+    at += n;
   }
-  if (n == 0) {
-    *length = 1;
-    return 0x110000u + b;
-  }
-  *length = n;
-  if (c < 0x10000 && (c < 0xD800 || c > 0xDFFF)) {
-    wchar_t w = (wchar_t)c;
-    CharUpperBuffW(&w, 1);
-    c = w;
-  }
-  return c;
+  if (!plane.empty()) CharUpperBuffW(plane.data(), (DWORD)plane.size());
+  size_t next = 0;
+  for (uint32_t& c : f.codes)
+    if (c < 0x10000 && (c < 0xD800 || c > 0xDFFF)) c = plane[next++];
+  return f;
 }
 
-// The length of the text at `at` that equals `what` without regard to case, or 0.
-size_t MatchAt(const std::string& text, size_t at, const std::string& what) {
-  size_t i = at, j = 0;
-  while (j < what.size()) {
-    if (i >= text.size()) return 0;
-    size_t ti, wj;
-    if (FoldedCharAt(text, i, &ti) != FoldedCharAt(what, j, &wj)) return 0;
-    i += ti;
-    j += wj;
-  }
-  return i - at;
+Folded Fold(const std::string& s) { return Fold(s.data(), s.size()); }
+
+// How many characters from `at` equal `what`, or 0.
+size_t MatchAt(const Folded& text, size_t at, const std::vector<uint32_t>& what) {
+  if (what.empty() || at + what.size() > text.codes.size()) return 0;
+  for (size_t j = 0; j < what.size(); ++j)
+    if (text.codes[at + j] != what[j]) return 0;
+  return what.size();
 }
+
+std::vector<uint32_t> FoldedCodes(const std::string& s) { return Fold(s).codes; }
 
 std::vector<std::string> SplitPath(const std::string& path) {
   std::vector<std::string> parts(1);
@@ -120,36 +137,46 @@ std::string ConvertedPath(DWORD (WINAPI* convert)(LPCWSTR, LPWSTR, DWORD), const
   return n == 0 || n >= 1040 ? std::string() : text::WideToUtf8(std::wstring(out, n));
 }
 
-// The home folder as it may be written: each of its folder names long or in its short
-// 8.3 form, and any mix of backslashes and slashes between them.
-struct ProfileForms {
-  std::vector<std::vector<std::string>> names;  // per folder name, its spellings
+// What the scrub looks for, folded once: the home folder as it may be written (each of
+// its folder names long or in its short 8.3 form, any mix of backslashes and slashes
+// between them), the user name, and the markers.
+struct Needles {
+  std::vector<std::vector<std::vector<uint32_t>>> profile;  // per folder name, its spellings
+  std::vector<uint32_t> user;                               // empty: not replaced
+  std::vector<std::vector<uint32_t>> markers;
 };
 
-ProfileForms ProfileFormsOf(const std::string& profile) {
-  ProfileForms forms;
-  std::vector<std::string> parts = SplitPath(profile);
-  if (parts.size() == 1 && parts[0].empty()) return forms;
-  for (const std::string& part : parts) forms.names.push_back({part});
-  for (auto* convert : {&GetLongPathNameW, &GetShortPathNameW}) {
-    const std::vector<std::string> other = SplitPath(ConvertedPath(convert, profile));
-    if (other.size() != parts.size()) continue;
-    for (size_t k = 0; k < parts.size(); ++k) forms.names[k].push_back(other[k]);
+Needles NeedlesFromEnvironment() {
+  Needles needles;
+  for (const char* marker : kMarkers) needles.markers.push_back(FoldedCodes(marker));
+  std::string profile, user;
+  if (env::Get("USERPROFILE", &profile)) {
+    const std::vector<std::string> parts = SplitPath(profile);
+    if (!(parts.size() == 1 && parts[0].empty())) {
+      for (const std::string& part : parts) needles.profile.push_back({FoldedCodes(part)});
+      for (auto* convert : {&GetLongPathNameW, &GetShortPathNameW}) {
+        const std::vector<std::string> other = SplitPath(ConvertedPath(convert, profile));
+        if (other.size() != parts.size()) continue;
+        for (size_t k = 0; k < parts.size(); ++k) needles.profile[k].push_back(FoldedCodes(other[k]));
+      }
+    }
   }
-  return forms;
+  // Two letters are in too many words.
+  if (env::Get("USERNAME", &user) && user.size() > 2) needles.user = FoldedCodes(user);
+  return needles;
 }
 
-size_t MatchProfileAt(const std::string& text, size_t at, const ProfileForms& forms) {
-  if (forms.names.empty()) return 0;
+size_t MatchProfileAt(const Folded& text, size_t at, const Needles& needles) {
+  if (needles.profile.empty()) return 0;
   size_t i = at;
-  for (size_t k = 0; k < forms.names.size(); ++k) {
+  for (size_t k = 0; k < needles.profile.size(); ++k) {
     if (k > 0) {
-      if (i >= text.size() || (text[i] != '\\' && text[i] != '/')) return 0;
+      if (i >= text.codes.size() || (text.codes[i] != '\\' && text.codes[i] != '/')) return 0;
       ++i;
     }
     size_t longest = 0;
     bool any = false;
-    for (const std::string& name : forms.names[k]) {
+    for (const std::vector<uint32_t>& name : needles.profile[k]) {
       const size_t n = MatchAt(text, i, name);
       if (n > 0 || name.empty()) any = true;
       if (n > longest) longest = n;
@@ -158,6 +185,37 @@ size_t MatchProfileAt(const std::string& text, size_t at, const ProfileForms& fo
     i += longest;
   }
   return i - at;
+}
+
+// Scrubs one piece of text into `out`.
+void ScrubPiece(const char* piece, size_t size, const Needles& needles, std::string* out) {
+  const Folded text = Fold(piece, size);
+  size_t byte = 0;
+  auto take = [&](size_t i, size_t count, const char* replacement) {
+    size_t bytes = 0;
+    for (size_t k = 0; k < count; ++k) bytes += text.lengths[i + k];
+    if (replacement)
+      *out += replacement;
+    else
+      out->append(piece + byte, bytes);
+    byte += bytes;
+  };
+  for (size_t i = 0; i < text.codes.size();) {
+    size_t n = 0;
+    for (const std::vector<uint32_t>& marker : needles.markers)
+      if (n == 0) n = MatchAt(text, i, marker);
+    if (n > 0) {
+      take(i, n, nullptr);
+    } else if ((n = MatchProfileAt(text, i, needles)) > 0) {
+      take(i, n, kMarkers[0]);
+    } else if ((n = MatchAt(text, i, needles.user)) > 0) {
+      take(i, n, kMarkers[1]);
+    } else {
+      n = 1;
+      take(i, 1, nullptr);
+    }
+    i += n;
+  }
 }
 
 // [SECTION] Writing
@@ -171,8 +229,10 @@ bool WriteWhole(const std::string& path, const std::string& bytes) {
 
 }  // namespace
 
-std::string ComposeReport() {
-  const DumpStatus status = ReadDumpStatus();
+std::string ComposeReport() { return ComposeReport(ReadDumpStatus()); }
+
+std::string ComposeReport(const DumpStatus& status) {
+  OFF_WINDOW_THREAD("ComposeReport");
   std::string out;
   out += std::string(product::kName) + " bug report\n";
   out += std::string("version ") + product::kVersion + ", launcher " + product::kLauncherVersion + "\n";
@@ -197,48 +257,34 @@ std::string ComposeReport() {
 }
 
 std::string ScrubPersonalData(const std::string& text) {
-  std::string profile, user;
-  const ProfileForms forms = env::Get("USERPROFILE", &profile) ? ProfileFormsOf(profile) : ProfileForms();
-  if (!env::Get("USERNAME", &user) || user.size() <= 2) user.clear();  // two letters are in too many words
-
+  const Needles needles = NeedlesFromEnvironment();
   std::string out;
   out.reserve(text.size());
-  size_t i = 0;
-  while (i < text.size()) {
-    size_t n = 0;
-    for (const char* marker : kMarkers)
-      if (n == 0) n = MatchAt(text, i, marker);
-    if (n > 0) {
-      out.append(text, i, n);
-      i += n;
-      continue;
+  // In pieces of whole lines: nothing scrubbed spans a line end, and the folded copy of a
+  // piece stays small however long the log is.
+  constexpr size_t kPiece = 1 << 20;
+  for (size_t start = 0; start < text.size();) {
+    size_t end = text.size();
+    if (end - start > kPiece) {
+      const size_t line_end = text.find('\n', start + kPiece);
+      if (line_end != std::string::npos) end = line_end + 1;
     }
-    n = MatchProfileAt(text, i, forms);
-    if (n > 0) {
-      out += kMarkers[0];
-      i += n;
-      continue;
-    }
-    n = user.empty() ? 0 : MatchAt(text, i, user);
-    if (n > 0) {
-      out += kMarkers[1];
-      i += n;
-      continue;
-    }
-    FoldedCharAt(text, i, &n);  // whole characters, so no match starts inside one
-    out.append(text, i, n);
-    i += n;
+    ScrubPiece(text.data() + start, end - start, needles, &out);
+    start = end;
   }
   return out;
 }
 
-std::string WriteReportFolder() {
+std::string WriteReportFolder() { return WriteReportFolder(ReadDumpStatus()); }
+
+std::string WriteReportFolder(const DumpStatus& status) {
+  OFF_WINDOW_THREAD("WriteReportFolder");
   const std::string parent = InstallLayout::LocalDir() + "\\reports";
   CreateDirectoryA(parent.c_str(), nullptr);
   const std::string folder = parent + "\\" + local_time::Now("report_%Y-%m-%d_%H%M%S");
   if (!CreateDirectoryA(folder.c_str(), nullptr)) return std::string();
 
-  bool ok = WriteWhole(folder + "\\report.txt", ComposeReport());
+  bool ok = WriteWhole(folder + "\\report.txt", ComposeReport(status));
   const std::string log = ErrorLogPath();
   for (int n = 0; n <= 4; ++n) {
     const std::string suffix = n == 0 ? std::string() : "." + std::to_string(n);

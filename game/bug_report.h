@@ -8,16 +8,24 @@
 
 #include <string>
 
-// The report text (UTF-8), already scrubbed.
+#include "dump/dump_records.h"
+
+// Composing and saving read logs that can be megabytes: never on the window's thread.
+
+// The report text (UTF-8), already scrubbed, with the build and dump lines from `status`
+// (the window's snapshot) or, without one, from ReadDumpStatus.
+std::string ComposeReport(const DumpStatus& status);
 std::string ComposeReport();
 // USERPROFILE becomes "%USERPROFILE%" and USERNAME, when longer than two characters,
 // "<user>", in any letter case; the home folder also with slashes for backslashes and in
 // its short 8.3 form. One pass from left to right: what it puts in, and markers already
-// in the text, are never rewritten.
+// in the text, are never rewritten. The text is case-folded once, piece by piece, not
+// character by character.
 std::string ScrubPersonalData(const std::string& text);
 // A new folder under %LOCALAPPDATA%\Kestrane\reports with report.txt, scrubbed copies of
 // the error logs and settings.ini. Its path, or "" when it couldn't be created (a second
 // save within the same second) or any file in it couldn't be written completely.
+std::string WriteReportFolder(const DumpStatus& status);
 std::string WriteReportFolder();
 // Puts the text on the clipboard as Unicode text.
 bool CopyToClipboard(HWND window, const std::string& text);

@@ -10,3 +10,6 @@
 int64_t BuildFolderSize();
 // After a build: the next call measures again. A measurement in progress is left alone.
 void ForgetBuildFolderSize();
+// Shutdown: a measurement under way gives up; waits up to `timeoutMs` for its thread to
+// end. True when none runs any more. A later call measures afresh.
+bool StopBuildFolderSize(unsigned timeoutMs);

@@ -15,6 +15,7 @@
 #include "jobs/jobs_lock.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "platform/window_thread.h"
 #include "process/child_process.h"
 #include "settings/game_data_folder.h"
 #include "settings/install_layout.h"
@@ -398,6 +399,7 @@ void SetVideoMoveWait(unsigned ms) { g_move_wait_ms = ms; }
 }  // namespace JobsTesting
 
 bool RemoveEnhancedVideo(std::wstring* message) {
+  OFF_WINDOW_THREAD("RemoveEnhancedVideo");  // thousands of cached frames can be deleted
   message->clear();
   const EnhancePaths p = Paths();
   const std::string cache = p.data + "\\cache";

@@ -170,6 +170,20 @@ JobStatus SnapshotJob() {
   return Jobs().status;
 }
 
+JobStatus SnapshotJob(size_t log_lines) {
+  ScopedLock lock(JobsLock());
+  std::vector<std::string>& log = Jobs().status.log;
+  // Every field but the log copied as a whole (the log is moved aside for it), then the
+  // log's tail.
+  std::vector<std::string> aside;
+  aside.swap(log);
+  JobStatus copy = Jobs().status;
+  log.swap(aside);
+  const size_t first = log.size() > log_lines ? log.size() - log_lines : 0;
+  copy.log.assign(log.begin() + static_cast<ptrdiff_t>(first), log.end());
+  return copy;
+}
+
 void CancelJob() { RequestCancel(&g_job_cancel); }
 
 bool WaitForJobEnd(unsigned timeoutMs) {

@@ -104,6 +104,8 @@ void EndJob(bool finished);
 // [SECTION] Used by the screens and the console modes
 
 JobStatus SnapshotJob();
+// The same with only the newest `log_lines` lines of the log: what a frame shows of it.
+JobStatus SnapshotJob(size_t log_lines);
 // Requests the cancel and ends the running tool at once; the job thread then stops at
 // its next check.
 void CancelJob();

@@ -23,6 +23,7 @@ struct JobsShared {
   int64_t build_folder_size = -2;   // -2 not measured, -1 being measured, else bytes
   uint32_t job_serial = 0;          // counts started jobs, so a helper thread knows its own
   void* job_thread = nullptr;       // HANDLE of the newest job's thread, kept for the shutdown
+  void* measure_thread = nullptr;   // HANDLE of the newest build-folder measurement, kept for the shutdown
   JobsTesting::JobObserver observer;
 };
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "dump/dump_search.h"
+#include "jobs/build_folder_size.h"
 #include "jobs/job_status.h"
 #include "settings/settings_store.h"
 
@@ -19,6 +20,7 @@ bool ShutdownBackgroundWork(unsigned timeoutMs) {
   }
   stopped = WaitForJobThread(left()) && stopped;
   stopped = DumpSearch::Stop(left()) && stopped;
+  stopped = StopBuildFolderSize(left()) && stopped;
   // Last: a job that stopped in time has made its last change by now.
   SettingsStore::Flush();
   return stopped;

@@ -286,10 +286,6 @@ void KeepFocusAsRowsChange(size_t rows_now) {
 void DiscChooserScreen() {
   LauncherState& st = Launcher();
   ui::Context& c = ui::Ctx();
-  if (!st.search_started) {
-    DumpSearch::Start();
-    st.search_started = true;
-  }
   const std::vector<DumpCandidate> found = DumpSearch::Results();
   const bool found_any = !found.empty();
   st.shown = MergeChooserList(st.chosen, found);

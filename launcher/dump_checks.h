@@ -33,4 +33,9 @@ bool Busy();
 // Waits up to `timeoutMs` until no request is queued or being worked on; true when so.
 bool WaitUntilIdle(unsigned timeoutMs);
 
+// Shutdown: drops the queued requests and unapplied verdicts, cancels the judgement under
+// way (a running dtk ends, and the extraction cleans up after itself) and waits up to
+// `timeoutMs` for the worker to end. True when it did; a later request starts a new one.
+bool Stop(unsigned timeoutMs);
+
 }  // namespace DumpChecks

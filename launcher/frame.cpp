@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <functional>
+#include <string>
 
 #include "launcher/disc_chooser_screen.h"
 #include "launcher/home_screen.h"
@@ -65,19 +66,59 @@ void TopBar() {
     PostMessageW(st.hwnd, WM_CLOSE, 0, 0);
 }
 
+// Centred at x 640 when it fits; a long toast moves left just enough to stay clear of the
+// big buttons at the bottom right (PLAY, CONTINUE) that every screen keeps there.
 void Toast() {
   const LauncherState& st = Launcher();
   if (st.toast_text.empty()) return;
   const double now = NowSeconds();
   if (now > st.toast_until) return;
+  constexpr float kRightLimit = 886;  // left of PLAY's slanted edge
   const float fade = static_cast<float>(std::min(1.0, (st.toast_until - now) / 0.4));
   const float w = ui::MeasureText(st.toast_text, ui::FontRole::Semibold, 15) + 40;
-  ui::FillRoundRect(640 - w / 2, 662, w, 40, 6, ui::Fade(Palette::panel_hi, 0.96f * fade));
-  ui::StrokeRoundRect(640 - w / 2, 662, w, 40, 6, ui::Fade(Palette::gold, 0.5f * fade), 1);
-  ui::DrawText(st.toast_text, ui::FontRole::Semibold, 15, 640, 673, ui::Fade(Palette::text, fade),
+  const float centre = std::min(640.0f, kRightLimit - w / 2);
+  ui::FillRoundRect(centre - w / 2, 662, w, 40, 6, ui::Fade(Palette::panel_hi, 0.96f * fade));
+  ui::StrokeRoundRect(centre - w / 2, 662, w, 40, 6, ui::Fade(Palette::gold, 0.5f * fade), 1);
+  ui::DrawText(st.toast_text, ui::FontRole::Semibold, 15, centre, 673, ui::Fade(Palette::text, fade),
                ui::kAlignCentre);
   ui::AccessText(ui::AccessRole::kAlert, st.toast_text, 640 - w / 2, 662, w, 40);
 }
+
+// What a frame may change that the frames after it draw differently. Input the frame
+// handled counts too (HandledInput); a mouse that only moved changes nothing else.
+struct Watched {
+  ScreenId screen;
+  SettingsPage page;
+  int focus;
+  bool focus_visible, focus_default, screen_changed;
+  std::wstring toast_text;
+  double toast_until;
+  float settings_scroll;
+  int selected;
+  size_t chosen;
+  bool show_how_to, show_details, offer_shortcuts, sample_job, game_started;
+
+  bool operator==(const Watched&) const = default;
+};
+
+Watched Watch() {
+  const LauncherState& st = Launcher();
+  const ui::Context& c = ui::Ctx();
+  return {st.screen,         st.page,           c.focus,           c.focus_visible,  st.focus_default,
+          st.screen_changed, st.toast_text,     st.toast_until,    st.settings_scroll, st.selected,
+          st.chosen.size(),  st.show_how_to,    st.show_details,   st.offer_shortcuts, st.sample_job,
+          st.game_started};
+}
+
+bool HandledInput(const ui::Input& in) {
+  return in.mouse_pressed || in.mouse_released || in.right_click || in.wheel != 0 || in.nav_up || in.nav_down ||
+         in.nav_left || in.nav_right || in.nav_activate || in.nav_back || in.nav_start || in.nav_settings ||
+         in.nav_prev_page || in.nav_next_page;
+}
+
+// A frame may go on changing what the next one shows (a new screen applies its default
+// focus, which may scroll a page): past this many the loop's next paint carries on.
+constexpr int kMaxSettleFrames = 4;
 
 void TruckCallback(float left, float kx) {
   LauncherState& st = Launcher();
@@ -86,22 +127,20 @@ void TruckCallback(float left, float kx) {
   ui::Truck().Draw(left, kx);
 }
 
-}  // namespace
-
-void Frame(Gdiplus::Graphics* g, int width, int height, const ui::Input& input) {
+// The fill of the whole back buffer (letterbox bars included), then the backdrop art.
+void Under() {
   LauncherState& st = Launcher();
-  st.stamp_start = Stamp();
-  ui::BeginFrame(g, width, height, input);
-  const ui::Context& c = ui::Ctx();
-
-  // The whole back buffer first, letterbox bars included.
   ui::FillFrame(Palette::bg1);
-
   static const std::function<void(float, float)> kTruck = TruckCallback;
   static const std::function<void(float, float)> kNoTruck;
   ui::Backdrop(st.screen == ScreenId::Home ? kTruck : kNoTruck);
   st.stamp_backdrop = Stamp();
+}
 
+// The top bar, the screen and the toast.
+void Over() {
+  LauncherState& st = Launcher();
+  const ui::Context& c = ui::Ctx();
   TopBar();
   st.topbar_bottom = c.scale * 52 + c.offset_y;
 
@@ -122,5 +161,57 @@ void Frame(Gdiplus::Graphics* g, int width, int height, const ui::Input& input) 
   st.stamp_end = Stamp();
 
   Toast();
+}
+
+}  // namespace
+
+void Frame(Gdiplus::Graphics* g, int width, int height, const ui::Input& input) {
+  Launcher().stamp_start = Stamp();
+  ui::BeginFrame(g, width, height, input);
+  Under();
+  Over();
   ui::EndFrame();
+}
+
+void HomeMotionPass(Gdiplus::Graphics* g, int width, int height, const ui::Input& input, bool emblem) {
+  LauncherState& st = Launcher();
+  ui::Context& c = ui::Ctx();
+  const int widgets = c.widget_count;
+  const int hand = c.hand_cursor;
+  st.stamp_start = Stamp();
+  ui::BeginFrame(g, width, height, input);
+  Under();
+  if (emblem) HomeEmblem();
+  st.stamp_end = Stamp();
+  ui::EndFrame();
+  c.widget_count = widgets;
+  c.hand_cursor = hand;
+}
+
+void ForegroundPass(Gdiplus::Graphics* g, int width, int height, const ui::Input& input) {
+  LauncherState& st = Launcher();
+  st.foreground_pass = true;
+  ui::BeginFrame(g, width, height, input);
+  Over();
+  ui::EndFrame();
+  st.foreground_pass = false;
+}
+
+int FrameUntilSettled(Gdiplus::Graphics* g, int width, int height, const ui::Input& input, ui::NavQueue* queue) {
+  LauncherState& st = Launcher();
+  ui::Input quiet = input;
+  ui::ClearFrameInput(&quiet);
+  int frames = 0;
+  for (;;) {
+    st.focus_default |= st.screen_changed;
+    st.screen_changed = false;
+    const bool applying_default = st.focus_default;
+    // Only the first frame takes input; a queued code waits for the loop's next paint.
+    const ui::Input frame_input = frames == 0 ? ui::FrameInput(input, queue, applying_default) : quiet;
+    const Watched before = Watch();
+    Frame(g, width, height, frame_input);
+    if (applying_default) st.focus_default = false;
+    ++frames;
+    if (frames >= kMaxSettleFrames || (!HandledInput(frame_input) && Watch() == before)) return frames;
+  }
 }

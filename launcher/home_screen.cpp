@@ -3,6 +3,7 @@
 #include <cmath>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "dump/dump_judgement.h"
 #include "game/bug_report.h"
@@ -71,8 +72,26 @@ void TitleWithChip(const std::wstring& title, float x, float y, const std::wstri
   if (!chip.empty()) ui::Chip(chip, x + w + 10, y + 1, chip_color, tick);
 }
 
+// A row's second line in Body 14, shrunk to fit its width but never below a readable
+// size: a message longer than that wraps onto a second line, which ends in "…" if it
+// still doesn't fit.
 void FittedLine(const std::wstring& line, float x, float y, float width, ui::Color color) {
-  ui::DrawText(line, FontRole::Body, ui::FitTextSize(line, FontRole::Body, 14, width), x, y, color);
+  constexpr float kMin = 12;
+  const float size = ui::FitTextSize(line, FontRole::Body, 14, width);
+  if (size >= kMin) {
+    ui::DrawText(line, FontRole::Body, size, x, y, color);
+    return;
+  }
+  std::vector<std::wstring> lines =
+      ui::WrapLines(line, width, [](const std::wstring& t) { return ui::MeasureText(t, FontRole::Body, kMin); });
+  if (lines.size() > 2) {
+    std::wstring rest = lines[1];
+    for (size_t i = 2; i < lines.size(); ++i) rest += L" " + lines[i];
+    lines.resize(2);
+    lines[1] = ui::ElideRight(rest, FontRole::Body, kMin, width);
+  }
+  for (size_t i = 0; i < lines.size(); ++i)
+    ui::DrawText(lines[i], FontRole::Body, kMin, x, y + 14 * static_cast<float>(i), color);
 }
 
 void YourGame(const DumpStatus& s, float x, float y) {
@@ -80,10 +99,11 @@ void YourGame(const DumpStatus& s, float x, float y) {
   if (!s.configured) {
     TitleWithChip(L"No disc selected yet", x, y, L"Not found", Palette::warn, false);
     FittedLine(L"Choose the folder you extracted your Wii disc to.", x, y + 26, 330, Palette::text_dim);
-  } else if (Launcher().status_checking) {
+  } else if (!Launcher().status_known) {
+    // A dump newly configured, or the first look at it: its verdict is on its way.
     TitleWithChip(L"Checking your disc…", x, y, std::wstring(), 0, false);
-    ui::DrawText(ui::ElideLeft(text::Utf8ToWide(SettingsStore::Get("launcher.dump_path")), FontRole::Body, 14, 330), FontRole::Body,
-                 14, x, y + 26, Palette::text_dim);
+    ui::DrawText(ui::ElideLeft(text::Utf8ToWide(j.path), FontRole::Body, 14, 330), FontRole::Body, 14, x, y + 26,
+                 Palette::text_dim);
   } else if (!j.recognised) {
     TitleWithChip(L"Wii disc", x, y, L"Not found", Palette::error, false);
     FittedLine(text::Utf8ToWide(j.message), x, y + 26, 330, Palette::error);
@@ -128,7 +148,7 @@ void IntroVideo(const JobStatus& job, float x, float y) {
   std::wstring line = L"Getting ready…";
   if (job.steps.size() > 2 && job.steps[2].state == StepState::kActive && !job.steps[2].detail.empty())
     line = job.steps[2].detail;
-  ui::DrawText(ui::ElideLeft(line, FontRole::Body, 14, 330), FontRole::Body, 14, x, y + 26, Palette::text_dim);
+  ui::DrawText(ui::ElideRight(line, FontRole::Body, 14, 330), FontRole::Body, 14, x, y + 26, Palette::text_dim);
 }
 
 // The last-run row: its own links stack at the right, so it isn't a StatusRow.
@@ -150,10 +170,8 @@ void LastRunRow(float y, float h, bool safe_link) {
   if (run.logKept) {
     float w1 = 0, w2 = 0;
     if (ui::LinkButton(L"View log", kRight, y + 18, 15, Palette::focus, true, &w1, ui::kAlignRight))
-      OpenInShell(ErrorLogPath());
-    if (ui::LinkButton(L"Copy report", kRight, y + 44, 15, Palette::focus, true, &w2, ui::kAlignRight)) {
-      if (CopyToClipboard(st.hwnd, ComposeReport())) ShowToast(L"Report copied. Paste it wherever you send it.");
-    }
+      OpenForPlayer(ErrorLogPath());
+    if (ui::LinkButton(L"Copy report", kRight, y + 44, 15, Palette::focus, true, &w2, ui::kAlignRight)) CopyReport();
     links_width = std::max(w1, w2);
   } else {
     if (ui::LinkButton(L"Turn on", kRight, y + 18, 15, Palette::focus, true, &links_width, ui::kAlignRight)) {
@@ -176,8 +194,7 @@ void LastRunRow(float y, float h, bool safe_link) {
 }
 
 void HeroArt() {
-  const LauncherState& st = Launcher();
-  ui::Emblem(824, 58, 360, std::fmod(st.truck_time * 9.0f, 360.0f));
+  if (!Launcher().foreground_pass) HomeEmblem();
   ui::Wordmark(829, 396, 350);
   static const std::wstring kTagline = L"YOUR DISC · OUR ENGINE";
   const float tw = ui::MeasureTextSpaced(kTagline, FontRole::Label, 12, 0.3f);
@@ -194,6 +211,9 @@ struct Hero {
 };
 
 Hero HeroFor(const DumpStatus& s, int level) {
+  if (s.configured && !Launcher().status_known)
+    return {L"Checking your disc", L"One moment, ", L"driver.",
+            L"Kestrane is reading your disc dump. A disc image can take a little longer."};
   if (level == 3)
     return {L"Ready to race", L"Welcome back, ", L"driver.",
             L"Your disc checks out and your build is current. Press Tab or Esc in game for display, sound and controls."};
@@ -218,10 +238,15 @@ Hero HeroFor(const DumpStatus& s, int level) {
           L"Kestrane can't find your disc dump where it was. Choose the folder you extracted it to."};
 }
 
+// The verdict on a newly configured dump hasn't come yet: PLAY has nothing to go by.
+bool VerdictPending() {
+  const LauncherState& st = Launcher();
+  return st.status.configured && !st.status_known;
+}
+
 void PlayAction(int level) {
-  LauncherState& st = Launcher();
   if (IsGameRunning()) return;
-  if (st.status_checking) {
+  if (VerdictPending()) {
     ShowToast(L"Checking your disc. PLAY works in a moment.");
     return;
   }
@@ -235,6 +260,8 @@ void PlayAction(int level) {
 }
 
 }  // namespace
+
+void HomeEmblem() { ui::Emblem(824, 58, 360, std::fmod(Launcher().truck_time * 9.0f, 360.0f)); }
 
 int ReadyLevel() {
   const DumpStatus& s = Launcher().status;
@@ -269,16 +296,8 @@ void HomeScreen() {
   const DumpStatus& s = st.status;
   const int level = ReadyLevel();
   const bool game_running = IsGameRunning();
-  const JobStatus job = SnapshotJob();
+  const JobStatus& job = st.job;
   const bool enhancing = job.kind == kJobEnhance && job.running;
-
-  if (!st.last_run_valid) {
-    st.last_run_unexpected = LastFailedRun(&st.last_run);
-    st.last_run_valid = true;
-  }
-  if (st.was_enhancing && job.kind == kJobEnhance && !job.running && job.finished && !job.failed && !job.cancelled)
-    ShowToast(L"Your enhanced intro video is ready. It plays from the next game start.");
-  st.was_enhancing = enhancing;
 
   HeroArt();
 
@@ -311,7 +330,10 @@ void HomeScreen() {
     LastRunRow(y, lh, safe_link);
     y += lh;
   }
-  const ui::Color game_color = !s.configured ? Palette::warn : s.judgement.verified ? Palette::gold : Palette::error;
+  const ui::Color game_color = !s.configured          ? Palette::warn
+                               : VerdictPending()        ? Palette::text_dim
+                               : s.judgement.verified    ? Palette::gold
+                                                         : Palette::error;
   if (StatusRow(y, h, L"Your game", game_color, [&s](float x, float cy) { YourGame(s, x, cy); },
                 s.configured ? L"Change" : L"Select"))
     GoToScreen(ScreenId::DiscChooser);
@@ -359,8 +381,9 @@ void HomeScreen() {
   // PLAY and its key hint.
   const float bw = level == 3 ? 300.0f : 360.0f;
   static const wchar_t* const kLabels[] = {L"SELECT YOUR DISC", L"GET READY", L"BUILD KESTRANE", L"PLAY"};
+  const wchar_t* label = game_running ? L"RUNNING" : VerdictPending() ? L"CHECKING\u2026" : kLabels[level];
   const int play_id = ui::Ctx().widget_count;
-  if (ui::PlayButton(game_running ? L"RUNNING" : kLabels[level], 1196 - bw, 600, bw, 74, level == 3, false))
+  if (ui::PlayButton(label, 1196 - bw, 600, bw, 74, level == 3, false))
     PlayAction(level);
   const float x0 = 1196 - bw - 28 - 150;
   float bw1 = 0, bw2 = 0;

@@ -6,5 +6,8 @@
 // built, 3 ready to play.
 int ReadyLevel();
 void HomeScreen();
+// The emblem with its ring turned by the truck time: the part of Home that moves (the
+// animation's partial frames draw it alone).
+void HomeEmblem();
 // Starts the game (hiding or minimising the window), or says with a toast why not.
 void PlayGame();

@@ -140,26 +140,6 @@ float ButtonWidth(const std::wstring& label) {
   return ui::MeasureTextSpaced(ui::UpperCase(label), FontRole::Display, 17, 0.12f) + 52;
 }
 
-// The job's end is handled once: the dump status is read again (the job may have
-// indexed or built), the shortcut offer is made, and focus moves to the new default.
-void HandleJobEnd(const JobStatus& job, const JobView& v) {
-  LauncherState& st = Launcher();
-  if (v.phase == JobPhase::kRunning) {
-    st.finish_seen = false;  // whoever started it, its end is still to come
-    return;
-  }
-  if (st.finish_seen || v.phase == JobPhase::kIdle) return;
-  RefreshDumpStatus();
-  st.finish_seen = true;
-  st.offer_shortcuts = false;
-  if (v.phase == JobPhase::kSucceeded && job.kind == kJobSetup && !v.rebuild) {
-    st.want_desktop_shortcut = !ShortcutExists(kShortcutDesktop);
-    st.want_start_menu_entry = !ShortcutExists(kShortcutStartMenu);
-    st.offer_shortcuts = st.want_desktop_shortcut || st.want_start_menu_entry;
-  }
-  st.screen_changed = true;
-}
-
 void OverallBar(const JobView& v, bool running) {
   ui::FillRoundRect(kLeft, kBarY, kWidth, 10, 5, Palette::line);
   if (v.fraction <= 0) return;
@@ -226,7 +206,7 @@ void SayStep(const SetupStep& step, float top, float height) {
 
 std::wstring Timer(const SetupStep& step) {
   if (step.state == StepState::kPending) return L"\u2013";
-  const double end = step.state == StepState::kActive ? JobClockSeconds() : step.endTime;
+  const double end = step.state == StepState::kActive ? JobClockNow() : step.endTime;
   const int s = std::max(0, static_cast<int>(std::floor(end - step.startTime)));
   wchar_t text[32];
   swprintf(text, 32, L"%d:%02d", s / 60, s % 60);
@@ -335,8 +315,7 @@ void Act(const std::wstring& label, const JobStatus& job, const JobView& v) {
     CancelJob();
     st.sample_job = false;
   } else if (label == L"CONTINUE IN BACKGROUND") {
-    RefreshDumpStatus();
-    GoToScreen(ScreenId::Home);
+    GoToScreen(ScreenId::Home);  // which reads the dump status again
     ShowToast(L"Enhancing in the background. You can play now: it pauses while the game runs.");
   } else if (label == L"TRY AGAIN") {
     TryAgain(job, v);
@@ -346,8 +325,7 @@ void Act(const std::wstring& label, const JobStatus& job, const JobView& v) {
     Leave();
   } else if (label == L"PLAY") {
     MakeShortcuts();
-    RefreshDumpStatus();
-    GoToScreen(ScreenId::Home);
+    GoToScreen(ScreenId::Home);  // which reads the dump status again
     PlayGame();
   }
 }
@@ -357,9 +335,9 @@ void Act(const std::wstring& label, const JobStatus& job, const JobView& v) {
 void JobProgressScreen() {
   LauncherState& st = Launcher();
   ui::Context& c = ui::Ctx();
-  const JobStatus job = st.sample_job ? SampleJob() : SnapshotJob();
+  // The loop's copy of the job record: its end was handled there, before this frame.
+  const JobStatus job = st.sample_job ? SampleJob() : st.job;
   const JobView v = ViewOfJob(job);
-  if (!st.sample_job) HandleJobEnd(job, v);
   const bool running = v.phase == JobPhase::kRunning;
   const bool succeeded = v.phase == JobPhase::kSucceeded;
 

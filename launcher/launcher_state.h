@@ -12,6 +12,7 @@
 #include "dump/dump_records.h"
 #include "dump/dump_search.h"
 #include "game/run_records.h"
+#include "jobs/job_status.h"
 
 enum class ScreenId : int32_t {
   Home = 0,
@@ -40,6 +41,7 @@ struct SettingsFocusRow {
 // Display and Audio pages.
 struct SettingsOptionLists {
   bool filled = false;
+  bool requested = false;  // a worker is listing them
   int desktop_width = 1920, desktop_height = 1080;
   std::vector<std::string> size_values;  // "desktop", then "%dx%d"
   std::vector<std::wstring> size_labels;
@@ -48,35 +50,48 @@ struct SettingsOptionLists {
   std::vector<std::wstring> audio_labels;
 };
 
-// What the Settings pages show from files, read when a page opens and after the events
-// that change it, never per frame.
+// What the Settings pages show from small files, read when a page opens and again by the
+// loop after the events that change them (loaded cleared), never inside a frame.
 struct SettingsPageFiles {
   bool loaded = false;
   int32_t page = -1;          // the page they were read for
-  bool game_started = false;  // what was running when they were read: an end changes them
-  bool job_running = false;
   std::string data_dir;              // InstallLayout::DataDir
   std::wstring index_line;           // the Index row's text from dump.ini
   bool index_known = false;          // dump.ini names its resource sets
   int64_t enhanced_video_size = -1;  // -1: no enhanced video
   std::string checkout_root;
-  std::vector<RunRecord> runs;          // newest first
-  std::vector<std::string> run_logs;    // LogFileForRun of each, "" when none
   std::string logs_folder;
   std::string local_app_data;           // LOCALAPPDATA, "" when unset
   std::string settings_file;
   std::string local_dir;
 };
 
+// runs.tsv as a worker last read it, for Home's last-run row and the Logs page.
+struct RunList {
+  bool loaded = false;
+  std::vector<RunRecord> runs;        // newest first
+  std::vector<std::string> run_logs;  // LogFileForRun of each, "" when none
+};
+
 struct LauncherState {
   HWND hwnd = nullptr;  // the launcher window; null in the UI-shot mode
-  // Disc images are judged by the dump checker (the window); else on the calling thread.
-  bool judge_in_background = false;
+  // The window's loop applies the workers' results as they come. Without it (the UI-shot
+  // mode, tests that draw frames themselves) every request is waited for where it is made.
+  bool window_loop = false;
 
   ScreenId screen = ScreenId::Home;
   SettingsPage page = 1;
-  DumpStatus status;            // refreshed by RefreshDumpStatus, never computed by a screen
-  bool status_checking = false; // the configured disc image is being read again
+  // The dump and build status the screens show (status_snapshot.h): the last verdict a
+  // worker brought, refreshed on events, never computed by a screen.
+  DumpStatus status;
+  bool status_checking = false;    // a newer verdict is on its way
+  bool status_known = false;       // status is a verdict on the configured dump, not a stand-in
+  std::string status_for;          // the configured path (as set) the verdict is for
+  bool check_again_toast = false;  // "Check again" waits for its verdict to say how it went
+  RunList runs;                    // refreshed at start, on Logs and when a game ends
+  // The job record as the loop copied it this iteration (the log's tail only while the
+  // progress screen shows it): screens read this copy, never the record.
+  JobStatus job;
   bool focus_default = true;
   bool screen_changed = true;
 
@@ -100,6 +115,8 @@ struct LauncherState {
   std::wstring toast_text;
   double toast_until = 0;
   std::wstring launch_error;
+  bool report_busy = false;     // a bug report is being composed or saved on the worker
+  bool video_removing = false;  // REMOVE's deletions run on the worker
 
   bool game_started = false;
   bool last_run_valid = false;
@@ -111,21 +128,27 @@ struct LauncherState {
   double close_confirm_until = -1;
 
   uint64_t start_tick = 0;
+  // The UI-shot mode's clock: while not 0, every "now" of a frame is this tick, so a shot
+  // is the same picture however long its frames take.
+  uint64_t frozen_tick = 0;
   float truck_time = 0;
   float truck_left = 0;
   float truck_kx = 1;
   float topbar_bottom = 0;
   RECT topbar_buttons[3] = {};  // gear, minimise, close, in window pixels
 
+  // The frame being drawn is the window layer's picture of what lies over the backdrop:
+  // the emblem, which the animation draws itself, is left out.
+  bool foreground_pass = false;
   // QueryPerformanceCounter at frame start, after the backdrop, at frame end.
   int64_t stamp_start = 0, stamp_backdrop = 0, stamp_end = 0;
 
   // Settings screen.
   std::vector<SettingsFocusRow> settings_rows;  // this frame's, to keep the focused one in view
   float settings_cursor = 0;                    // where the next row goes
-  bool settings_redraw = false;                 // the last frame moved the content: draw again now
   SettingsOptionLists settings_options;
   SettingsPageFiles settings_files;
+  int64_t build_folder_size = -1;  // BuildFolderSize as the loop last read it for Builds
   // The game data folder moving on its worker (data_folder_move.h).
   bool data_move_running = false;
   std::string data_move_target;
@@ -141,5 +164,9 @@ struct LauncherState {
 
 LauncherState& Launcher();
 
+// GetTickCount64, or the frozen tick of a UI shot.
+uint64_t TickNow();
 // Seconds since start_tick, read afresh.
 double NowSeconds();
+// TickNow in seconds: the clock of job steps' start and end times.
+double JobClockNow();

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "game/game_supervisor.h"
-#include "jobs/build_folder_size.h"
 #include "jobs/job_status.h"
 #include "jobs/shutdown.h"
 #include "dump/dump_search.h"
@@ -21,12 +20,16 @@
 #include "launcher/frame.h"
 #include "launcher/launcher_state.h"
 #include "launcher/launcher_window_testing.h"
+#include "launcher/loop_events.h"
 #include "launcher/navigation.h"
+#include "launcher/offload.h"
+#include "launcher/settings_options.h"
 #include "launcher/settings_screen.h"
 #include "launcher/window_geometry.h"
 #include "platform/env.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "platform/window_thread.h"
 #include "settings/game_data_folder.h"
 #include "settings/install_layout.h"
 #include "settings/launcher_log.h"
@@ -60,6 +63,8 @@ struct WindowLayer {
   double repaint_deadline = 0;
   bool tracking_leave = false;
   ui::GamepadState pad;
+  bool pad_connected = false;
+  double next_pad_poll = 0;  // while no pad answers, when to ask again
   ui::XInputGetStateFn xinput_get_state = nullptr;
   GetDpiForWindowFn get_dpi_for_window = nullptr;
   bool dpi_looked_up = false;
@@ -70,6 +75,15 @@ struct WindowLayer {
   double sum_frame = 0, sum_backdrop = 0, sum_screen = 0;
   int timed_frames = 0;
   uint64_t partial_serial = 0;  // partial frames so far; the emblem refreshes on every third
+  // The screen the last full frame showed: partial frames only ever touch up a full
+  // frame of Home, never another screen's picture.
+  ScreenId presented = ScreenId::Settings;
+  // Home's picture of everything over the backdrop but the emblem, drawn once over black
+  // and once over white (Foreground): a partial frame draws only what moves and puts this
+  // back over it, instead of running the whole screen under a clip.
+  // Valid from the first partial frame after a full one until the next full one.
+  BackBuffer over_black, over_white;
+  bool foreground_valid = false;
   LauncherWindowTesting::FrameCounts counts;
   ui::XInputGetStateFn pad_override = nullptr;  // a test's stand-in for XInputGetState
   std::vector<LauncherWindowTesting::FrameTiming>* frame_log = nullptr;
@@ -135,6 +149,78 @@ std::vector<RECT> DirtyRects(bool with_emblem) {
   return rects;
 }
 
+// [SECTION] Home's foreground
+
+// Draws the foreground over black and over white when it isn't there and the buffers
+// can be had. False when partial frames must draw the whole screen instead.
+bool EnsureForeground(HDC hdc, int width, int height) {
+  WindowLayer& w = W();
+  if (w.foreground_valid && w.over_black.width == width && w.over_black.height == height) return true;
+  w.foreground_valid = false;
+  if (w.over_black.width != width || w.over_black.height != height || !w.over_black.dc) {
+    if (!MakeBackBuffer(&w.over_black, hdc, width, height) || !MakeBackBuffer(&w.over_white, hdc, width, height)) {
+      FreeBackBuffer(&w.over_black);
+      FreeBackBuffer(&w.over_white);
+      return false;
+    }
+  }
+  ui::Input quiet = w.input;
+  ui::ClearFrameInput(&quiet);
+  for (BackBuffer* b : {&w.over_black, &w.over_white}) {
+    // Filled here, alpha included: a GDI fill leaves alpha 0, and GDI+ then blends
+    // translucent art as if nothing lay under it.
+    std::fill(b->pixels, b->pixels + static_cast<size_t>(width) * static_cast<size_t>(height),
+              b == &w.over_black ? 0xFF000000u : 0xFFFFFFFFu);
+    Gdiplus::Graphics graphics(b->dc);
+    ForegroundPass(&graphics, width, height, quiet);
+  }
+  GdiFlush();
+  w.foreground_valid = true;
+  return true;
+}
+
+// Puts the foreground back over each pixel of the dirty rectangles once. Drawn over black
+// it is its own premultiplied colour; over white it tells how much of what lies under it
+// shows through: out = black + (white - black) * under / 255, channel by channel.
+void CompositeForeground(const std::vector<RECT>& dirty, int width, int height) {
+  WindowLayer& w = W();
+  RECT bounds = {width, height, 0, 0};
+  for (const RECT& r : dirty) UnionRect(&bounds, &bounds, &r);
+  bounds.left = std::max(0L, bounds.left), bounds.top = std::max(0L, bounds.top);
+  bounds.right = std::min(static_cast<LONG>(width), bounds.right);
+  bounds.bottom = std::min(static_cast<LONG>(height), bounds.bottom);
+  std::vector<std::pair<LONG, LONG>> spans;
+  for (LONG y = bounds.top; y < bounds.bottom; ++y) {
+    // The row's covered spans, merged, so overlapping rectangles are put back once.
+    spans.clear();
+    for (const RECT& r : dirty)
+      if (y >= r.top && y < r.bottom) spans.push_back({std::max(r.left, bounds.left), std::min(r.right, bounds.right)});
+    std::sort(spans.begin(), spans.end());
+    LONG done = bounds.left;
+    for (const auto& [from, to] : spans) {
+      const size_t row = static_cast<size_t>(y) * static_cast<size_t>(width);
+      for (LONG x = std::max(from, done); x < to; ++x) {
+        const uint32_t black = w.over_black.pixels[row + x], white = w.over_white.pixels[row + x];
+        uint32_t& under = w.buffer.pixels[row + x];
+        // Most of it is nothing (the backdrop shows) or solid (it hides the backdrop).
+        if ((black & 0xFFFFFF) == 0 && (white & 0xFFFFFF) == 0xFFFFFF) continue;
+        if ((black & 0xFFFFFF) == (white & 0xFFFFFF)) {
+          under = black | 0xFF000000u;
+          continue;
+        }
+        uint32_t out = 0xFF000000u;
+        for (int shift = 0; shift < 24; shift += 8) {
+          const uint32_t b = (black >> shift) & 0xFF, t = (white >> shift) & 0xFF, u = (under >> shift) & 0xFF;
+          const uint32_t through = t > b ? t - b : 0;
+          out |= std::min(255u, b + (through * u + 127) / 255) << shift;
+        }
+        under = out;
+      }
+      done = std::max(done, to);
+    }
+  }
+}
+
 void LogFrameTime(double frame_ms, double backdrop_ms, double screen_ms) {
   WindowLayer& w = W();
   std::string path;
@@ -175,7 +261,12 @@ void PaintFrame(HWND hwnd, bool full) {
     ReleaseDC(hwnd, hdc);
     return;  // nothing to draw into; the next paint tries again
   }
-  const bool partial = !full && !resized;
+  const bool partial = !full && !resized && w.presented == ScreenId::Home && st.screen == ScreenId::Home;
+  // A whole frame may show something new over the backdrop.
+  if (!partial) w.foreground_valid = false;
+  LARGE_INTEGER t0, t1, freq;
+  QueryPerformanceCounter(&t0);
+  const bool composite = partial && EnsureForeground(hdc, width, height);
   const bool with_emblem = partial && (w.partial_serial++ % 3 == 0);
 
   std::vector<RECT> dirty;
@@ -202,13 +293,7 @@ void PaintFrame(HWND hwnd, bool full) {
     dirty.insert(dirty.end(), after.begin(), after.end());
   }
 
-  st.focus_default |= st.screen_changed;
-  st.screen_changed = false;
-  const bool applying_default = st.focus_default;
-  const ui::Input frame_input = ui::FrameInput(w.input, &w.queue, applying_default);
-
   LauncherWindowTesting::FrameTiming timing;
-  double ms = 0;
   {
     Gdiplus::Graphics graphics(w.buffer.dc);
     if (partial) {
@@ -218,20 +303,32 @@ void PaintFrame(HWND hwnd, bool full) {
         region.Union(Gdiplus::Rect(r.left, r.top, r.right - r.left, r.bottom - r.top));
       graphics.SetClip(&region, Gdiplus::CombineModeReplace);
       ui::SetPaintRects(&graphics, dirty.data(), static_cast<int>(dirty.size()));
+      // Nothing is pending when the loop asks for a partial frame: no input, no queue.
+      ui::Input quiet = w.input;
+      ui::ClearFrameInput(&quiet);
+      if (composite)
+        HomeMotionPass(&graphics, width, height, quiet, with_emblem);
+      else
+        Frame(&graphics, width, height, quiet);
+      timing.frames = 1;
+    } else {
+      timing.frames = FrameUntilSettled(&graphics, width, height, w.input, &w.queue);
+      w.presented = st.screen;
     }
-    LARGE_INTEGER t0, t1, freq;
-    QueryPerformanceCounter(&t0);
-    Frame(&graphics, width, height, frame_input);
-    QueryPerformanceCounter(&t1);
-    QueryPerformanceFrequency(&freq);
-    ms = 1000.0 / static_cast<double>(freq.QuadPart);
-    timing.partial = partial;
-    timing.frame_ms = static_cast<double>(t1.QuadPart - t0.QuadPart) * ms;
-    timing.backdrop_ms = static_cast<double>(st.stamp_backdrop - st.stamp_start) * ms;
-    timing.screen_ms = static_cast<double>(st.stamp_end - st.stamp_backdrop) * ms;
-    if (partial) LogFrameTime(timing.frame_ms, timing.backdrop_ms, timing.screen_ms);
-    if (applying_default) st.focus_default = false;
   }
+  if (composite) {
+    GdiFlush();
+    CompositeForeground(dirty, width, height);
+  }
+  QueryPerformanceCounter(&t1);
+  QueryPerformanceFrequency(&freq);
+  const double ms = 1000.0 / static_cast<double>(freq.QuadPart);
+  timing.partial = partial;
+  timing.emblem = with_emblem;
+  timing.frame_ms = static_cast<double>(t1.QuadPart - t0.QuadPart) * ms;
+  timing.backdrop_ms = static_cast<double>(st.stamp_backdrop - st.stamp_start) * ms;
+  timing.screen_ms = static_cast<double>(st.stamp_end - st.stamp_backdrop) * ms;
+  if (partial) LogFrameTime(timing.frame_ms, timing.backdrop_ms, timing.screen_ms);
   LARGE_INTEGER p0, p1;
   QueryPerformanceCounter(&p0);
 
@@ -248,6 +345,7 @@ void PaintFrame(HWND hwnd, bool full) {
   } else {
     BitBlt(hdc, 0, 0, width, height, w.buffer.dc, 0, 0, SRCCOPY);
     ++w.counts.full;
+    w.counts.settle += timing.frames - 1;
   }
   GdiFlush();
   QueryPerformanceCounter(&p1);
@@ -293,7 +391,7 @@ LRESULT HitTest(HWND hwnd, LPARAM lparam) {
 }
 
 void OnDropFiles(HWND hwnd, HDROP drop) {
-  LauncherState& st = Launcher();
+  const LauncherState& st = Launcher();
   // Sized to the first file's own length: a fixed buffer would cut a long path short and
   // send the chooser to a folder that doesn't exist.
   const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
@@ -302,11 +400,7 @@ void OnDropFiles(HWND hwnd, HDROP drop) {
     const UINT got = DragQueryFileW(drop, 0, path.data(), length + 1);
     path.resize(got);
     if (!path.empty()) {
-      if (st.screen != ScreenId::DiscChooser) {
-        st.screen = ScreenId::DiscChooser;
-        st.screen_changed = true;
-        st.settings_scroll = 0;
-      }
+      if (st.screen != ScreenId::DiscChooser) GoToScreen(ScreenId::DiscChooser);
       ChooseDumpPath(text::WideToUtf8(path));
     }
   }
@@ -315,9 +409,7 @@ void OnDropFiles(HWND hwnd, HDROP drop) {
 }
 
 void OnGameEnded(HWND hwnd, WPARAM exit_code) {
-  LauncherState& st = Launcher();
-  st.game_started = false;
-  st.last_run_valid = false;
+  NoteGameEnded();
   // Quitting would end a running job through its kill-on-close job object, and the
   // enhancement can run for an hour: with a job running the launcher stays, on Home.
   const bool quit = !IsWindowVisible(hwnd) || SettingsStore::GetInt("launcher.close_on_play") != 0;
@@ -488,23 +580,47 @@ HWND CreateLauncherWindow() {
                          r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance, nullptr);
 }
 
-bool MeasuringBuildFolder() {
-  const LauncherState& st = Launcher();
-  return st.screen == ScreenId::Settings && st.page == 6 && BuildFolderSize() < 0;
-}
-
+// Full frames at the loop's pace only where something moves with time: the progress
+// screen's marks and timers, the chooser's spinners (the search, a row being checked), a
+// toast fading out, the seconds of a data-folder move. A job, a check or a measurement
+// that only changes text is drawn when its copy changes (ApplyLoopEvents).
 bool AnimatingScreen(double now) {
   const LauncherState& st = Launcher();
   if (st.screen == ScreenId::JobProgress) return true;
-  if (st.screen == ScreenId::Home) {
-    const JobStatus job = SnapshotJob();
-    if (job.kind == kJobEnhance && job.running) return true;
+  if (st.screen == ScreenId::DiscChooser) {
+    if (DumpSearch::IsRunning()) return true;
+    for (const DumpCandidate& c : st.chosen)
+      if (c.kind == kDumpBeingChecked) return true;
   }
-  if (st.screen == ScreenId::DiscChooser && DumpSearch::IsRunning()) return true;
-  if (!st.toast_text.empty() && st.toast_until + 0.1 > now) return true;
-  if (DumpChecks::Busy()) return true;
+  constexpr double kFade = 0.4;
+  if (!st.toast_text.empty() && st.toast_until - kFade < now && now < st.toast_until + 0.1) return true;
   if (SettingsNeedFrames()) return true;
   return false;
+}
+
+// The idle frame that shows what no event told of. While Home animates, every frame
+// already repaints what moves, and a whole frame (which also draws Home's foreground
+// anew, twice) would cost more than the animation itself: then it comes less often.
+constexpr double kHeartbeat = 2.0;
+constexpr double kAnimatedHeartbeat = 10.0;
+
+// At most this long the window waits before it opens for the first verdict and reads.
+constexpr unsigned kStartWaitMs = 1500;
+
+// The workers end with the window, each within a bound: the dump check is cancelled (a
+// running dtk ends and cleans its probe up), the worker finishes the piece it runs, and
+// a job the player chose to quit during is cancelled, so its tool ends with it.
+void StopWorkers() {
+  const ULONGLONG until = GetTickCount64() + kShutdownWaitMs;
+  auto left = [until]() -> unsigned {
+    const ULONGLONG now = GetTickCount64();
+    return now < until ? static_cast<unsigned>(until - now) : 0;
+  };
+  DumpChecks::Stop(left());
+  Offload::Stop(left());
+  ShutdownBackgroundWork(left());
+  Launcher().window_loop = false;
+  ClearWindowThread();
 }
 
 void MessageLoop(HWND hwnd) {
@@ -522,25 +638,33 @@ void MessageLoop(HWND hwnd) {
     const uint64_t tick = GetTickCount64();
     const float elapsed = static_cast<float>(tick - previous_tick) / 1000.0f;
     previous_tick = tick;
-    if (ApplyFinishedDumpChecks()) w.input_pending = true;
-    if (ApplyFinishedDataFolderMove()) w.input_pending = true;
+    if (ApplyLoopEvents()) w.input_pending = true;
 
     const bool shown = IsWindowVisible(hwnd) && !IsIconic(hwnd);
     if (shown) {
-      ui::PollGamepad(&w.pad, ui::ReadFirstPad(w.pad_override ? w.pad_override : w.xinput_get_state), GetForegroundWindow() == hwnd, elapsed,
-                      &w.queue);
       const double now = NowSeconds();
-      const bool full =
-          w.input_pending || !w.queue.Empty() || AnimatingScreen(now) ||
-          MeasuringBuildFolder() || now >= w.repaint_deadline;
+      // Asking XInput about a pad that isn't there costs a good part of a millisecond under
+      // Wine, more than an idle iteration's everything else: while none answers, twice a second.
+      if (w.pad_connected || now >= w.next_pad_poll) {
+        const ui::PadReading pad = ui::ReadFirstPad(w.pad_override ? w.pad_override : w.xinput_get_state);
+        w.pad_connected = pad.connected;
+        if (!pad.connected) w.next_pad_poll = now + 0.5;
+        ui::PollGamepad(&w.pad, pad, GetForegroundWindow() == hwnd, elapsed, &w.queue);
+      }
+      const bool full = w.input_pending || !w.queue.Empty() || AnimatingScreen(now) || now >= w.repaint_deadline;
+      auto animating_home = [] {
+        return Launcher().screen == ScreenId::Home && BackgroundAnimationEnabled() && !IsGameRunning();
+      };
       if (full) {
         PaintFrame(hwnd, true);
-        w.repaint_deadline = now + 2.0;
-      } else if (Launcher().screen == ScreenId::Home && BackgroundAnimationEnabled() && !IsGameRunning()) {
+        w.repaint_deadline = now + (animating_home() ? kAnimatedHeartbeat : kHeartbeat);
+      } else if (animating_home()) {
         PaintFrame(hwnd, false);
       }
     }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, shown ? 30 : 200, QS_ALLINPUT);
+    // Queued navigation codes are taken one per frame, without waiting between them.
+    const DWORD wait = !shown ? 200 : w.queue.Empty() ? 30 : 0;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_ALLINPUT);
   }
 }
 
@@ -563,25 +687,34 @@ int RunGui() {
     W().frame_log = frame_log;
   }
   SetDpiAwareness();
+  // From here on this thread must never wait on slow work (platform/window_thread.h).
+  MarkWindowThread();
   LauncherState& st = Launcher();
   st.start_tick = GetTickCount64();
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   if (!LoadLauncherFonts()) {
     MessageBoxA(nullptr, "GDI+ failed to start.", "Kestrane", MB_ICONERROR);
     if (SUCCEEDED(com)) CoUninitialize();
+    ClearWindowThread();
     return 1;
   }
   W().system_animation = ReadSystemAnimation();
   MigrateLocalGameData();
-  st.judge_in_background = true;
+  st.window_loop = true;
   RefreshDumpStatus();
-  if (!st.status.configured) st.screen = ScreenId::DiscChooser;
+  RefreshRuns();
+  RequestSettingsOptions();
+  // The first frame shows the verdict, not a stand-in, unless it takes long (a disc image
+  // extracted anew): then the window opens with the stand-in and the verdict follows.
+  SettleSnapshot(kStartWaitMs);
+  if (!st.status.configured) GoToScreen(ScreenId::DiscChooser);
   W().xinput_get_state = ui::LoadXInput();
 
   HWND hwnd = CreateLauncherWindow();
   if (!hwnd) {
     // Under Wine this is a missing display: nothing else would tell the player.
     LogLine("[launcher] couldn't create the window (Windows error %lu); is there a display?", GetLastError());
+    StopWorkers();
     ui::UnloadFonts();
     if (SUCCEEDED(com)) CoUninitialize();
     return 1;
@@ -598,9 +731,10 @@ int RunGui() {
 
   st.hwnd = nullptr;
   WaitForDataFolderMove();  // a folder left half-moved would split the player's game data
-  // A job the player chose to quit during is cancelled here, so its tool ends with it.
-  ShutdownBackgroundWork(kShutdownWaitMs);
+  StopWorkers();
   FreeBackBuffer(&W().buffer);
+  FreeBackBuffer(&W().over_black);
+  FreeBackBuffer(&W().over_white);
   ui::UnloadFonts();
   if (SUCCEEDED(com)) CoUninitialize();
   return 0;
@@ -609,3 +743,49 @@ int RunGui() {
 LauncherWindowTesting::FrameCounts LauncherWindowTesting::Counts() { return W().counts; }
 void LauncherWindowTesting::SetPadReader(ui::XInputGetStateFn reader) { W().pad_override = reader; }
 void LauncherWindowTesting::SetFrameLog(std::vector<FrameTiming>* log) { W().frame_log = log; }
+
+LauncherWindowTesting::CompositeCheck LauncherWindowTesting::CheckComposite() {
+  WindowLayer& w = W();
+  CompositeCheck check;
+  const int width = w.buffer.width, height = w.buffer.height;
+  BackBuffer whole, parts;
+  ui::Input quiet = w.input;
+  ui::ClearFrameInput(&quiet);
+  w.foreground_valid = false;
+  // One moment for every pass: a fading toast would otherwise differ between them.
+  Launcher().frozen_tick = GetTickCount64();
+  if (MakeBackBuffer(&whole, nullptr, width, height) && MakeBackBuffer(&parts, nullptr, width, height) &&
+      EnsureForeground(nullptr, width, height)) {
+    {
+      Gdiplus::Graphics graphics(whole.dc);
+      Frame(&graphics, width, height, quiet);
+    }
+    std::swap(parts, w.buffer);  // the composite works on the window's buffer
+    {
+      Gdiplus::Graphics graphics(w.buffer.dc);
+      HomeMotionPass(&graphics, width, height, quiet, true);
+    }
+    GdiFlush();
+    CompositeForeground({RECT{0, 0, width, height}}, width, height);
+    std::swap(parts, w.buffer);
+    check.differing = 0;
+    check.box = {width, height, 0, 0};
+    for (size_t i = 0; i < static_cast<size_t>(width) * static_cast<size_t>(height); ++i) {
+      if ((whole.pixels[i] & 0xFFFFFF) == (parts.pixels[i] & 0xFFFFFF)) continue;
+      ++check.differing;
+      const RECT at = {static_cast<LONG>(i % static_cast<size_t>(width)), static_cast<LONG>(i / static_cast<size_t>(width)),
+                       static_cast<LONG>(i % static_cast<size_t>(width)) + 1,
+                       static_cast<LONG>(i / static_cast<size_t>(width)) + 1};
+      UnionRect(&check.box, &check.box, &at);
+      for (int shift = 0; shift < 24; shift += 8) {
+        const int a = static_cast<int>((whole.pixels[i] >> shift) & 0xFF), b = static_cast<int>((parts.pixels[i] >> shift) & 0xFF);
+        check.worst = std::max(check.worst, std::abs(a - b));
+      }
+    }
+  }
+  Launcher().frozen_tick = 0;
+  w.foreground_valid = false;
+  FreeBackBuffer(&whole);
+  FreeBackBuffer(&parts);
+  return check;
+}

@@ -2,27 +2,35 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <memory>
+
 #include "dump/dump_judgement.h"
+#include "dump/dump_search.h"
+#include "game/bug_report.h"
+#include "game/game_supervisor.h"
 #include "jobs/job_status.h"
 #include "jobs/setup_job.h"
 #include "launcher/data_folder_move.h"
 #include "launcher/dump_checks.h"
+#include "launcher/offload.h"
+#include "launcher/settings_pages.h"
 #include "platform/text.h"
 #include "settings/settings_store.h"
-
-namespace {
-
-// The ticket of the newest status request; an older answer that arrives later is stale.
-uint64_t g_status_ticket = 0;
-
-}  // namespace
 
 LauncherState& Launcher() {
   static LauncherState state;
   return state;
 }
 
-double NowSeconds() { return static_cast<double>(GetTickCount64() - Launcher().start_tick) / 1000.0; }
+uint64_t TickNow() {
+  const uint64_t frozen = Launcher().frozen_tick;
+  return frozen ? frozen : GetTickCount64();
+}
+
+double NowSeconds() { return static_cast<double>(TickNow() - Launcher().start_tick) / 1000.0; }
+
+double JobClockNow() { return static_cast<double>(TickNow()) / 1000.0; }
 
 void GoToScreen(ScreenId s) {
   LauncherState& st = Launcher();
@@ -30,6 +38,10 @@ void GoToScreen(ScreenId s) {
   st.screen_changed = true;
   st.settings_scroll = 0;
   if (s == ScreenId::Home) RefreshDumpStatus();
+  if (s == ScreenId::DiscChooser && !st.search_started) {
+    DumpSearch::Start();  // once per process: its rows show as it finds them
+    st.search_started = true;
+  }
 }
 
 void GoToSettingsPage(SettingsPage page) {
@@ -38,45 +50,30 @@ void GoToSettingsPage(SettingsPage page) {
   st.page = ((page % kSettingsPageCount) + kSettingsPageCount) % kSettingsPageCount;
   st.screen_changed = true;
   st.settings_scroll = 0;
-}
-
-void RefreshDumpStatus() {
-  LauncherState& st = Launcher();
-  // A disc image's status may extract it into the folder being moved; the move's end
-  // refreshes the status anyway.
-  if (DataFolderMoving()) return;
-  // Only a disc image can need an extraction; a folder is read in milliseconds, and
-  // without a window (the UI-shot mode, tests) there is nothing to keep answering.
-  const std::string configured = SettingsStore::Get("launcher.dump_path");
-  if (st.judge_in_background && IsDiscImage(configured)) {
-    g_status_ticket = DumpChecks::QueueStatus();
-    st.status_checking = true;
-    if (!text::EqualsNoCase(st.status.judgement.path, configured)) {
-      // Until the verdict is in, Home knows only that this image is the configured dump.
-      st.status = DumpStatus();
-      st.status.configured = true;
-      st.status.judgement.path = configured;
-    }
-    return;
-  }
-  g_status_ticket = 0;  // whatever the checker still brings back is older than this
-  st.status = ReadDumpStatus();
-  st.status_checking = false;
+  LoadSettingsPageFiles(st.page);  // before the page's first frame, never inside one
 }
 
 bool JobRunning(int* kind) {
-  const JobStatus job = SnapshotJob();
+  const JobStatus job = SnapshotJob(0);  // the record as it is now, not this frame's copy
   if (kind) *kind = job.kind;
   return job.running;
 }
 
+bool RefuseWhileGameRuns() {
+  if (!IsGameRunning()) return false;
+  ShowToast(L"Quit the game first: this changes the files it runs from.");
+  return true;
+}
+
 bool StartSetup(bool rebuild) {
   if (RefuseWhileDataFolderMoves()) return false;
+  // A build relinks the very files the running game was started from.
+  if (RefuseWhileGameRuns()) return false;
   LauncherState& st = Launcher();
   st.screen_changed = true;
   st.settings_scroll = 0;
   if (st.status.judgement.path.empty()) {
-    st.screen = ScreenId::DiscChooser;
+    GoToScreen(ScreenId::DiscChooser);
     return false;
   }
   int kind = kJobSetup;
@@ -130,6 +127,59 @@ void PutFirstInChooser(const DumpCandidate& candidate) {
 
 }  // namespace
 
+namespace {
+
+// Read on the worker, set by a test before the window opens.
+std::atomic<void (*)(const std::string&)> g_opener{nullptr};
+
+void Open(const std::string& path) {
+  void (*open)(const std::string&) = g_opener;
+  (open ? open : OpenInShell)(path);
+}
+
+}  // namespace
+
+void NavigationTesting::SetOpener(void (*open)(const std::string& path)) { g_opener = open; }
+
+void OpenForPlayer(const std::string& path) {
+  Offload::Post([path] { Open(path); });
+}
+
+void CopyReport() {
+  LauncherState& st = Launcher();
+  if (st.report_busy) return;  // one at a time; the first one's toast follows
+  st.report_busy = true;
+  const DumpStatus status = st.status;
+  auto text = std::make_shared<std::string>();
+  Offload::Post([status, text] { *text = ComposeReport(status); },
+                [text] {
+                  LauncherState& now = Launcher();
+                  now.report_busy = false;
+                  if (CopyToClipboard(now.hwnd, *text)) ShowToast(L"Report copied. Paste it wherever you send it.");
+                });
+  SettleWhenWindowless();
+}
+
+void SaveReport() {
+  LauncherState& st = Launcher();
+  if (st.report_busy) return;
+  st.report_busy = true;
+  const DumpStatus status = st.status;
+  auto folder = std::make_shared<std::string>();
+  Offload::Post(
+      [status, folder] {
+        *folder = WriteReportFolder(status);
+        if (!folder->empty()) Open(*folder);
+      },
+      [folder] {
+        Launcher().report_busy = false;
+        ShowToast(folder->empty()
+                      ? L"Couldn't write the report folder."
+                      : L"Report saved. Nothing was sent; attach the folder wherever you report the problem.");
+      });
+  SettleWhenWindowless();
+}
+
 void ChooseDumpPath(const std::string& path) {
   if (path.empty()) return;
   if (RefuseWhileDataFolderMoves()) return;  // a disc image would be extracted into it
@@ -141,27 +191,3 @@ void ChooseDumpPath(const std::string& path) {
   DumpChecks::QueueChoice(path);
 }
 
-bool ApplyFinishedDumpChecks() {
-  std::vector<DumpChecks::Result> done = DumpChecks::TakeFinished();
-  if (done.empty()) return false;
-  LauncherState& st = Launcher();
-  for (DumpChecks::Result& r : done) {
-    if (r.is_status) {
-      if (r.ticket != g_status_ticket) continue;
-      st.status = std::move(r.status);
-      st.status_checking = false;
-      continue;
-    }
-    // The verdict replaces the row that waited for it, wherever the player has moved the
-    // selection meanwhile; a path picked again since then waits for its newer verdict.
-    for (DumpCandidate& c : st.chosen) {
-      if (c.kind == kDumpBeingChecked && text::EqualsNoCase(c.path, r.path)) {
-        c = r.candidate;
-        const std::wstring toast = ChoiceToast(c);
-        if (!toast.empty()) ShowToast(toast);
-        break;
-      }
-    }
-  }
-  return true;
-}

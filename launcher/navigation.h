@@ -6,22 +6,39 @@
 #include <string>
 
 #include "launcher/launcher_state.h"
+#include "launcher/status_snapshot.h"
 
 // screen = s, focus moves to its default control, the settings scroll returns to the top.
-// Home also refreshes the dump status, so it always shows the current dump.
+// Home also refreshes the dump status (status_snapshot.h), so it soon shows the current
+// dump.
 void GoToScreen(ScreenId s);
-// Opens a settings page the same way.
+// Opens a settings page the same way, and reads what the page shows from files.
 void GoToSettingsPage(SettingsPage page);
 
-// Reads the configured dump's status into Launcher().status. A disc image may have to
-// be extracted again, which takes minutes: in the window that read goes to the dump
-// checker and status_checking stays set until it is back.
-void RefreshDumpStatus();
-
 // Starts the setup job on the configured dump, or opens the chooser when there is none.
-// When another job already runs it shows that job (or a toast naming it) instead; false
-// when no new job was started.
+// When another job already runs it shows that job (or a toast naming it) instead; while
+// the game runs it refuses with a toast. False when no new job was started.
 bool StartSetup(bool rebuild);
+
+// For the actions that change the game's files (build, index, removing the enhanced
+// video): while the game runs, says so with a toast and returns true.
+bool RefuseWhileGameRuns();
+
+// Opens a folder or file the way Explorer would, from the worker: the shell can take a
+// while to answer.
+void OpenForPlayer(const std::string& path);
+
+namespace NavigationTesting {
+// Replaces what OpenForPlayer and Save report open folders and files with (null puts the
+// shell back): a test records the path instead of leaving Explorer windows open.
+void SetOpener(void (*open)(const std::string& path));
+}  // namespace NavigationTesting
+
+// "Copy report" and "Save report": composed (and saved) on the worker from the status
+// snapshot; the toast says how it went when it's done. A click while one is being made
+// is ignored.
+void CopyReport();
+void SaveReport();
 
 // Shows text for 3.5 s; a new toast replaces the old one and starts its time again.
 void ShowToast(const std::wstring& text);
@@ -32,10 +49,6 @@ void ChooseDumpPath(const std::string& path);
 
 // The chooser's toast for a verdict: "" for a ready dump.
 std::wstring ChoiceToast(const DumpCandidate& candidate);
-
-// Applies verdicts the dump checker has finished since the last call (GUI thread, once
-// per loop iteration). True when anything changed that the screen shows.
-bool ApplyFinishedDumpChecks();
 
 // Whether a job of either kind runs now, and which (kJobSetup or kJobEnhance).
 bool JobRunning(int* kind = nullptr);

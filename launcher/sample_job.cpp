@@ -1,6 +1,6 @@
 #include "launcher/sample_job.h"
 
-#include <windows.h>
+#include "launcher/launcher_state.h"
 
 JobStatus SampleJob() {
   JobStatus job;
@@ -18,7 +18,7 @@ JobStatus SampleJob() {
       {L"Prepare the shaders", L""},
       {L"Ready to play", L""},
   };
-  const double t0 = static_cast<double>(GetTickCount64()) / 1000.0;
+  const double t0 = JobClockNow();
   for (int j = 0; j < 8; ++j) {
     SetupStep step;
     step.title = kSteps[j][0];

@@ -4,9 +4,12 @@
 #include <mmsystem.h>
 
 #include <algorithm>
+#include <memory>
 #include <cwchar>
 #include <numeric>
 
+#include "launcher/offload.h"
+#include "launcher/status_snapshot.h"
 #include "platform/text.h"
 
 DisplaySizeList ListDisplaySizes(int desktop_width, int desktop_height, const std::vector<DisplayMode>& modes) {
@@ -72,9 +75,8 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
 
 }  // namespace
 
-void FillSettingsOptions() {
-  SettingsOptionLists& o = Launcher().settings_options;
-  if (o.filled) return;
+SettingsOptionLists ListSettingsOptions() {
+  SettingsOptionLists o;
   o.filled = true;
 
   DEVMODEW mode = {};
@@ -106,4 +108,15 @@ void FillSettingsOptions() {
     o.audio_values.push_back(text::WideToUtf8(name));
     o.audio_labels.push_back(name);
   }
+  return o;
+}
+
+void RequestSettingsOptions() {
+  SettingsOptionLists& o = Launcher().settings_options;
+  if (o.filled || o.requested) return;
+  o.requested = true;
+  auto lists = std::make_shared<SettingsOptionLists>();
+  Offload::Post([lists] { *lists = ListSettingsOptions(); },
+                [lists] { Launcher().settings_options = std::move(*lists); });
+  SettleWhenWindowless();
 }

@@ -1,6 +1,6 @@
 // The option lists the Display and Audio pages take from the system: display sizes,
-// monitors and audio outputs. The system is asked once per process; how its answers
-// become lists is kept apart so it can be checked without a display.
+// monitors and audio outputs. The system is asked once per process, on a worker; how its
+// answers become lists is kept apart so it can be checked without a display.
 #pragma once
 
 #include <string>
@@ -26,5 +26,9 @@ std::wstring MonitorLabel(int number, const std::wstring& name, long width, long
 // the ratio in lowest terms except that 8:5 goes by its usual name, 16:10.
 std::wstring NativeAspectCaption(int width, int height);
 
-// Fills Launcher().settings_options from the system unless it is filled already.
-void FillSettingsOptions();
+// Asks the system for its lists, on any thread (the window's asks a worker: listing
+// display modes and audio devices can take a while on some drivers).
+SettingsOptionLists ListSettingsOptions();
+// Has the worker fill Launcher().settings_options unless it is filled or asked for
+// already; the pages show the lists once they come.
+void RequestSettingsOptions();

@@ -4,13 +4,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 
 #include "dump/dump_judgement.h"
-#include "game/bug_report.h"
 #include "jobs/enhance_job.h"
 #include "jobs/job_status.h"
 #include "launcher/data_folder_move.h"
 #include "launcher/navigation.h"
+#include "launcher/offload.h"
 #include "launcher/pickers.h"
 #include "launcher/settings_options.h"
 #include "launcher/settings_pages.h"
@@ -59,14 +60,14 @@ void ChangeDataFolder() {
 void StatusRow(const DumpStatus& s) {
   const DumpJudgement& j = s.judgement;
   // A changed main.dol shows both digests and, as the row's help, what is wrong.
-  const bool changed = !Launcher().status_checking && s.configured && MainDolChanged(j);
+  const bool changed = Launcher().status_known && s.configured && MainDolChanged(j);
   const RowPlace row =
       SettingsRow(L"Status", changed ? text::Utf8ToWide(j.message) : std::wstring(), nullptr, changed ? 66 : 50);
   std::wstring line;
-  if (Launcher().status_checking) {
-    // The status is a stand-in until the image has been read again; "Not found" would be wrong.
+  if (!Launcher().status_known && s.configured) {
+    // The status is a stand-in until the dump has been read; "Not found" would be wrong.
     ui::Chip(L"Checking\u2026", kControlX, row.top, Palette::text_dim, false);
-    line = L"Reading your disc image again\u2026";
+    line = L"Reading your disc dump\u2026";
   } else {
     if (!s.configured)
       ui::Chip(L"No disc", kControlX, row.top, Palette::warn, false);
@@ -133,12 +134,9 @@ void GameFilesContent() {
 
   MoveRowCursor(22);
   ButtonRow buttons{RowCursor()};
-  if (buttons.Add(L"Check again", !moving)) {
-    RefreshDumpStatus();
-    LoadSettingsPageFiles(0);
-    ShowToast(st.status.judgement.verified ? L"Your disc checks out." : L"Your disc didn't check out. See Status.");
-  }
-  if (buttons.Add(L"Open folder", s.configured && s.judgement.recognised)) OpenInShell(DumpFolderToOpen(s.judgement));
+  // The toast follows the verdict, which a worker brings.
+  if (buttons.Add(L"Check again", !moving)) CheckDumpAgain();
+  if (buttons.Add(L"Open folder", s.configured && s.judgement.recognised)) OpenForPlayer(DumpFolderToOpen(s.judgement));
   if (buttons.Add(L"Index again", s.configured && s.judgement.verified && !moving)) StartSetup(false);
   MoveRowCursor(60);
 }
@@ -154,7 +152,6 @@ void GameFilesColumn() {
 // [SECTION] Display
 
 void DisplayContent() {
-  FillSettingsOptions();
   const SettingsOptionLists& o = Launcher().settings_options;
   static const std::vector<SettingOption> kWindowModes = {
       {"windowed", L"Windowed"}, {"borderless", L"Borderless"}, {"fullscreen", L"Fullscreen"}};
@@ -240,6 +237,21 @@ void StartEnhancing() {
   GoToScreen(ScreenId::JobProgress);
 }
 
+// REMOVE deletes the video and the cached frames (thousands of files) on the worker; the
+// page reads its files again and a failure says why when it's done.
+void RemoveVideo() {
+  Launcher().video_removing = true;
+  auto message = std::make_shared<std::wstring>();
+  Offload::Post([message] { RemoveEnhancedVideo(message.get()); },
+                [message] {
+                  LauncherState& st = Launcher();
+                  st.video_removing = false;
+                  st.settings_files.loaded = false;  // the loop reads the page's files again
+                  if (!message->empty()) ShowToast(*message);
+                });
+  SettleWhenWindowless();
+}
+
 void IntroVideoRow() {
   LauncherState& st = Launcher();
   const int64_t size = st.settings_files.enhanced_video_size;
@@ -252,17 +264,15 @@ void IntroVideoRow() {
   const RowPlace row = SettingsRow(L"Intro video", help, nullptr, 48);
   const bool moving = st.data_move_running;
   const std::wstring label = has_video ? L"Enhance again" : L"Enhance\u2026";
-  if (RowButton(row.id, label, kRight, row.top, !moving)) StartEnhancing();
+  if (RowButton(row.id, label, kRight, row.top, !moving && !st.video_removing)) StartEnhancing();
   if (!has_video) return;
   const float ew = ui::MeasureTextSpaced(ui::UpperCase(label), FontRole::Display, 17, 0.12f) + 52;
   const float rw = ui::MeasureTextSpaced(L"REMOVE", FontRole::Display, 17, 0.12f) + 52;
   const int id = ui::Ctx().widget_count;
   // Never under a running job: the enhancement writes this very file.
-  if (ui::Button(L"Remove", kRight - ew - 16 - rw, row.top, nullptr, !moving && !JobRunning())) {
-    std::wstring message;
-    if (!RemoveEnhancedVideo(&message)) ShowToast(message);
-    LoadSettingsPageFiles(2);
-  }
+  if (ui::Button(L"Remove", kRight - ew - 16 - rw, row.top, nullptr, !moving && !st.job.running && !st.video_removing) &&
+      !RefuseWhileGameRuns())
+    RemoveVideo();
   AddFocusRow(id, row.top, 44);
 }
 
@@ -305,7 +315,6 @@ void GraphicsColumn() {
 // [SECTION] Audio
 
 void AudioContent() {
-  FillSettingsOptions();
   const SettingsOptionLists& o = Launcher().settings_options;
   static const std::vector<SettingOption> kSpeaker = {{"off", L"Off"}, {"main", L"Main output"}};
   SliderRow(L"Master volume", "audio.master", 100, 5, L"The final level of everything the game plays.");

@@ -6,13 +6,13 @@
 #include <cmath>
 #include <cstdio>
 
-#include "game/bug_report.h"
 #include "game/run_records.h"
 #include "jobs/build_folder_size.h"
 #include "jobs/enhance_job.h"
 #include "jobs/job_status.h"
 #include "launcher/data_folder_move.h"
 #include "launcher/navigation.h"
+#include "launcher/settings_options.h"
 #include "launcher/settings_pages.h"
 #include "launcher/settings_rows.h"
 #include "platform/env.h"
@@ -80,7 +80,7 @@ void BuildsContent() {
   const RowPlace disk = SettingsRow(L"Disk use", L"The game, its build files and the compiler's cache. Rebuilds reuse the "
                                                  L"cache, so they're faster.",
                                     nullptr, 22);
-  const int64_t size = BuildFolderSize();
+  const int64_t size = st.build_folder_size;
   if (size < 0)
     ui::DrawText(L"Measuring\u2026", FontRole::Semibold, 15, kControlX, disk.top + 2, Palette::text_dim);
   else
@@ -139,8 +139,9 @@ void ErrorLogRow() {
   MoveRowCursor(line + 14 - y);
 }
 
-void RunList() {
-  const SettingsPageFiles& f = Launcher().settings_files;
+void RunRows() {
+  const RunList& f = Launcher().runs;
+  if (!f.loaded) return;  // the worker is reading them; a moment later they show
   if (f.runs.empty()) {
     static const std::wstring kNoRuns = L"No runs yet. They show up here after you play.";
     ui::DrawText(kNoRuns, FontRole::Body, 14, 304, RowCursor(), Palette::text_dim);
@@ -167,7 +168,7 @@ void RunList() {
     }
     if (!log.empty()) {
       const int id = ui::Ctx().widget_count;
-      if (ui::LinkButton(L"Open", kRight, y - 1, 14, Palette::focus, false, nullptr, ui::kAlignRight)) OpenInShell(log);
+      if (ui::LinkButton(L"Open", kRight, y - 1, 14, Palette::focus, false, nullptr, ui::kAlignRight)) OpenForPlayer(log);
       if (ui::AccessItem* item = ui::AccessFor(id)) item->description = L"The log of the run of " + said;
       AddFocusRow(id, y - 3, 14 * 1.4f + 4);
     } else {
@@ -184,21 +185,13 @@ void LogsContent() {
   ErrorLogRow();
   ui::DrawText(L"LAST RUNS", FontRole::Label, 12, 304, RowCursor(), Palette::text_dim, ui::kAlignLeft, 0.24f);
   MoveRowCursor(26);
-  RunList();
+  RunRows();
   MoveRowCursor(12);
   ButtonRow buttons{RowCursor()};
-  if (buttons.Add(L"Open folder")) OpenInShell(LogsFolder());
-  if (buttons.Add(L"Copy report") && CopyToClipboard(Launcher().hwnd, ComposeReport()))
-    ShowToast(L"Report copied. Paste it wherever you send it.");
-  if (buttons.Add(L"Save report")) {
-    const std::string folder = WriteReportFolder();
-    if (!folder.empty()) {
-      OpenInShell(folder);
-      ShowToast(L"Report saved. Nothing was sent; attach the folder wherever you report the problem.");
-    } else {
-      ShowToast(L"Couldn't write the report folder.");
-    }
-  }
+  // The report is composed and saved on the worker; its toast follows when it's done.
+  if (buttons.Add(L"Open folder")) OpenForPlayer(Launcher().settings_files.logs_folder);
+  if (buttons.Add(L"Copy report")) CopyReport();
+  if (buttons.Add(L"Save report")) SaveReport();
   MoveRowCursor(60);
 }
 
@@ -252,7 +245,7 @@ void AboutContent() {
             14;
   MoveRowCursor(cursor - y);
   ButtonRow button{RowCursor()};
-  if (button.Add(L"Open settings folder")) OpenInShell(Launcher().settings_files.local_dir);
+  if (button.Add(L"Open settings folder")) OpenForPlayer(Launcher().settings_files.local_dir);
   MoveRowCursor(60);
 }
 
@@ -288,9 +281,9 @@ void LoadSettingsPageFiles(SettingsPage page) {
   f = SettingsPageFiles();
   f.loaded = true;
   f.page = page;
-  f.game_started = st.game_started;
-  f.job_running = JobRunning();
   env::Get("LOCALAPPDATA", &f.local_app_data);
+  // Small files and paths only: what can be long (runs.tsv, the system's lists) is read
+  // by a worker, and the page shows it when it comes.
   switch (page) {
     case 0: {
       f.data_dir = InstallLayout::DataDir();
@@ -302,6 +295,10 @@ void LoadSettingsPageFiles(SettingsPage page) {
       }
       break;
     }
+    case 1:
+    case 3:
+      RequestSettingsOptions();
+      break;
     case 2: {
       const int64_t size = EnhancedVideoSize();
       f.enhanced_video_size = size > 0 ? size : -1;  // what HasEnhancedVideo asks, read once
@@ -309,13 +306,11 @@ void LoadSettingsPageFiles(SettingsPage page) {
     }
     case 6:
       f.checkout_root = InstallLayout::CheckoutRoot();
+      st.build_folder_size = BuildFolderSize();  // asking starts the measurement when none is known
       break;
     case 7:
-      // runs.tsv is opened once here; a reader holding it open each frame could make the
-      // run recorder's replacement of it fail.
-      f.runs = ReadRuns();
-      for (size_t i = 0; i < f.runs.size(); ++i) f.run_logs.push_back(LogFileForRun(f.runs, static_cast<int>(i)));
       f.logs_folder = LogsFolder();
+      RefreshRuns();
       break;
     case 8:
       f.settings_file = SettingsStore::FilePath();

@@ -105,11 +105,9 @@ void Scroll() {
       if (row.id == c.focus) scroll = ScrollToShow(scroll, row.top, row.height);
   }
   if (c.input.wheel != 0 && c.mouse[0] > kSideRight) scroll -= c.input.wheel * 60;
-  scroll = ClampScroll(scroll, content_height);
-  if (scroll != st.settings_scroll) {
-    st.settings_scroll = scroll;
-    st.settings_redraw = true;  // the rows moved: show them where they are now
-  }
+  // Rows that moved are shown where they are now by the frame drawn right after this one.
+  st.settings_scroll = ClampScroll(scroll, content_height);
+  scroll = st.settings_scroll;
   if (content_height > kVisibleHeight) {
     const float th = kVisibleHeight * kVisibleHeight / content_height;
     const float top = kContentTop + (kVisibleHeight - th) * scroll / (content_height - kVisibleHeight);
@@ -152,14 +150,7 @@ void SettingsScreen() {
   LauncherState& st = Launcher();
   ui::Context& c = ui::Ctx();
   st.page = ((st.page % kSettingsPageCount) + kSettingsPageCount) % kSettingsPageCount;
-  st.settings_redraw = false;
   const SettingsPageDef& def = SettingsPageAt(st.page);
-
-  // Files are read when the page opens and when a game or a job ends, never per frame.
-  SettingsPageFiles& files = st.settings_files;
-  if (st.focus_default || !files.loaded || files.page != st.page || files.game_started != st.game_started ||
-      files.job_running != JobRunning())
-    LoadSettingsPageFiles(st.page);
 
   SideList();
   if (ui::LinkButton(L"Back to home", 28, 672, 15, Palette::focus, false)) GoToScreen(ScreenId::Home);
@@ -197,7 +188,6 @@ void SettingsScreen() {
 bool SettingsNeedFrames() {
   const LauncherState& st = Launcher();
   if (st.screen != ScreenId::Settings) return false;
-  if (st.settings_redraw) return true;
   if (st.page == 0 && st.data_move_running)
     return static_cast<int>(NowSeconds() - st.data_move_started) != st.data_move_shown_second;
   return false;

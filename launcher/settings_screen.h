@@ -5,7 +5,6 @@
 void SettingsScreen();
 
 // The screen wants its next frame now rather than at the loop's next idle redraw: the
-// last frame moved the content (a scroll that keeps the focus in view, the wheel), or the
 // Game files page counts the seconds of a data-folder move. The window loop asks every
 // iteration.
 bool SettingsNeedFrames();

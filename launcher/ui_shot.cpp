@@ -3,22 +3,26 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "dump/dump_search.h"
 #include "launcher/back_buffer.h"
 #include "launcher/frame.h"
 #include "launcher/launcher_state.h"
 #include "launcher/launcher_window.h"
+#include "launcher/loop_events.h"
 #include "launcher/navigation.h"
 #include "launcher/window_geometry.h"
 #include "platform/env.h"
 #include "platform/files.h"
 #include "settings/install_layout.h"
 #include "settings/settings_store.h"
+#include "ui/context.h"
 #include "ui/fonts.h"
 #include "ui/gdiplus_api.h"
 #include "ui/truck_run.h"
@@ -99,10 +103,67 @@ bool WriteBmp(const std::string& out, const BackBuffer& b, std::string* why) {
   return ok;
 }
 
-void RenderOneFrame(const BackBuffer& b) {
-  const ui::Input input;  // the mouse at (-1, -1), nothing pressed or queued
+UiShotTesting::SteadyCheck* g_steady_check = nullptr;
+
+// The frames of one paint. The mouse at (-1, -1), nothing pressed or queued.
+void Paint(const BackBuffer& b) {
+  const ui::Input input;
+  ui::NavQueue queue;
   Gdiplus::Graphics graphics(b.dc);
-  Frame(&graphics, b.width, b.height, input);
+  FrameUntilSettled(&graphics, b.width, b.height, input, &queue);
+}
+
+// One frame as the window draws it: what the loop applies first, then the paint.
+void RenderOneFrame(const BackBuffer& b) {
+  ApplyLoopEvents();
+  Paint(b);
+}
+
+// Pixels of the back buffer now.
+std::vector<uint32_t> Pixels(const BackBuffer& b) {
+  GdiFlush();
+  const uint32_t* p = static_cast<const uint32_t*>(b.pixels);
+  return std::vector<uint32_t>(p, p + static_cast<size_t>(b.width) * static_cast<size_t>(b.height));
+}
+
+// Where the back buffer differs from `before`; true when it does.
+bool Compare(const BackBuffer& b, const std::vector<uint32_t>& before, UiShotTesting::SteadyCheck* check) {
+  const std::vector<uint32_t> now = Pixels(b);
+  check->changed_pixels = 0;
+  check->box = {b.width, b.height, 0, 0};
+  for (size_t i = 0; i < now.size(); ++i) {
+    if (before[i] == now[i]) continue;
+    const LONG x = static_cast<LONG>(i % static_cast<size_t>(b.width));
+    const LONG y = static_cast<LONG>(i / static_cast<size_t>(b.width));
+    ++check->changed_pixels;
+    check->box.left = std::min(check->box.left, x);
+    check->box.top = std::min(check->box.top, y);
+    check->box.right = std::max(check->box.right, x + 1);
+    check->box.bottom = std::max(check->box.bottom, y + 1);
+  }
+  return check->changed_pixels != 0;
+}
+
+// The next paint, with nothing applied in between, must draw the shot again; and so must
+// the paint after the one that enters the screen anew with the keyboard's focus shown,
+// the way a key leads there. The file then holds the shot itself.
+void CheckSteady(const BackBuffer& b, UiShotTesting::SteadyCheck* check) {
+  const std::vector<uint32_t> shot = Pixels(b);
+  Paint(b);
+  check->what = "the next frame";
+  if (!Compare(b, shot, check)) {
+    // As if from another screen, whose focus number it brings along.
+    LauncherState& st = Launcher();
+    ui::Ctx().focus_visible = true;
+    ui::Ctx().focus = 1;
+    st.screen_changed = true;
+    Paint(b);
+    const std::vector<uint32_t> entered = Pixels(b);
+    Paint(b);
+    check->what = "the frame after entering with the keyboard";
+    Compare(b, entered, check);
+  }
+  memcpy(b.pixels, shot.data(), shot.size() * sizeof(uint32_t));
 }
 
 bool SizeAllowed(int width, int height) {
@@ -123,6 +184,8 @@ int Render(const ScreenChoice* choice, const std::string& out, int width, int he
   SetDpiAwareness();
   LauncherState& st = Launcher();
   st.start_tick = GetTickCount64();
+  // Every frame of the shot at one time: the same state gives the same picture.
+  st.frozen_tick = st.start_tick;
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   const bool fonts = LoadLauncherFonts();
   RefreshDumpStatus();
@@ -146,9 +209,12 @@ int Render(const ScreenChoice* choice, const std::string& out, int width, int he
   }
 
   if (choice) {
-    st.screen = choice->screen;
     st.page = choice->page;
     st.sample_job = choice->sample_job;
+    if (choice->screen == ScreenId::Settings)
+      GoToSettingsPage(choice->page);
+    else
+      GoToScreen(choice->screen);
   }
 
   bool saved = false;
@@ -165,6 +231,7 @@ int Render(const ScreenChoice* choice, const std::string& out, int width, int he
       Sleep(100);
     }
     GdiFlush();
+    if (g_steady_check) CheckSteady(buffer, g_steady_check);
     saved = WriteBmp(out, buffer, &why);
   }
   FreeBackBuffer(&buffer);
@@ -180,6 +247,7 @@ int Render(const ScreenChoice* choice, const std::string& out, int width, int he
   fflush(stdout);
   if (fonts) ui::UnloadFonts();
   if (SUCCEEDED(com)) CoUninitialize();
+  st.frozen_tick = 0;
   return saved ? 0 : 1;
 }
 
@@ -202,3 +270,5 @@ int RenderCurrentScreenShot(const std::string& out, int width, int height) {
   if (!SizeAllowed(width, height)) return 2;
   return Render(nullptr, out, width, height);
 }
+
+void UiShotTesting::SetSteadyCheck(SteadyCheck* check) { g_steady_check = check; }

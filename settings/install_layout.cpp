@@ -109,14 +109,16 @@ std::string FileDate(const std::string& path) {
 
 }  // namespace InstallLayout
 
-static int64_t FolderSizeAt(const std::string& folder, int level) {
-  if (level > 12) return 0;
+static int64_t FolderSizeAt(const std::string& folder, int level, const std::atomic<bool>* stop) {
+  if (level > 12 || (stop && *stop)) return 0;
   int64_t total = 0;
   for (const files::FolderEntry& e : files::ListFolder(folder)) {
     if (e.link) continue;
-    total += e.folder ? FolderSizeAt(folder + "\\" + e.name, level + 1) : e.size;
+    total += e.folder ? FolderSizeAt(folder + "\\" + e.name, level + 1, stop) : e.size;
   }
   return total;
 }
 
-int64_t FolderSize(const std::string& folder) { return FolderSizeAt(folder, 0); }
+int64_t FolderSize(const std::string& folder) { return FolderSizeAt(folder, 0, nullptr); }
+
+int64_t FolderSize(const std::string& folder, const std::atomic<bool>* stop) { return FolderSizeAt(folder, 0, stop); }

@@ -3,6 +3,7 @@
 // change of launcher.data_dir takes effect at the next call.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -36,3 +37,5 @@ std::string FileDate(const std::string& path);
 // Total size of the files beneath a folder, at most 12 levels down, never behind a
 // junction or symbolic link; a folder that cannot be listed counts as 0.
 int64_t FolderSize(const std::string& folder);
+// The same, giving up (with what it has counted) once *stop is set.
+int64_t FolderSize(const std::string& folder, const std::atomic<bool>* stop);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <map>
 #include <memory>
 #include <tuple>
@@ -21,10 +22,20 @@ namespace {
 
 constexpr size_t kMaxCachedEmblems = 8;
 
+// The turning ring's dashes repeat every 11 units (a 2-unit dash, a 9-unit gap) along its
+// circumference of pi x 336: turned by that angle it looks the same. Its picture is kept
+// at this many steps of that angle, so a frame blends a kept picture instead of drawing
+// ninety-odd dashes (most of a Home animation frame's time under Wine).
+constexpr float kRingRepeat = 11.0f / (3.14159265f * 336.0f) * 360.0f;
+constexpr int kRingSteps = 8;
+
 // A pixel rectangle and the transform's scale factors in thousandths.
 using LayerKey = std::tuple<int, int, int, int, int, int>;
 struct Layers {
-  std::unique_ptr<Layer> back, front;
+  // The glow with the ring's dashes turned by step k of kRingRepeat / kRingSteps, each
+  // made when first needed.
+  std::unique_ptr<Layer> back[kRingSteps];
+  std::unique_ptr<Layer> front;
 };
 // GUI thread only; freed when GDI+ stops.
 struct EmblemCache {
@@ -57,7 +68,7 @@ void FillWith(GpGraphics* g, GpPath* path, const Color& color) {
 
 // [SECTION] Layer contents, in the 400 x 400 emblem box
 
-void DrawBackLayer(GpGraphics* g) {
+void DrawGlow(GpGraphics* g) {
   GpPath* ellipse = nullptr;
   gp::GdipCreatePath(FillModeAlternate, &ellipse);
   gp::GdipAddPathEllipse(ellipse, 10, 15, 380, 380);
@@ -74,15 +85,27 @@ void DrawBackLayer(GpGraphics* g) {
   gp::GdipDeletePath(ellipse);
 }
 
-void DrawRing(GpGraphics* g, float ring_angle) {
+// Which kept step of the dashes stands for the ring turned by ring_angle degrees.
+int RingStep(float ring_angle) {
+  const float turned = std::fmod(std::fmod(ring_angle, kRingRepeat) + kRingRepeat, kRingRepeat);
+  return static_cast<int>(turned / kRingRepeat * kRingSteps) % kRingSteps;
+}
+
+void DrawRingDashes(GpGraphics* g, int step) {
   const GraphicsState saved = Save(g);
-  RotateAbout(g, 200, 205, ring_angle);
+  RotateAbout(g, 200, 205, kRingRepeat * static_cast<float>(step) / kRingSteps);
   GpPen* dashes = nullptr;
   gp::GdipCreatePen1(Fade(Palette::gold, 0.35f), 2, UnitWorld, &dashes);
   const REAL pattern[2] = {1.0f, 4.5f};
   gp::GdipSetPenDashArray(dashes, pattern, 2);
   detail::NoteStatus(gp::GdipDrawEllipse(g, dashes, 32, 37, 336, 336));
   gp::GdipDeletePen(dashes);
+  gp::GdipRestoreGraphics(g, saved);
+}
+
+void DrawRingStars(GpGraphics* g, float ring_angle) {
+  const GraphicsState saved = Save(g);
+  RotateAbout(g, 200, 205, ring_angle);
   FillStar(200, 37, 8, Palette::gold);
   FillStar(362, 204, 6, Fade(Palette::gold, 0.7f));
   FillStar(40, 206, 6, Fade(Palette::gold, 0.7f));
@@ -127,12 +150,17 @@ void DrawFrontLayer(GpGraphics* g) {
 
 // Renders one layer of the emblem at (x, y, size) into the pixel rectangle.
 std::unique_ptr<Layer> RenderEmblemLayer(GpMatrix* frame_transform, const PixelBox& box, float x, float y, float size,
-                                         void (*draw)(GpGraphics*)) {
+                                         const std::function<void(GpGraphics*)>& draw) {
   return RenderLayer(frame_transform, box, [&](GpGraphics* g) {
     gp::GdipTranslateWorldTransform(g, x, y, MatrixOrderPrepend);
     gp::GdipScaleWorldTransform(g, size / 400, size / 400, MatrixOrderPrepend);
     draw(g);
   });
+}
+
+void DrawBack(GpGraphics* g, int step) {
+  DrawGlow(g);
+  DrawRingDashes(g, step);
 }
 
 }  // namespace
@@ -147,12 +175,14 @@ void Emblem(float x, float y, float size, float ring_angle) {
                      static_cast<int>(std::lround(at.m[3] * 1000)));
 
   EmblemCache& cache = Cache();
+  const int step = RingStep(ring_angle);
+  auto back_at = [&](int k) { return [k](GpGraphics* layer) { DrawBack(layer, k); }; };
   auto it = cache.layers.find(key);
   if (it == cache.layers.end()) {
     if (cache.layers.size() >= kMaxCachedEmblems) cache.layers.clear();
     Layers layers;
-    layers.back = RenderEmblemLayer(at.transform, box, x, y, size, DrawBackLayer);
-    if (layers.back) layers.front = RenderEmblemLayer(at.transform, box, x, y, size, DrawFrontLayer);
+    layers.back[step] = RenderEmblemLayer(at.transform, box, x, y, size, back_at(step));
+    if (layers.back[step]) layers.front = RenderEmblemLayer(at.transform, box, x, y, size, DrawFrontLayer);
     ++cache.builds;
     // Without memory for both layers nothing is kept: this frame draws the emblem
     // directly and the next one tries again.
@@ -160,14 +190,16 @@ void Emblem(float x, float y, float size, float ring_angle) {
       it = cache.layers.emplace(key, std::move(layers)).first;
       AtGdiplusStop(ForgetEmblemLayers);
     }
+  } else if (!it->second.back[step]) {
+    it->second.back[step] = RenderEmblemLayer(at.transform, box, x, y, size, back_at(step));
   }
-  const bool cached = it != cache.layers.end();
-  if (cached) PutLayer(*it->second.back, box, false);
+  const bool cached = it != cache.layers.end() && it->second.back[step];
+  if (cached) PutLayer(*it->second.back[step], box, false);
   const GraphicsState saved = Save(g);
   gp::GdipTranslateWorldTransform(g, x, y, MatrixOrderPrepend);
   gp::GdipScaleWorldTransform(g, size / 400, size / 400, MatrixOrderPrepend);
-  if (!cached) DrawBackLayer(g);
-  DrawRing(g, ring_angle);
+  if (!cached) DrawBack(g, step);
+  DrawRingStars(g, ring_angle);
   if (!cached) DrawFrontLayer(g);
   gp::GdipRestoreGraphics(g, saved);
   if (cached) PutLayer(*it->second.front, box, false);

@@ -4,9 +4,10 @@
 
 namespace ui {
 
-// Draws the emblem with its box's top-left at (x, y), scaled to size. Its glow and its
-// front are cached as device-resolution bitmaps; only the ring turned by ring_angle
-// degrees is drawn afresh each frame.
+// Draws the emblem with its box's top-left at (x, y), scaled to size. Its glow with the
+// ring's dashes (kept at a few steps of their repeat) and its front are cached as
+// device-resolution bitmaps; only the ring's stars, turned by ring_angle degrees, are
+// drawn afresh each frame.
 void Emblem(float x, float y, float size, float ring_angle);
 // The truck drawing, tilted 10 degrees, in a 230 x 140 box at (x, y) scaled to (w, h).
 void TruckBadge(float x, float y, float w, float h);

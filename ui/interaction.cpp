@@ -43,7 +43,9 @@ void BeginFrame(Gdiplus::Graphics* graphics, int width, int height, const Input&
 
   if (input.nav_up || input.nav_down || input.nav_left || input.nav_right || input.nav_activate)
     c.focus_visible = true;
-  if (input.mouse_moved || input.mouse_pressed) c.focus_visible = false;
+  // The mouse wins within one frame; its wheel too, or the focused row would pull a
+  // scrolled page back to itself.
+  if (input.mouse_moved || input.mouse_pressed || input.wheel != 0) c.focus_visible = false;
   if (input.focus_to >= 0) {
     c.focus = input.focus_to;
     c.focus_visible = true;  // a screen reader's move is a keyboard move: the ring and the scroll follow it

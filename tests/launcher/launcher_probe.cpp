@@ -3,7 +3,8 @@
 //
 //   launcher_probe shots OUT_DIR STATE SCREEN [SETUP...]
 // runs SETUP in process, then renders SCREEN at every picture size into
-// OUT_DIR\<w>x<h>\STATE.bmp with the real UI-shot code. SCREEN is a --ui-shot name, or
+// OUT_DIR\<w>x<h>\STATE.bmp with the real UI-shot code. "steady" instead of "shots" also
+// draws each shot's frame once more and fails (exit 4) when that frame differs. SCREEN is a --ui-shot name, or
 // "progress" or "chooser" for those screens as the set-up left them. SETUP words:
 //   enhance-running      the intro-video enhancement, while it upscales
 //   setup, rebuild       the setup job on launcher.dump_path (rebuild: with the flag), to its end
@@ -15,6 +16,9 @@
 //   how-to               the chooser's how-to panel
 //   scroll=N             the Settings content scrolled N units down
 //   moving-data=PATH     the Game files page while the data folder moves to PATH (12 s in)
+//   unsettled            verdicts aren't waited for, as in the window: a disc image that
+//                        dtk holds shows as being checked
+//   toast=TEXT           a toast with that text
 //
 //   launcher_probe firstrun | firstrun-retry
 // opens the real window with no dump configured and plays a new player's first start with
@@ -26,6 +30,10 @@
 // opens the real window, drops IMAGE on it and counts the frames it draws while the image
 // is judged, then creates the file GATE (which the stand-in dtk waits for, through
 // STANDIN_DTK_WAIT_FOR) and waits for the verdict. Prints the chooser's first row each time.
+//
+//   launcher_probe watchdog CASE [ARG]
+// opens the real window and sends it a message every 50 ms from a thread of its own while
+// the case's slow work runs, then prints the longest wait for an answer (watchdog.h).
 #include <windows.h>
 #include <shlobj.h>
 
@@ -48,6 +56,7 @@
 #include "platform/text.h"
 #include "settings/settings_store.h"
 #include "tests/launcher/pictures.h"
+#include "tests/launcher/watchdog.h"
 #include "tests/launcher/window_harness.h"
 #include "ui/context.h"
 
@@ -110,6 +119,14 @@ bool RunSetup(const char* word) {
     st.data_move_started = -12;
     return true;
   }
+  if (strcmp(word, "unsettled") == 0) {
+    st.window_loop = true;
+    return true;
+  }
+  if (StartsWith(word, "toast=", &path)) {
+    ShowToast(text::Utf8ToWide(path));
+    return true;
+  }
   if (StartsWith(word, "choose=", &path)) {
     ChooseDumpPath(path);
     const bool judged = DumpChecks::WaitUntilIdle(kJobLimitMs);
@@ -124,13 +141,17 @@ bool RunSetup(const char* word) {
   return false;
 }
 
-int Shots(int argc, char** argv) {
+// With `steady`, each shot's frame is drawn once more and compared: a screen that changes
+// its own picture without input or time is reported (exit 4) with where it changed.
+int Shots(int argc, char** argv, bool steady) {
   for (int i = 5; i < argc; ++i)
     if (!RunSetup(argv[i])) return 3;
   const std::string screen = argv[4];
   LauncherState& st = Launcher();
   const bool own_screen = screen == "progress" || screen == "chooser";
   if (own_screen) st.screen = screen == "progress" ? ScreenId::JobProgress : ScreenId::DiscChooser;
+  UiShotTesting::SteadyCheck check;
+  if (steady) UiShotTesting::SetSteadyCheck(&check);
   int failed = 0;
   for (const pictures::Size& size : pictures::Sizes()) {
     const std::string folder = std::string(argv[2]) + "\\" + pictures::SizeName(size);
@@ -139,7 +160,17 @@ int Shots(int argc, char** argv) {
     const int result = own_screen ? RenderCurrentScreenShot(out, size.width, size.height)
                                   : RenderUiShot(screen, out, size.width, size.height);
     if (result != 0) failed = 1;
+    if (!steady) continue;
+    const RECT& b = check.box;
+    if (check.changed_pixels != 0) {
+      printf("UNSTEADY %s at %s: %s changes %ld pixels in (%ld, %ld)-(%ld, %ld)\n", argv[3],
+             pictures::SizeName(size).c_str(), check.what, check.changed_pixels, b.left, b.top, b.right, b.bottom);
+      failed = 4;
+    } else {
+      printf("steady %s at %s\n", argv[3], pictures::SizeName(size).c_str());
+    }
   }
+  UiShotTesting::SetSteadyCheck(nullptr);
   CancelJob();
   return failed;
 }
@@ -302,11 +333,13 @@ int DropImage(const std::string& image, const std::string& gate) {
 
 int main(int argc, char** argv) {
   if (argc == 4 && strcmp(argv[1], "drop-image") == 0) return DropImage(argv[2], argv[3]);
-  if (argc >= 5 && strcmp(argv[1], "shots") == 0) return Shots(argc, argv);
+  if (argc >= 5 && strcmp(argv[1], "shots") == 0) return Shots(argc, argv, false);
+  if (argc >= 5 && strcmp(argv[1], "steady") == 0) return Shots(argc, argv, true);
+  if (argc >= 3 && strcmp(argv[1], "watchdog") == 0) return Watchdog(argc, argv);
   if (argc == 2 && strcmp(argv[1], "firstrun") == 0) return FirstRun(false);
   if (argc == 2 && strcmp(argv[1], "firstrun-retry") == 0) return FirstRun(true);
   fprintf(stderr,
-          "usage: launcher_probe shots OUT_DIR STATE SCREEN [SETUP...] | firstrun | firstrun-retry |"
-          " drop-image IMAGE GATE\n");
+          "usage: launcher_probe shots|steady OUT_DIR STATE SCREEN [SETUP...] | firstrun | firstrun-retry |"
+          " drop-image IMAGE GATE | watchdog CASE [ARG]\n");
   return 2;
 }

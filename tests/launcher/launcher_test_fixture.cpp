@@ -1,6 +1,7 @@
 #include "tests/launcher/launcher_test_fixture.h"
 
 #include "launcher/frame.h"
+#include "launcher/loop_events.h"
 #include "ui/context.h"
 #include "ui/fonts.h"
 #include "ui/gdiplus_session.h"
@@ -39,13 +40,8 @@ void LauncherTest::TearDown() {
 }
 
 void LauncherTest::Step(const ui::Input& input) {
-  LauncherState& st = Launcher();
-  st.focus_default |= st.screen_changed;
-  st.screen_changed = false;
-  const bool applying_default = st.focus_default;
-  const ui::Input frame_input = ui::FrameInput(input, &queue_, applying_default);
-  Frame(surface_->graphics(), surface_->width(), surface_->height(), frame_input);
-  if (applying_default) st.focus_default = false;
+  ApplyLoopEvents();
+  FrameUntilSettled(surface_->graphics(), surface_->width(), surface_->height(), input, &queue_);
 }
 
 void LauncherTest::Nav(int32_t code) {

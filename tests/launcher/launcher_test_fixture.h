@@ -21,8 +21,9 @@ class LauncherTest : public SettingsTest {
   void SetUp() override;
   void TearDown() override;
 
-  // One frame of Frame with this input snapshot and the queued navigation, consuming a
-  // queued event unless the frame applies a screen's default focus.
+  // One paint as the window's loop makes it: the events applied, then Frame with this
+  // input snapshot and the queued navigation (a queued event is consumed unless the frame
+  // applies a screen's default focus), and the frames that settle what it changed.
   void Step(const ui::Input& input = ui::Input());
   // Queues a navigation code (ui::NavEvent) and draws the frame that takes it.
   void Nav(int32_t code);

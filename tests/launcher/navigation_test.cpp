@@ -1,10 +1,18 @@
 // Moving between screens: the first screen, default focus, the gear, toasts and the keys
-// Home answers, through frames of the real Frame.
+// Home answers, through frames of the real Frame; and slow work kept off the window's thread.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "dump/dump_judgement.h"
+#include "game/bug_report.h"
+#include "jobs/enhance_job.h"
 #include "launcher/home_screen.h"
 #include "launcher/navigation.h"
+#include "platform/window_thread.h"
 #include "settings/settings_store.h"
+#include "tests/fixtures/dump_fixture.h"
 #include "tests/launcher/launcher_test_fixture.h"
 #include "ui/context.h"
 
@@ -67,3 +75,36 @@ TEST_F(NavigationTest, TheTopBarButtonsNeverTakeTheKeyboardFocus) {
 }
 
 }  // namespace
+
+// Judging, hashing and reading reports report themselves when they run on the window's
+// thread (the tests run the build with the check); the same calls elsewhere don't.
+std::vector<std::string> g_reported;
+void Remember(const char* operation) { g_reported.push_back(operation); }
+
+TEST_F(NavigationTest, SlowWorkOnTheWindowThreadIsReported) {
+  const std::string dump = fixtures::MakeDump(Path("dump")).chosen;
+  SettingsStore::Set("launcher.dump_path", dump.c_str());
+  g_reported.clear();
+  SetWindowThreadReport(Remember);
+  MarkWindowThread();
+  ReadDumpStatus();
+  ClassifyDump(dump);
+  ComposeReport(DumpStatus());
+  std::wstring message;
+  RemoveEnhancedVideo(&message);
+  ClearWindowThread();
+  ReadDumpStatus();  // not on the window's thread any more
+  SetWindowThreadReport(nullptr);
+  const std::vector<std::string> expected = {
+      "ReadDumpStatus", "JudgeDump", "HashMainDol", "JudgeDump", "HashMainDol", "ComposeReport", "RemoveEnhancedVideo"};
+  EXPECT_EQ(expected, g_reported);
+  // The window's own refresh hands the judgement to the worker.
+  g_reported.clear();
+  SetWindowThreadReport(Remember);
+  MarkWindowThread();
+  RefreshDumpStatus();
+  ClearWindowThread();
+  SetWindowThreadReport(nullptr);
+  EXPECT_TRUE(g_reported.empty()) << g_reported.front();
+  EXPECT_TRUE(Launcher().status.judgement.verified);
+}

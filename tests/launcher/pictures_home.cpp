@@ -1,6 +1,7 @@
 // Home in each state a player meets: no dump, a dump that isn't the supported disc, a
-// USA dump whose main.dol was changed, a dump that moved away, ready, ready after a crash (with and without the safe-settings
-// link), and with the intro video being enhanced.
+// USA dump whose main.dol was changed, a dump that moved away, a disc image still being
+// read, ready, ready after a crash (with and without the safe-settings link, and with its
+// long toast), and with the intro video being enhanced.
 #include "tests/fixtures/dump_fixture.h"
 #include "tests/launcher/pictures.h"
 #include "tests/support/temp_folder.h"
@@ -44,6 +45,15 @@ void MakeHome() {
   WriteSettings(moved, "[launcher]\ndump_path = " + moved.root + "\\a folder that was moved away\n");
   Shoot(moved, "home-dump-moved", "home");
 
+  // dtk waits for a file nobody writes: the image is still being read when the shot is made.
+  Scene checking = MakeScene("home-checking");
+  const std::string image = checking.root + "\\images\\Skarvel (USA).rvz";
+  testsupport::MakeFolders(checking.root + "\\images");
+  fixtures::MakeDiscImage(image);
+  checking.options.env.push_back({"STANDIN_DTK_WAIT_FOR", checking.root + "\\never"});
+  WriteSettings(checking, "[launcher]\ndump_path = " + image + "\n");
+  ShootWithProbe(checking, "home-checking", "home", {"unsettled"});
+
   Scene ready = ReadyScene("home-ready");
   Shoot(ready, "home-ready", "home");
 
@@ -52,6 +62,9 @@ void MakeHome() {
   WriteRuns(crashed, "2026-12-08 20:14\t95\t00000000\tOK\t1\n2026-12-09 21:02\t312\tc0000005\tCrashed\t1\n");
   WriteSettings(crashed, "[graphics]\ninternal_scale = 3\nmsaa = 4\n[launcher]\nerror_log = 1\n");
   Shoot(crashed, "home-crashed-safe-link", "home");
+  ShootWithProbe(crashed, "home-crashed-safe-toast", "home",
+                 {"toast=Safe settings on: anti-aliasing off, render resolution 1x, enhanced files off. Change them "
+                  "in Graphics."});
   // Stopped with the game's own code and no log kept; the graphics are the safe ones.
   WriteRuns(crashed, "2026-12-09 21:02\t41\t00000060\tStopped\t0\n");
   WriteSettings(crashed, "");

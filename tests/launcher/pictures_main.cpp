@@ -1,5 +1,7 @@
 // launcher_pictures OUT_DIR [GROUP...]: makes the scenes of every registered group (or the
 // named ones) under a temporary folder and writes the pictures into OUT_DIR.
+// launcher_pictures --steady OUT_DIR [GROUP...]: the same scenes, each state's frame drawn
+// once more by the probe and compared instead (a ctest test); fails when one differs.
 // launcher_pictures --png BMP...: turns shots into pictures beside them.
 #include <windows.h>
 
@@ -22,6 +24,7 @@ namespace {
 std::string g_out;
 std::string g_work;
 int g_failures = 0;
+bool g_steady = false;
 
 std::map<std::string, Maker>& Makers() {
   static std::map<std::string, Maker> makers;
@@ -99,6 +102,7 @@ void SteerEnhancement(const Scene& scene) {
 }
 
 void Shoot(const Scene& scene, const std::string& state, const std::string& screen) {
+  if (g_steady) return ShootWithProbe(scene, state, screen, {});
   for (const Size& size : Sizes()) {
     const std::string folder = g_out + "\\" + SizeName(size);
     testsupport::MakeFolders(folder);
@@ -113,10 +117,15 @@ void Shoot(const Scene& scene, const std::string& state, const std::string& scre
 void ShootWithProbe(const Scene& scene, const std::string& state, const std::string& screen,
                     const std::vector<std::string>& setup) {
   for (const Size& size : Sizes()) testsupport::MakeFolders(g_out + "\\" + SizeName(size));
-  std::vector<std::string> args = {"shots", g_out, state, screen};
+  std::vector<std::string> args = {g_steady ? "steady" : "shots", g_out, state, screen};
   args.insert(args.end(), setup.begin(), setup.end());
   testsupport::ChildResult r = Run(scene, args, "launcher_probe.exe");
   if (r.exit_code != 0) Fail(state + " through the probe (exit " + std::to_string(r.exit_code) + "): " + r.out + r.err);
+  if (g_steady) {
+    for (const Size& size : Sizes()) DeleteFileA((g_out + "\\" + SizeName(size) + "\\" + state + ".bmp").c_str());
+    printf("%s: %s\n", state.c_str(), r.exit_code == 0 ? "steady" : "UNSTEADY");
+    return;
+  }
   for (const Size& size : Sizes()) {
     const std::string bmp = g_out + "\\" + SizeName(size) + "\\" + state + ".bmp";
     if (!BmpToPng(bmp)) Fail(state + " at " + SizeName(size));
@@ -128,7 +137,7 @@ void ShootWithProbe(const Scene& scene, const std::string& state, const std::str
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    fprintf(stderr, "usage: launcher_pictures OUT_DIR [GROUP...]\n");
+    fprintf(stderr, "usage: launcher_pictures [--steady] OUT_DIR [GROUP...]\n");
     return 2;
   }
   Gdiplus::GdiplusStartupInput startup;
@@ -141,6 +150,11 @@ int main(int argc, char** argv) {
     Gdiplus::GdiplusShutdown(token);
     return ok ? 0 : 1;
   }
+  if (strcmp(argv[1], "--steady") == 0 && argc > 2) {
+    pictures::g_steady = true;
+    ++argv;
+    --argc;
+  }
   pictures::g_out = argv[1];
   testsupport::MakeFolders(pictures::g_out);
   testsupport::TempFolder work;
@@ -151,6 +165,6 @@ int main(int argc, char** argv) {
     if (wanted) maker();
   }
   Gdiplus::GdiplusShutdown(token);
-  printf("%d failures; pictures in %s\n", pictures::g_failures, argv[1]);
+  printf("%d failures; %s in %s\n", pictures::g_failures, pictures::g_steady ? "steady checks" : "pictures", argv[1]);
   return pictures::g_failures == 0 ? 0 : 1;
 }

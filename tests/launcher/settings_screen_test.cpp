@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "jobs/job_status.h"
+#include "launcher/loop_events.h"
 #include "launcher/navigation.h"
 #include "launcher/settings_pages.h"
 #include "launcher/settings_rows.h"
@@ -195,7 +196,6 @@ TEST_F(SettingsScreenTest, TheWheelScrollsRightOfTheSideListOnlyAndStopsAtTheEnd
   wheel.wheel = -1;
   Step(wheel);
   EXPECT_FLOAT_EQ(60, Launcher().settings_scroll);
-  EXPECT_TRUE(SettingsNeedFrames()) << "the moved content waits for the next idle frame";
   wheel.wheel = -40;
   Step(wheel);
   Step();
@@ -204,6 +204,19 @@ TEST_F(SettingsScreenTest, TheWheelScrollsRightOfTheSideListOnlyAndStopsAtTheEnd
   wheel.wheel = 40;
   Step(wheel);
   EXPECT_FLOAT_EQ(0, Launcher().settings_scroll);
+}
+
+TEST_F(SettingsScreenTest, TheWheelScrollsAfterTheKeyboardToo) {
+  Open(2);
+  Nav(ui::NavEvent::Down);
+  Nav(ui::NavEvent::Up);  // the first row focused, its ring shown
+  ASSERT_TRUE(ui::Ctx().focus_visible);
+  ui::Input wheel = uitest::MouseAt(600, 400);
+  wheel.wheel = -1;
+  Step(wheel);
+  Step();
+  EXPECT_FLOAT_EQ(60, Launcher().settings_scroll) << "the focused row pulled the page back";
+  EXPECT_FALSE(ui::Ctx().focus_visible);
 }
 
 TEST_F(SettingsScreenTest, RowsScrolledOutOfSightTakeNeitherFocusNorClicks) {
@@ -232,18 +245,18 @@ TEST_F(SettingsScreenTest, TheLogsPageReadsTheRunsWhenItOpensAndWhenAGameEnds) {
   const std::string runs = Path("local\\Kestrane\\logs\\runs.tsv");
   testsupport::WriteFile(runs, "2026-12-01 18:02\t30\t00000000\tOK\t0\n");
   Open(7);
-  ASSERT_EQ(1u, Launcher().settings_files.runs.size());
-  testsupport::WriteFile(runs, "2026-12-01 18:02\t30\t00000000\tOK\t0\n2026-12-02 18:02\t31\tc0000005\tCrashed\t0\n");
+  ASSERT_EQ(1u, Launcher().runs.runs.size());
+  const std::string two = "2026-12-01 18:02\t30\t00000000\tOK\t0\n2026-12-02 18:02\t31\tc0000005\tCrashed\t0\n";
+  testsupport::WriteFile(runs, two);
   for (int i = 0; i < 5; ++i) Step();
-  EXPECT_EQ(1u, Launcher().settings_files.runs.size()) << "runs.tsv was read again while nothing happened";
-  Launcher().game_started = true;  // a game started from here...
+  EXPECT_EQ(1u, Launcher().runs.runs.size()) << "runs.tsv was read again while nothing happened";
+  NoteGameEnded();  // what the window does when the game monitor reports the end
   Step();
-  Launcher().game_started = false;  // ...and ended
-  Step();
-  EXPECT_EQ(2u, Launcher().settings_files.runs.size());
+  EXPECT_EQ(2u, Launcher().runs.runs.size());
+  testsupport::WriteFile(runs, two + "2026-12-03 18:02\t32\t00000000\tOK\t0\n");
   Open(6);
   Open(7);
-  EXPECT_EQ(2u, Launcher().settings_files.runs.size());
+  EXPECT_EQ(3u, Launcher().runs.runs.size());
 }
 
 }  // namespace

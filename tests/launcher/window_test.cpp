@@ -137,6 +137,30 @@ std::vector<uint32_t> CaptureClient(HWND hwnd, int* width, int* height) {
   return pixels;
 }
 
+// The UI shot of a state as KestraneTestBuild draws it with the test's settings, and how
+// many pixels of `shown` differ from it.
+size_t DifferFromShot(const std::string& screen, const std::string& shot, const std::vector<uint32_t>& shown, int width,
+                      int height, const std::string& settings) {
+  testsupport::ChildOptions options;
+  options.env = {{"KESTRANE_SETTINGS_FILE", settings}};
+  testsupport::ChildResult r = testsupport::RunChild(
+      testsupport::BinDir() + "KestraneTestBuild.exe",
+      {"--ui-shot", screen, shot, std::to_string(width), std::to_string(height)}, options);
+  EXPECT_EQ(0u, r.exit_code) << r.out << r.err;
+  const std::string bmp = testsupport::ReadFile(shot);
+  if (bmp.size() != 54 + shown.size() * 4) {
+    ADD_FAILURE() << screen << ": a shot of " << bmp.size() << " bytes";
+    return shown.size();
+  }
+  size_t differ = 0;
+  for (size_t i = 0; i < shown.size(); ++i) {
+    uint32_t pixel;
+    std::memcpy(&pixel, bmp.data() + 54 + i * 4, 4);
+    if ((pixel & 0xFFFFFF) != (shown[i] & 0xFFFFFF)) ++differ;
+  }
+  return differ;
+}
+
 TEST_F(WindowTest, TheWindowShowsWhatTheUiShotOfTheSameStateShows) {
   ConfigureMissingDump();
   WindowHarness w;
@@ -147,23 +171,36 @@ TEST_F(WindowTest, TheWindowShowsWhatTheUiShotOfTheSameStateShows) {
   std::vector<uint32_t> shown;
   w.OnGui([&] { shown = CaptureClient(w.hwnd(), &width, &height); });
   EXPECT_EQ(0, w.Close());
+  EXPECT_EQ(0u, DifferFromShot("home", Path("home.bmp"), shown, width, height, SettingsPath())) << "of " << shown.size();
+}
 
-  testsupport::ChildOptions options;
-  options.env = {{"KESTRANE_SETTINGS_FILE", SettingsPath()}};
-  const std::string shot = Path("home.bmp");
-  testsupport::ChildResult r = testsupport::RunChild(
-      testsupport::BinDir() + "KestraneTestBuild.exe",
-      {"--ui-shot", "home", shot, std::to_string(width), std::to_string(height)}, options);
-  ASSERT_EQ(0u, r.exit_code) << r.out << r.err;
-  const std::string bmp = testsupport::ReadFile(shot);
-  ASSERT_EQ(54 + shown.size() * 4, bmp.size());
-  size_t differ = 0;
-  for (size_t i = 0; i < shown.size(); ++i) {
-    uint32_t pixel;
-    std::memcpy(&pixel, bmp.data() + 54 + i * 4, 4);
-    if ((pixel & 0xFFFFFF) != (shown[i] & 0xFFFFFF)) ++differ;
+TEST_F(WindowTest, TheFrameThatTakesAKeyAlreadyShowsWhereItLed) {
+  ConfigureMissingDump();
+  WindowHarness w;
+  ASSERT_TRUE(w.Start());
+  w.OnGui([] { GoToSettingsPage(1); });
+  ASSERT_TRUE(w.WaitFullFrames(2));
+  struct Case {
+    WPARAM key;
+    ScreenId screen;
+    SettingsPage page;
+    const char* shot;
+  } cases[] = {{'E', ScreenId::Settings, 2, "settings:graphics"}, {VK_ESCAPE, ScreenId::Home, 2, "home"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.shot);
+    PostMessageW(w.hwnd(), WM_KEYDOWN, c.key, 1);
+    // Read back the moment the loop has taken the key: before any later paint could
+    // cover a stale frame up.
+    int width = 0, height = 0;
+    std::vector<uint32_t> shown;
+    ASSERT_TRUE(w.WaitFor([&] {
+      if (Launcher().screen != c.screen || Launcher().page != c.page) return false;
+      shown = CaptureClient(w.hwnd(), &width, &height);
+      return true;
+    }));
+    EXPECT_EQ(0u, DifferFromShot(c.shot, Path("shot.bmp"), shown, width, height, SettingsPath())) << "of " << shown.size();
   }
-  EXPECT_EQ(0u, differ) << "of " << shown.size() << " pixels";
+  EXPECT_EQ(0, w.Close());
 }
 
 // [SECTION] Input
@@ -361,6 +398,23 @@ TEST_F(WindowTest, AnIdleHomeDrawsOnlyTheHeartbeatAndTheAnimationOnlyPartialFram
   after = w.Counts();
   EXPECT_EQ(before.full, after.full);
   EXPECT_EQ(before.partial, after.partial);
+  EXPECT_EQ(0, w.Close());
+}
+
+TEST_F(WindowTest, APartialFrameOfHomeMatchesAWholeOneOfTheSameMoment) {
+  UseFileWithText("[launcher]\ndump_path = " + Path("gone") + "\n[display]\nbackground_animation = on\n");
+  WindowHarness w;
+  ASSERT_TRUE(w.Start());
+  ASSERT_TRUE(w.WaitFor([] { return LauncherWindowTesting::Counts().partial >= 10; }));
+  // A toast over the letters and the art: the foreground holds text, glow and edges.
+  w.OnGui([] { ShowToast(L"Safe settings on: anti-aliasing off, render resolution 1x."); });
+  ASSERT_TRUE(w.WaitFullFrames(1));
+  LauncherWindowTesting::CompositeCheck check;
+  w.OnGui([&] { check = LauncherWindowTesting::CheckComposite(); });
+  // Blending rounds its own way: one step of 255 at most, and never more.
+  EXPECT_GE(check.differing, 0);
+  EXPECT_LE(check.worst, 1) << check.differing << " pixels differ in (" << check.box.left << "," << check.box.top
+                            << ")-(" << check.box.right << "," << check.box.bottom << ")";
   EXPECT_EQ(0, w.Close());
 }
 

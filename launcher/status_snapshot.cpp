@@ -1,0 +1,122 @@
+#include "launcher/status_snapshot.h"
+
+#include <memory>
+
+#include "game/run_records.h"
+#include "launcher/data_folder_move.h"
+#include "launcher/dump_checks.h"
+#include "launcher/navigation.h"
+#include "launcher/offload.h"
+#include "platform/text.h"
+
+namespace {
+
+// How long a windowless caller waits for a verdict: a disc image's extraction included.
+constexpr unsigned kWindowlessWaitMs = 10 * 60 * 1000;
+
+// The ticket of the newest status request and the configured path it was made for; an
+// older answer that arrives later is stale.
+uint64_t g_status_ticket = 0;
+std::string g_status_for;
+// The newest run-list request; an older list that arrives later is dropped.
+uint64_t g_runs_serial = 0;
+
+}  // namespace
+
+void SettleWhenWindowless() {
+  if (!Launcher().window_loop) SettleSnapshot(kWindowlessWaitMs);
+}
+
+void RefreshDumpStatus() {
+  LauncherState& st = Launcher();
+  // A disc image's status may extract it into the folder being moved; the move's end
+  // refreshes the status anyway.
+  if (DataFolderMoving()) return;
+  const std::string configured = ConfiguredDumpPath();
+  g_status_ticket = DumpChecks::QueueStatus();
+  g_status_for = configured;
+  st.status_checking = true;
+  if (!st.status_known || !text::EqualsNoCase(st.status_for, configured)) {
+    // Another dump than the verdict was for: until its own verdict comes, Home knows only
+    // that it is the configured one, and the build, which doesn't depend on the dump.
+    DumpStatus standin;
+    standin.configured = !configured.empty();
+    standin.judgement.path = configured;
+    ReadBuildStatus(&standin);
+    st.status = standin;
+    st.status_known = false;
+    st.status_for = configured;
+  }
+  SettleWhenWindowless();
+}
+
+void CheckDumpAgain() {
+  Launcher().check_again_toast = true;
+  RefreshDumpStatus();
+}
+
+void RefreshRuns() {
+  auto fresh = std::make_shared<RunList>();
+  const uint64_t serial = ++g_runs_serial;
+  Offload::Post(
+      [fresh] {
+        fresh->runs = ReadRuns();
+        for (size_t i = 0; i < fresh->runs.size(); ++i)
+          fresh->run_logs.push_back(LogFileForRun(fresh->runs, static_cast<int>(i)));
+        fresh->loaded = true;
+      },
+      [fresh, serial] {
+        if (serial != g_runs_serial) return;
+        LauncherState& st = Launcher();
+        st.runs = std::move(*fresh);
+        // The newest run, when it didn't end well, is Home's last-run row.
+        st.last_run_unexpected = !st.runs.runs.empty() && st.runs.runs.front().kind != "OK";
+        st.last_run = st.last_run_unexpected ? st.runs.runs.front() : RunRecord();
+        st.last_run_valid = true;
+      });
+  SettleWhenWindowless();
+}
+
+bool ApplyFinishedDumpChecks() {
+  std::vector<DumpChecks::Result> done = DumpChecks::TakeFinished();
+  if (done.empty()) return false;
+  LauncherState& st = Launcher();
+  for (DumpChecks::Result& r : done) {
+    if (r.is_status) {
+      if (r.ticket != g_status_ticket) continue;
+      st.status = std::move(r.status);
+      st.status_for = g_status_for;
+      st.status_known = true;
+      st.status_checking = false;
+      st.settings_files.loaded = false;  // the Game files page shows the dump's index too
+      if (st.check_again_toast) {
+        st.check_again_toast = false;
+        ShowToast(st.status.judgement.verified ? L"Your disc checks out." : L"Your disc didn't check out. See Status.");
+      }
+      continue;
+    }
+    // The verdict replaces the row that waited for it, wherever the player has moved the
+    // selection meanwhile; a path picked again since then waits for its newer verdict.
+    for (DumpCandidate& c : st.chosen) {
+      if (c.kind == kDumpBeingChecked && text::EqualsNoCase(c.path, r.path)) {
+        c = r.candidate;
+        const std::wstring toast = ChoiceToast(c);
+        if (!toast.empty()) ShowToast(toast);
+        break;
+      }
+    }
+  }
+  return true;
+}
+
+void SettleSnapshot(unsigned timeout_ms) {
+  const ULONGLONG until = GetTickCount64() + timeout_ms;
+  auto left = [until]() -> unsigned {
+    const ULONGLONG now = GetTickCount64();
+    return now < until ? static_cast<unsigned>(until - now) : 0;
+  };
+  DumpChecks::WaitUntilIdle(left());
+  Offload::WaitUntilIdle(left());
+  ApplyFinishedDumpChecks();
+  Offload::ApplyFinished();
+}

@@ -1,0 +1,35 @@
+// The dump, build and run status the screens show: one snapshot in LauncherState
+// (status, status_checking, status_known, runs, last_run...). Workers refresh it on
+// events: the start, Check again, CONTINUE, a job's end, a game's end, a data-folder
+// move, opening the Logs page. Screens only read it. Judging the dump (which may extract
+// a disc image for minutes and hashes main.dol) and reading runs.tsv never happen on the
+// window's thread; the loop applies what the workers bring, beside its other events.
+#pragma once
+
+#include "launcher/launcher_state.h"
+
+// Asks the dump checker for the configured dump's status. Until the verdict comes,
+// status_checking is set and status keeps the last verdict when the configured dump is
+// the one it was for; a newly configured dump gets a stand-in (status_known false) that
+// knows only its path and the build. Without the window's loop the verdict is waited for.
+void RefreshDumpStatus();
+
+// "Check again": RefreshDumpStatus, and when its verdict arrives the toast that says how
+// it went.
+void CheckDumpAgain();
+
+// Reads runs.tsv (and which log each run kept) again on the worker, for Home's last-run
+// row and the Logs page.
+void RefreshRuns();
+
+// Applies the verdicts the dump checker has finished since the last call: the status, and
+// the rows of the chooser that waited for theirs. Window thread, by the loop. True when
+// anything changed that a screen shows.
+bool ApplyFinishedDumpChecks();
+
+// Waits up to timeout_ms for the dump checks and worker reads under way and applies them.
+// The window uses it once before its first frame.
+void SettleSnapshot(unsigned timeout_ms);
+// Without the window's loop (the UI-shot mode, tests drawing frames themselves) nobody
+// else would apply what a request brings: settles it at once. Does nothing in the window.
+void SettleWhenWindowless();
