@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/modes.h"
+#include "app/usage.h"
 #include "platform/text.h"
 
 static bool Is(const char* arg, const char* word) { return strcmp(arg, word) == 0; }
@@ -35,6 +36,10 @@ EntryRequest ParseCommandLine(int argc, const char* const* argv) {
   } else if (Is(argv[1], "--launch-game")) {
     r.mode = EntryMode::kLaunchGame;
     r.seconds = n >= 2 ? text::ParseIntLikeAtoi(argv[2]) : 20;
+  } else if (Is(argv[1], "--help") || Is(argv[1], "-h") || Is(argv[1], "/?")) {
+    r.mode = EntryMode::kHelp;
+  } else if (Is(argv[1], "--version")) {
+    r.mode = EntryMode::kVersion;
   } else {
     r.mode = EntryMode::kDeveloper;
   }
@@ -61,6 +66,8 @@ int RunEntry(int argc, char** argv) {
     case EntryMode::kJudge: return RunJudgeMode(r.path);
     case EntryMode::kSetup: return RunSetupMode(r.path, r.rebuild);
     case EntryMode::kLaunchGame: return RunLaunchGameMode(r.seconds);
+    case EntryMode::kHelp: return RunHelpMode();
+    case EntryMode::kVersion: return RunVersionMode();
     case EntryMode::kDeveloper: return RunDeveloperTools(argc, argv);
   }
   return 1;

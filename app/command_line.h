@@ -10,6 +10,8 @@ enum class EntryMode {
   kJudge,         // --judge PATH
   kSetup,         // --setup PATH [--rebuild]
   kLaunchGame,    // --launch-game [SECONDS]
+  kHelp,          // --help, -h, /?
+  kVersion,       // --version
   kDeveloper,     // anything else: texture viewer and scan
 };
 
@@ -25,7 +27,7 @@ struct EntryRequest {
 };
 
 // Rows are tested in order and the first match wins. Option words compare byte for byte;
-// numbers read like atoi.
+// numbers read like atoi. Help and version are asked for by a first argument of their own.
 EntryRequest ParseCommandLine(int argc, const char* const* argv);
 
 // Every mode but the window: keep a redirected stdout, else write into the parent's console.

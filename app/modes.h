@@ -1,10 +1,14 @@
 // The work behind each entry mode. Each returns the process exit status.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 int RunUiShotMode(const std::string& screen, const std::string& output, int width, int height);
 int RunLauncherWindow();
+// The launcher window of process `pid`, or null (none yet, or no longer).
+HWND FindLauncherWindowOf(DWORD pid);
 int RunEnhanceMode();
 // The work of --enhance: the enhancement job on the console; with KESTRANE_ENHANCE_PLAYTEST
 // set to N it also plays the game N seconds during the upscaling, to show the pause.

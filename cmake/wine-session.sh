@@ -7,11 +7,15 @@
 #                                which starts the display and the server if they don't run
 #   wine-session.sh stop [PID]   PID leaves; once no member runs, the server and display
 #                                this session started are ended, and nothing else
-#   wine-session.sh boot [PID]   for scripts/run.sh: boots the prefix and starts a server
+#   wine-session.sh boot [PID [window]]
+#                                for scripts/run.sh: boots the prefix and starts a server
 #                                when none runs; no display, nothing is ended: a server
 #                                started here ends by itself a minute after the last
 #                                Windows program in it. Joining a session's server, PID
-#                                (the program about to run) becomes a member of it.
+#                                (the program about to run) becomes a member of it. With
+#                                "window", a server of run.sh's that draws on another
+#                                display than DISPLAY is waited for rather than used: its
+#                                desktop would give the window the wrong screen size.
 #   wine-session.sh status       which server runs in the prefix, who started it, members
 #
 # Members are processes, so one that ended without stopping (a killed ctest) holds nothing.
@@ -118,6 +122,18 @@ kept_for_good() {
     done
     [ "$kept" = yes ]
   }
+}
+
+# The Windows programs running in the prefix, by name, leaving out Wine's own services.
+programs_in_prefix() {
+  for p in /proc/[0-9]*; do
+    case $(readlink "$p/exe" 2>/dev/null) in */wine64-preloader | */wine-preloader | */wine64 | */wine) ;; *) continue ;; esac
+    tr '\0' '\n' <"$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
+    case $(cat "$p/comm" 2>/dev/null) in
+      services.exe | winedevice.exe | plugplay.exe | explorer.exe | svchost.exe | rpcss.exe | conhost.exe | wineboot.exe | start.exe) ;;
+      *) cat "$p/comm" 2>/dev/null ;;
+    esac
+  done | tr '\n' ' ' | sed 's/ $//'
 }
 
 display_of() { tr '\0' '\n' <"/proc/$1/environ" 2>/dev/null | sed -n 's/^DISPLAY=//p'; }
@@ -263,6 +279,22 @@ case "$action" in
     exit 0 ;;
   boot)
     take_lock
+    if [ "${3:-}" = window ] && pid=$(find_server) && [ "$(recorded_pid "$state/server")" != "$pid" ] &&
+      [ "$(display_of "$pid")" != "$display" ]; then
+      drew=$(display_of "$pid")
+      if [ -n "$drew" ]; then drew="for display $drew"; else drew="without a display"; fi
+      pstart=$(started_at "$pid")
+      if [ -z "$(programs_in_prefix)" ]; then
+        # Only Wine's own services run in it: ending it loses nothing.
+        say "The Wine server of $WINEPREFIX (process $pid) was started $drew and no program runs in it; ending it, so the window gets the screen's size."
+        timeout "$server_limit" "$WINESERVER" -k </dev/null >/dev/null 2>&1 9>&-
+        wait_gone "$pid" "$pstart" 15 || end_process "$pid"
+      else
+        say "The Wine server of $WINEPREFIX (process $pid) was started $drew, so a window would get the wrong screen size in it. Waiting up to $foreign_wait s for its programs ($(programs_in_prefix)) to end and it with them."
+        wait_gone "$pid" "$pstart" "$foreign_wait" ||
+          fail "The Wine server of $WINEPREFIX (process $pid) still runs after $foreign_wait s. Let its programs end, or end them and it with: WINEPREFIX='$WINEPREFIX' wineserver -k"
+      fi
+    fi
     if pid=$(find_server); then
       # A session's server must not end under the program while it runs.
       if [ -n "${2:-}" ] && [ "$(recorded_pid "$state/server")" = "$pid" ] && [ -n "$(started_at "$2")" ]; then

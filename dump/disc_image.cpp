@@ -36,13 +36,6 @@ std::string CopyArguments(const std::string& image, const char* inside, const st
   return "vfs cp --no-decompress -q \"" + image + ":" + inside + "\" \"" + destination + "\"";
 }
 
-// Path, size and last-write time: enough to notice a replaced or touched image.
-std::string ImageStamp(const std::string& image) {
-  char tail[128];
-  snprintf(tail, sizeof tail, "|%lld|%s", (long long)files::FileSize(image), InstallLayout::FileDate(image).c_str());
-  return image + tail;
-}
-
 std::string ReadStamp(const std::string& path) {
   FILE* f = fopen(path.c_str(), "rb");
   if (!f) return std::string();
@@ -120,15 +113,24 @@ StaticLock* DiscFolderLock() {
 bool ExtractDiscImage(DumpJudgement* image, std::string* folder, std::string* game_id, CancelToken* cancel) {
   folder->clear();
   game_id->clear();
+  const std::string disc = InstallLayout::DiscDir();
+  const std::string data = disc + "\\DATA";
+  const std::string probe = disc + "\\probe";
+  // Both are emptied before the copy: an image kept in one would be deleted by its own
+  // reading. (A disc folder of the player's own is refused below.)
+  for (const std::string& replaced : {data, probe}) {
+    if (!IsLauncherFolder(disc) || !IsInsideFolder(image->path, replaced)) continue;
+    image->message = image->path + " is inside " + replaced +
+                     ", which Kestrane empties whenever it reads a disc image. Move the image to another folder (your "
+                     "Documents, say) and choose it there.";
+    return false;
+  }
   if (LocateDtk().empty()) {
     image->message = kDtkMissing;
     return false;
   }
-  const std::string disc = InstallLayout::DiscDir();
-  const std::string data = disc + "\\DATA";
-  const std::string probe = disc + "\\probe";
   const std::string stamp_path = disc + "\\image.txt";
-  const std::string stamp = ImageStamp(image->path);
+  const std::string stamp = DiscImageStamp(image->path);  // enough to notice a replaced or touched image
 
   if (ReadStamp(stamp_path) == stamp && files::IsFile(data + "\\sys\\main.dol") && files::IsFolder(data + "\\files")) {
     *folder = data;

@@ -23,6 +23,10 @@ const char kMainDolMissing[] = "main.dol is missing (sys\\main.dol). Dump or ext
 const char kNotRetailUsa[] =
     "This disc doesn't match the retail USA game (RKVE01), so Kestrane can't run it. Other regions aren't "
     "supported yet.";
+// The disc says it is RKVE01, so "another region" would be wrong: its main.dol was changed.
+const char kMainDolChanged[] =
+    "main.dol doesn't match the retail USA release (RKVE01), so this dump is modified or damaged. Dump your disc "
+    "again.";
 
 bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
@@ -81,14 +85,20 @@ const char* DumpKindName(int kind) {
   }
 }
 
-bool IsDiscImage(const std::string& path) {
+bool HasDiscImageExtension(const std::string& path) {
   const size_t dot = path.find_last_of('.');
-  if (dot == std::string::npos || !files::IsFile(path)) return false;
+  if (dot == std::string::npos) return false;
   std::string ext = path.substr(dot + 1);
   for (char& c : ext) c = (char)tolower((unsigned char)c);
   for (const char* known : kImageExtensions)
     if (ext == known) return true;
   return false;
+}
+
+bool IsDiscImage(const std::string& path) { return HasDiscImageExtension(path) && files::IsFile(path); }
+
+bool MainDolChanged(const DumpJudgement& j) {
+  return j.recognised && !j.verified && !j.sha1.empty() && j.game_id == kSupportedGameId;
 }
 
 bool LocateGameFiles(const std::string& path, std::string* files_dir, std::string* dol_path, std::string* failure) {
@@ -151,7 +161,7 @@ DumpJudgement JudgeDump(const std::string& path, bool measure_size, CancelToken*
   std::string failure;
   if (!LocateGameFiles(path, &j.files_dir, &j.dol_path, &failure)) {
     if (!files::Exists(j.path))
-      j.message = "The folder isn't there any more: " + j.path;
+      j.message = "There's nothing at " + j.path + ". Check the path, or choose your dump again if you moved it.";
     else if (failure.find("no tocres.res") != std::string::npos)
       j.message = kNoGameFiles;
     else
@@ -173,7 +183,7 @@ DumpJudgement JudgeDump(const std::string& path, bool measure_size, CancelToken*
     return j;
   }
   j.recognised = true;
-  if (!j.verified) j.message = kNotRetailUsa;
+  if (!j.verified) j.message = j.game_id == kSupportedGameId ? kMainDolChanged : kNotRetailUsa;
   if (measure_size) j.bytes = FolderSize(InstallLayout::FullPath(j.files_dir + "\\.."));
   return j;
 }
@@ -187,7 +197,9 @@ DumpJudgement ClassifyDump(const std::string& path, CancelToken* cancel) {
     j.detail.clear();
   } else if (!j.recognised) {
     j.kind = kDumpIncomplete;
-    j.label = j.game_id == kSupportedGameId ? L"Wii disc, USA (RKVE01)" : L"Disc folder";
+    j.label = j.game_id == kSupportedGameId ? L"Wii disc, USA (RKVE01)"
+              : HasDiscImageExtension(j.path) ? L"Disc image"
+                                              : L"Disc folder";
     j.detail = text::Utf8ToWide(j.message);
   } else {
     j.kind = kDumpNotSupported;
@@ -199,9 +211,12 @@ DumpJudgement ClassifyDump(const std::string& path, CancelToken* cancel) {
       j.label = L"Wii disc, Japan (" + id + L")";
     else
       j.label = L"Wii disc (" + id + L")";
-    j.detail = StartsWith(j.game_id, "RKV") && j.game_id != kSupportedGameId
-                   ? L"Kestrane is built from the USA version only. Other regions may come later."
-                   : L"This isn't the retail USA disc. Kestrane only runs RKVE01.";
+    if (MainDolChanged(j))
+      j.detail = text::Utf8ToWide(j.message);
+    else if (StartsWith(j.game_id, "RKV") && j.game_id != kSupportedGameId)
+      j.detail = L"Kestrane is built from the USA version only. Other regions may come later.";
+    else
+      j.detail = L"This isn't the retail USA disc. Kestrane only runs RKVE01.";
   }
   return j;
 }

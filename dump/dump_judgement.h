@@ -39,6 +39,12 @@ const char* DumpKindName(int kind);
 
 // An existing file (not a folder) whose extension is one of the disc image formats.
 bool IsDiscImage(const std::string& path);
+// Whether the path's extension is one of them, whatever is (or isn't) there.
+bool HasDiscImageExtension(const std::string& path);
+
+// The disc says RKVE01 but its main.dol is not the retail one: a modified or damaged dump,
+// where the found and the expected digests are worth showing side by side.
+bool MainDolChanged(const DumpJudgement& j);
 
 // Finds tocres.res in the DATA\files, files or the folder itself layout, in that order.
 // On failure `failure` says why and the other outputs are untouched.

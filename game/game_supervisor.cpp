@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 
 #include "game/run_records.h"
@@ -34,7 +33,7 @@ std::atomic<UINT> g_message{0};
 StaticLock g_last_run_lock;
 bool g_has_last_run = false;
 RunRecord g_last_run;
-bool g_last_run_recorded = false;
+RunRecorded g_last_run_recorded = RunRecorded::kInRunsFile;
 
 void CloseIfOpen(HANDLE h) {
   if (h != nullptr && h != INVALID_HANDLE_VALUE) CloseHandle(h);
@@ -51,7 +50,8 @@ DWORD WINAPI MonitorGame(void* param) {
   const double now = GetTickCount64() / 1000.0;
 
   const RunRecord run = MakeRunRecord(start->startedAt, now - start->startSeconds, code, start->errorLog);
-  const bool recorded = RecordRun(run);
+  RunRecorded recorded = RunRecorded::kInRunsFile;
+  RecordRun(run, &recorded);
   {
     ScopedLock lock(&g_last_run_lock);
     g_has_last_run = true;
@@ -95,7 +95,7 @@ void EndGame() {
   if (g_game_process) TerminateProcess(g_game_process, 1);
 }
 
-bool LastEndedRun(RunRecord* run, bool* recorded) {
+bool LastEndedRun(RunRecord* run, RunRecorded* recorded) {
   ScopedLock lock(&g_last_run_lock);
   if (!g_has_last_run) return false;
   *run = g_last_run;
@@ -120,7 +120,8 @@ bool LaunchGame(std::string* message) {
   }
   // The game reads settings.ini itself: it must see the player's latest choices.
   SettingsStore::Flush();
-  const std::string aspect = strcmp(SettingsStore::Get("display.aspect"), "4:3") == 0 ? "4:3" : "16:9";
+  const std::string setting = SettingsStore::Get("display.aspect");
+  const std::string aspect = setting == "4:3" || setting == "native" ? setting : "16:9";
   const bool errorLog = SettingsStore::GetInt("launcher.error_log") != 0;
   const EnvOverrides overrides = PlayEnvironment(aspect, errorLog);
 

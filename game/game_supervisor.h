@@ -28,9 +28,9 @@ bool LaunchGame(std::string* message);
 bool IsGameRunning();
 // Ends the running game (exit code 1); the monitor thread then records the run.
 void EndGame();
-// The run of the game that ended last in this process, and whether it reached runs.tsv
-// (RecordRun); false when no game has ended yet.
-bool LastEndedRun(RunRecord* run, bool* recorded);
+// The run of the game that ended last in this process, and where RecordRun put it; false
+// when no game has ended yet.
+bool LastEndedRun(RunRecord* run, RunRecorded* recorded);
 // Where the monitor threads post kGameEndedMessage. Set once by the window, before any
 // game can start; the console modes register nothing.
 void RegisterGameWindow(HWND window, UINT message);

@@ -8,7 +8,9 @@
 #include <cstring>
 
 #include "platform/files.h"
+#include "platform/named_lock.h"
 #include "platform/scoped_lock.h"
+#include "settings/install_layout.h"
 #include "settings/launcher_log.h"
 
 // [SECTION] Outcomes
@@ -65,17 +67,21 @@ RunRecord MakeRunRecord(const std::string& startedAt, double elapsedSeconds, uin
 
 namespace {
 
-// Runs that couldn't be written to their run file (another program held it), oldest first,
-// with that file's path. They are shown as if recorded and go into the next rewrite.
-// g_pending_lock guards both.
-StaticLock g_pending_lock;
-std::string g_pending_file;
-std::vector<RunRecord> g_pending;
+// Runs that neither runs.tsv nor the pending file took (the logs folder refused every
+// write), oldest first, with the run file's path. They are shown as if recorded and go
+// into this process's next rewrite. g_memory_lock guards both.
+StaticLock g_memory_lock;
+std::string g_memory_file;
+std::vector<RunRecord> g_memory;
 
 // Something holding runs.tsv open without delete sharing (an indexer, a virus scanner)
 // blocks its replacement only for a moment, mostly.
 const DWORD kMoveRetryMs = 3000;
 const DWORD kMoveRetryStepMs = 100;
+// Another launcher holds the run file's lock for one rewrite: its retries and a few reads
+// and writes of small files. Far longer means it hangs; the run then waits in the
+// pending file.
+const DWORD kRunFileLockWaitMs = 30000;
 
 bool ReplaceWithRetries(const std::string& from, const std::string& to) {
   const DWORD start = GetTickCount();
@@ -86,32 +92,41 @@ bool ReplaceWithRetries(const std::string& from, const std::string& to) {
   return true;
 }
 
-std::vector<RunRecord> PendingRunsFor(const std::string& path) {
-  ScopedLock lock(&g_pending_lock);
-  return path == g_pending_file ? g_pending : std::vector<RunRecord>();
+std::vector<RunRecord> MemoryRunsFor(const std::string& path) {
+  ScopedLock lock(&g_memory_lock);
+  return path == g_memory_file ? g_memory : std::vector<RunRecord>();
 }
 
-// The file's records, oldest first, as they are on disk.
-std::vector<RunRecord> ReadRunFile(const std::string& path) {
+std::string RunLine(const RunRecord& r) {
+  char line[200];  // both texts were read back with at most 63 characters
+  snprintf(line, sizeof line, "%s\t%d\t%08x\t%s\t%d\n", r.startedAt.c_str(), (int)r.seconds, (unsigned)r.exitCode,
+           r.kind.c_str(), r.logKept ? 1 : 0);
+  return line;
+}
+
+bool SameRun(const RunRecord& a, const RunRecord& b) {
+  return a.startedAt == b.startedAt && a.seconds == b.seconds && a.exitCode == b.exitCode && a.kind == b.kind &&
+         a.logKept == b.logKept;
+}
+
+// The records of run-file text, oldest first; damaged lines are skipped.
+std::vector<RunRecord> ParseRuns(const std::string& text) {
   std::vector<RunRecord> runs;
-  // Delete sharing: reading must never stop the monitor from replacing the file.
-  FILE* f = files::OpenToRead(path, "r");
-  if (!f) return runs;
-  char line[512];
-  bool continuation = false;  // the rest of a line too long for the buffer
-  while (fgets(line, sizeof line, f)) {
-    size_t n = strlen(line);
-    const bool complete = n > 0 && line[n - 1] == '\n';
-    const bool skip = continuation;
-    continuation = !complete && !feof(f);
-    // No record is this long: a line that doesn't fit is damaged, all of it.
-    if (skip || continuation) continue;
-    // Without the terminator a line of four columns would scan its kind as "OK\n".
-    while (n > 0 && (line[n - 1] == '\n' || line[n - 1] == '\r')) line[--n] = '\0';
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t end = text.find('\n', pos);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(pos, end - pos);
+    pos = end + 1;
+    // Without the terminator a line of four columns would scan its kind as "OK\r".
+    while (!line.empty() && line.back() == '\r') line.pop_back();
+    // No record is this long: a line that doesn't fit the reader's buffer is damaged, all of it.
+    if (line.size() + 1 > 511) continue;
     char startedAt[64] = "", kind[64] = "";
     int seconds = 0, logKept = 0;
     unsigned exitCode = 0;
-    if (sscanf(line, "%63[^\t]\t%d\t%x\t%63[^\t]\t%d", startedAt, &seconds, &exitCode, kind, &logKept) < 4) continue;
+    if (sscanf(line.c_str(), "%63[^\t]\t%d\t%x\t%63[^\t]\t%d", startedAt, &seconds, &exitCode, kind, &logKept) < 4)
+      continue;
     RunRecord run;
     run.startedAt = startedAt;
     run.seconds = seconds;
@@ -120,15 +135,22 @@ std::vector<RunRecord> ReadRunFile(const std::string& path) {
     run.logKept = logKept != 0;
     runs.push_back(run);
   }
-  fclose(f);
   return runs;
 }
 
-// The file's records and the runs still waiting to go in, oldest first, the last ten.
+// The file's records, oldest first, as they are on disk.
+std::vector<RunRecord> ReadRunFile(const std::string& path) {
+  std::string text;
+  // Delete sharing: reading must never stop the monitor from replacing the file.
+  if (!files::ReadAll(path, &text)) return {};
+  return ParseRuns(text);
+}
+
+// The file's records, the runs waiting to go in, oldest first, the last ten.
 std::vector<RunRecord> AllRuns(const std::string& path) {
   std::vector<RunRecord> runs = ReadRunFile(path);
-  const std::vector<RunRecord> pending = PendingRunsFor(path);
-  runs.insert(runs.end(), pending.begin(), pending.end());
+  for (const std::vector<RunRecord>& waiting : {ReadRunFile(PendingRunsFilePath()), MemoryRunsFor(path)})
+    runs.insert(runs.end(), waiting.begin(), waiting.end());
   if (runs.size() > (size_t)kMaxRuns) runs.erase(runs.begin(), runs.end() - kMaxRuns);
   return runs;
 }
@@ -146,12 +168,7 @@ size_t WriteBytes(const std::string& bytes, FILE* f) {
 
 bool WriteRunFile(const std::string& path, const std::vector<RunRecord>& runs) {
   std::string text;
-  for (const RunRecord& r : runs) {
-    char line[200];  // both texts were read back with at most 63 characters
-    snprintf(line, sizeof line, "%s\t%d\t%08x\t%s\t%d\n", r.startedAt.c_str(), (int)r.seconds, (unsigned)r.exitCode,
-             r.kind.c_str(), r.logKept ? 1 : 0);
-    text += line;
-  }
+  for (const RunRecord& r : runs) text += RunLine(r);
   const std::string tmp = path + ".tmp";
   FILE* f = fopen(tmp.c_str(), "w");
   if (!f) return false;
@@ -165,9 +182,104 @@ bool WriteRunFile(const std::string& path, const std::vector<RunRecord>& runs) {
   return true;
 }
 
+// The pending file, opened to be folded in: no other program may write or delete it
+// until it is removed or closed, so the runs read from it are exactly the runs removed.
+class PendingRuns {
+ public:
+  explicit PendingRuns(const std::string& path) {
+    handle_ = CreateFileA(path.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle_ == INVALID_HANDLE_VALUE) return;
+    std::string text;
+    char buf[4096];
+    DWORD got = 0;
+    while (ReadFile(handle_, buf, sizeof buf, &got, nullptr) && got > 0) text.append(buf, got);
+    runs_ = ParseRuns(text);
+  }
+  ~PendingRuns() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+  }
+  PendingRuns(const PendingRuns&) = delete;
+  PendingRuns& operator=(const PendingRuns&) = delete;
+
+  const std::vector<RunRecord>& runs() const { return runs_; }
+  // Its runs are in runs.tsv now: the file goes, through the handle that read it.
+  bool Remove() {
+    if (handle_ == INVALID_HANDLE_VALUE) return true;
+    FILE_DISPOSITION_INFO dispose = {TRUE};
+    return SetFileInformationByHandle(handle_, FileDispositionInfo, &dispose, sizeof dispose) != FALSE;
+  }
+
+ private:
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  std::vector<RunRecord> runs_;
+};
+
+// Appends the runs this process holds in memory and then `run` to the pending file, and
+// flushes it to the disk, so that they outlive this process; false when the file can't
+// take them (they then stay in memory, `run` too).
+bool AppendPending(const std::string& path, const RunRecord& run) {
+  std::vector<RunRecord> waiting;
+  {
+    ScopedLock lock(&g_memory_lock);
+    if (path != g_memory_file) g_memory.clear();
+    g_memory_file = path;
+    g_memory.push_back(run);
+    if (g_memory.size() > (size_t)kMaxRuns) g_memory.erase(g_memory.begin());
+    waiting = g_memory;
+  }
+  // Written outside the lock: the window reads these runs and never waits for a disk.
+  HANDLE f = CreateFileA(PendingRunsFilePath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return false;
+  std::string lines;
+  for (const RunRecord& r : waiting) lines += RunLine(r);
+  DWORD written = 0;
+  const bool ok = WriteFile(f, lines.data(), (DWORD)lines.size(), &written, nullptr) && written == lines.size() &&
+                  FlushFileBuffers(f);
+  CloseHandle(f);
+  if (ok) {
+    // Only game monitors record, one at a time: nothing joined the list meanwhile.
+    ScopedLock lock(&g_memory_lock);
+    g_memory.clear();
+  }
+  return ok;
+}
+
+// Under the run file's lock: the file's runs, those waiting and this one, rewritten; true
+// once the run reads back as the file's newest line.
+bool RewriteWith(const std::string& path, const RunRecord& run) {
+  PendingRuns pending(PendingRunsFilePath());
+  std::vector<RunRecord> runs = ReadRunFile(path);
+  runs.insert(runs.end(), pending.runs().begin(), pending.runs().end());
+  const std::vector<RunRecord> memory = MemoryRunsFor(path);
+  runs.insert(runs.end(), memory.begin(), memory.end());
+  runs.push_back(run);
+  if (runs.size() > (size_t)kMaxRuns) runs.erase(runs.begin(), runs.end() - kMaxRuns);
+  if (!WriteRunFile(path, runs)) return false;
+  // Recorded means it is there: a program that rewrote the file meanwhile without the
+  // lock (an older launcher) may have put its own runs in its place. A file that can't be
+  // read back just now was still replaced by this move.
+  std::string text;
+  if (files::ReadAll(path, &text)) {
+    const std::vector<RunRecord> written = ParseRuns(text);
+    if (written.empty() || !SameRun(written.back(), run)) return false;
+  }
+  // Left behind, the waiting runs would go in a second time with the next run.
+  if (!pending.Remove()) {
+    const DWORD error = GetLastError();
+    LogLine("[launcher] couldn't remove %s (Windows error %lu); its runs may show twice in %s",
+            PendingRunsFilePath().c_str(), error, path.c_str());
+  }
+  ScopedLock lock(&g_memory_lock);
+  if (path == g_memory_file) g_memory.clear();
+  return true;
+}
+
 }  // namespace
 
 std::string RunsFilePath() { return LogsFolder() + "\\runs.tsv"; }
+std::string PendingRunsFilePath() { return LogsFolder() + "\\runs-pending.tsv"; }
 
 std::vector<RunRecord> ReadRuns() {
   std::vector<RunRecord> runs = AllRuns(RunsFilePath());
@@ -175,26 +287,26 @@ std::vector<RunRecord> ReadRuns() {
   return runs;
 }
 
-bool RecordRun(const RunRecord& run) {
+bool RecordRun(const RunRecord& run, RunRecorded* how) {
   const std::string path = RunsFilePath();
-  std::vector<RunRecord> runs = AllRuns(path);
-  runs.push_back(run);
-  if (runs.size() > (size_t)kMaxRuns) runs.erase(runs.begin(), runs.end() - kMaxRuns);
-  const bool written = WriteRunFile(path, runs);
+  RunRecorded where = RunRecorded::kInMemory;
   {
-    ScopedLock lock(&g_pending_lock);
-    if (path != g_pending_file) g_pending.clear();
-    g_pending_file = path;
-    if (written)
-      g_pending.clear();
-    else
-      g_pending.push_back(run);
-    if (g_pending.size() > (size_t)kMaxRuns) g_pending.erase(g_pending.begin());
+    // Two launchers whose games end together must not both rewrite from the same old file.
+    ScopedNamedLock file_lock(named_lock::NameFor("KestraneRuns", InstallLayout::FullPath(path)), kRunFileLockWaitMs);
+    if (file_lock.held() && RewriteWith(path, run))
+      where = RunRecorded::kInRunsFile;
+    else if (AppendPending(path, run))
+      where = RunRecorded::kPending;
   }
-  if (!written)
+  if (how) *how = where;
+  if (where == RunRecorded::kPending)
     LogLine("[launcher] couldn't write %s; the run of %s (%d s, exit code %08x) goes in with the next one",
             path.c_str(), run.startedAt.c_str(), (int)run.seconds, (unsigned)run.exitCode);
-  return written;
+  else if (where == RunRecorded::kInMemory)
+    LogLine("[launcher] couldn't write %s or %s; the run of %s (%d s, exit code %08x) is lost when Kestrane closes",
+            path.c_str(), PendingRunsFilePath().c_str(), run.startedAt.c_str(), (int)run.seconds,
+            (unsigned)run.exitCode);
+  return where == RunRecorded::kInRunsFile;
 }
 
 bool LastFailedRun(RunRecord* record) {

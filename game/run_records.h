@@ -3,9 +3,9 @@
 // was kept. Also the words the player sees for an exit code, the game's crash report
 // that belongs to a run, and the error-log file that holds a run.
 //
-// Only the game monitor writes runs.tsv (one game runs at a time); everything here reads
-// it afresh on every call, sharing it for deletion so that no reader blocks the rewrite,
-// and may be called from any thread.
+// Only game monitors write runs.tsv, one at a time across every launcher running (a
+// named lock); everything here reads it afresh on every call, sharing it for deletion so
+// that no reader blocks the rewrite, and may be called from any thread.
 #pragma once
 
 #include <cstdint>
@@ -36,14 +36,24 @@ std::wstring OutcomeText(uint32_t exitCode);
 RunRecord MakeRunRecord(const std::string& startedAt, double elapsedSeconds, uint32_t exitCode, bool logKept);
 
 std::string RunsFilePath();
+// Where a run waits that couldn't go into runs.tsv (another program held it): beside it,
+// in its line format, oldest first. The next rewrite takes these runs in, in order.
+std::string PendingRunsFilePath();
 // Newest first, at most ten; damaged lines are skipped, a missing file gives none. Runs
-// this process couldn't write yet are among them.
+// still waiting to go in are among them.
 std::vector<RunRecord> ReadRuns();
+
+// Where RecordRun put a run.
+enum class RunRecorded {
+  kInRunsFile,  // runs.tsv holds it as its newest line
+  kPending,     // it waits in the pending file for the next rewrite
+  kInMemory,    // no file took it: it goes in with this process's next run, if there is one
+};
 // Adds the run as the newest and keeps the last ten. runs.tsv is replaced whole through
-// runs.tsv.tmp, retrying for a few seconds while another program holds it. On failure
-// it stays as it was and false is returned; the run is logged and kept in memory, shown
-// by ReadRuns and written with the next run.
-bool RecordRun(const RunRecord& run);
+// runs.tsv.tmp, under a lock every launcher of the session shares, retrying for a few
+// seconds while another program holds the file. True only when the run is in runs.tsv;
+// otherwise the file stays as it was, the run is logged and waits as `how` says.
+bool RecordRun(const RunRecord& run, RunRecorded* how = nullptr);
 
 // True when there is a newest run and it did not end "OK"; copies it when `record` is given.
 bool LastFailedRun(RunRecord* record);

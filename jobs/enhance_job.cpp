@@ -14,6 +14,7 @@
 #include "jobs/jobs_lock.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "platform/window_thread.h"
 #include "process/child_process.h"
 #include "process/game_contract.h"
 #include "settings/game_data_folder.h"
@@ -108,13 +109,27 @@ bool CheckFreeSpace(const EnhancePaths& p) {
   return true;
 }
 
+// The cache folder is the launcher's (made now, or made by it before): only then may the
+// job replace and delete what is in it. A data folder can be any folder the player
+// picked, and a cache folder there may hold their own files.
+bool ClaimCache(const EnhancePaths& p) {
+  const std::string cache = p.data + "\\cache";
+  if (MakeLauncherFolder(cache)) return true;
+  // Short: the step's detail is one line.
+  FailStep(kReadFrames,
+           text::Utf8ToWide(cache) + L" wasn't made by Kestrane. Move it away or choose another game data folder.");
+  return false;
+}
+
 bool ReadFrames(const EnhancePaths& p) {
   Activate(kReadFrames, L"The game plays your intro video once, without sound (about a minute).", 0);
-  RemoveTemporaryFrames();
+  // Everything is checked before anything is deleted.
   if (!files::IsFile(GameExePath())) {
     FailStep(kReadFrames, L"KestraneGame.exe isn't built yet.");
     return false;
   }
+  if (!ClaimCache(p)) return false;
+  RemoveTemporaryFrames();
   DeleteTree(p.nand);
   CreateDirectoryA(p.nand.c_str(), nullptr);
   CreateDirectoryA(p.frames.c_str(), nullptr);  // where the game is told to write
@@ -198,6 +213,7 @@ bool UpscaleAndEncode(const EnhancePaths& p, const UpscalePlan& plan) {
                           : fast        ? L"AI upscaling with Real-ESRGAN (fast model)."
                                         : L"AI upscaling with Real-ESRGAN (best quality: this takes a while).";
   Activate(kUpscale, detail, 0);
+  CreateDirectoryA(p.enhanced.c_str(), nullptr);  // in the cache folder ReadFrames claimed
 
   std::wstring command = QuoteArgument(text::Utf8ToWide(enhancer)) + L" --frames " +
                          QuoteArgument(text::Utf8ToWide(p.frames)) + L" --name uisingle --scale " +
@@ -247,9 +263,6 @@ void TurnOnEnhancedFiles() {
 
 void RunEnhance() {
   const EnhancePaths p = Paths();
-  // Marked as the launcher's when it makes it, so that moving the data folder takes it along.
-  MakeLauncherFolder(p.data + "\\cache");
-  CreateDirectoryA(p.enhanced.c_str(), nullptr);
   const UpscalePlan plan = PlanUpscale();
   if (!CheckFreeSpace(p)) return;
   if (!ReadFrames(p)) return;
@@ -367,6 +380,8 @@ bool HasEnhancedVideo() { return EnhancedVideoSize() > 0; }
 
 void RemoveTemporaryFrames() {
   const EnhancePaths p = Paths();
+  // Only in the launcher's own cache folder: in one of the player's, frames is theirs.
+  if (!IsLauncherFolder(p.data + "\\cache")) return;
   // Never through a link: a junction in place of a frames folder must not cost the
   // player the files it points at.
   if (!files::IsPlainFolder(p.frames)) {
@@ -383,14 +398,24 @@ namespace JobsTesting {
 void SetVideoMoveWait(unsigned ms) { g_move_wait_ms = ms; }
 }  // namespace JobsTesting
 
-bool RemoveEnhancedVideo() {
+bool RemoveEnhancedVideo(std::wstring* message) {
+  OFF_WINDOW_THREAD("RemoveEnhancedVideo");  // thousands of cached frames can be deleted
+  message->clear();
+  const EnhancePaths p = Paths();
+  const std::string cache = p.data + "\\cache";
+  if (files::Exists(cache) && !IsLauncherFolder(cache)) {
+    *message = text::Utf8ToWide(cache) +
+               L" wasn't made by Kestrane, so nothing in it is deleted. Move that folder away or choose another game "
+               L"data folder.";
+    return false;
+  }
   RemoveTemporaryFrames();
   bool deleted = true;
   if (HasEnhancedVideo()) {
-    const std::string video = Paths().video;
-    deleted = DeleteFileA(video.c_str()) != FALSE;
-    if (!deleted) LogLine("[launcher] couldn't delete %s (Windows error %lu)", video.c_str(), GetLastError());
+    deleted = DeleteFileA(p.video.c_str()) != FALSE;
+    if (!deleted) LogLine("[launcher] couldn't delete %s (Windows error %lu)", p.video.c_str(), GetLastError());
   }
   SettingsStore::Set("graphics.enhanced_assets", "0");
+  if (!deleted) *message = L"Couldn't remove the enhanced video. Quit the game and try again.";
   return deleted;
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // Starts the job and its pause watcher unless a setup or enhancement job is running; true
 // when this call started it.
@@ -17,10 +18,12 @@ bool HasEnhancedVideo();
 // Its size in bytes, or -1 when it can't be read.
 int64_t EnhancedVideoSize();
 // Undoes the job: removes the temporary frames, deletes the video and turns
-// graphics.enhanced_assets off. False when the video was there but couldn't be deleted
-// (a running game holds it).
-bool RemoveEnhancedVideo();
-// Deletes the frames the game dumped and those the enhancer upscaled, then their folders.
+// graphics.enhanced_assets off. False with a sentence for the player in `message` when
+// the video was there but couldn't be deleted (a running game holds it), or when the
+// cache folder isn't the launcher's (nothing is then touched).
+bool RemoveEnhancedVideo(std::wstring* message);
+// Deletes the frames the game dumped and those the enhancer upscaled, then their folders;
+// only in a cache folder the launcher made, never through a link.
 void RemoveTemporaryFrames();
 
 namespace JobsTesting {

@@ -125,8 +125,11 @@ void FailStep(int index, const std::wstring& message) {
     const std::vector<SetupStep>& steps = Jobs().status.steps;
     if (index >= 0 && index < (int)steps.size()) title = steps[index].title;
   }
+  // The reason also goes to the job's own log, where "Show details" and --setup show it.
+  const std::string line = "[launcher] " + text::WideToUtf8(title) + ": " + text::WideToUtf8(message);
+  AppendJobLog(line);
   // Outside the lock: the error log is a file.
-  LogLine("[launcher] %s: %s", text::WideToUtf8(title).c_str(), text::WideToUtf8(message).c_str());
+  LogLine("%s", line.c_str());
   ScopedLock lock(JobsLock());
   Jobs().status.failed = true;
 }

@@ -67,6 +67,9 @@ FILETIME LastWriteTime(const std::string& path) {
 
 bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
+// The full download carries a tools folder next to the launcher; the launcher-only one doesn't.
+bool HasToolsFolder() { return files::IsFolder(InstallLayout::ExeDir() + "tools"); }
+
 // [SECTION] Steps
 // Each returns false when the job ends at it (failed or cancelled).
 
@@ -117,12 +120,20 @@ bool CheckBuildTools(bool already_built) {
   ToolchainPaths tools = FindToolchain(JobCancelToken());
   // A cancel during the version probe ends the probe, which would read as "no Python".
   if (CheckCancel(kBuildTools)) return false;
+  // The launcher-only download has no tools folder: downloading it again can't help.
+  const bool full_download = HasToolsFolder();
   if (tools.python.empty()) {
-    FailStep(kBuildTools, L"Python wasn't found. The Kestrane download has it in tools\\python; download it again.");
+    FailStep(kBuildTools, full_download
+                              ? L"Python wasn't found. The Kestrane download has it in tools\\python; download it again."
+                              : L"Python wasn't found. Install Python 3.11 or newer (python.org) and add it to PATH, "
+                                L"then try again.");
     return false;
   }
   if (tools.zig.empty()) {
-    FailStep(kBuildTools, L"zig wasn't found. The Kestrane download has it in tools\\zig; download it again.");
+    FailStep(kBuildTools, full_download
+                              ? L"zig wasn't found. The Kestrane download has it in tools\\zig; download it again."
+                              : L"zig wasn't found. Install zig (ziglang.org) and add it to PATH or set ZIG to zig.exe, "
+                                L"then try again.");
     return false;
   }
   Done(kBuildTools, tools.fromToolsFolder ? L"Using the bundled zig and Python"
@@ -138,7 +149,9 @@ bool FindSource(bool already_built) {
   }
   const std::string source = InstallLayout::CheckoutRoot();
   if (source.empty()) {
-    FailStep(kSource, L"The Kestrane source isn't on this PC. Downloads arrive with the update host.");
+    FailStep(kSource, HasToolsFolder() ? L"The Kestrane source isn't on this PC. Downloads arrive with the update host."
+                                       : L"The Kestrane source isn't on this PC. Unpack it so tools\\gametrial sits "
+                                         L"beside Kestrane's folder, then try again.");
     return false;
   }
   std::wstring detail = files::IsFolder(source + "\\.git") ? L"Using this PC's checkout" : L"Using the source in this download";

@@ -55,6 +55,7 @@ std::wstring DataFolderMoveRefusal() {
   // could end in a folder that has moved away.
   if (JobRunning()) return L"A job is using the game data folder. Move it when the job is done.";
   if (IsGameRunning()) return L"The game is running. Move the game data folder after you quit it.";
+  if (st.video_removing) return L"The enhanced video is being removed. Move the game data folder when that's done.";
   // A check may be reading a disc image into the folder.
   if (DumpChecks::Busy()) return L"Your disc is being checked. Move the game data folder when that's done.";
   return std::wstring();

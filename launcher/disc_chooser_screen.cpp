@@ -38,6 +38,8 @@ using ui::Palette;
 
 constexpr float kRowX = 96, kRowWidth = 710, kRowRight = kRowX + kRowWidth;
 constexpr size_t kMaxRows = 3;
+// The lowest a row may end: below it come the drop zone (6 + 66) and the links at 636.
+constexpr float kRowsBottom = 548;
 
 bool DumpVerified(const DumpStatus& s) { return s.configured && s.judgement.recognised && s.judgement.verified; }
 
@@ -63,7 +65,26 @@ std::wstring DetailOf(const DumpCandidate& c) {
   return c.detail;
 }
 
-float RowHeight(const DumpCandidate& c) { return DetailOf(c).empty() ? 62.0f : 82.0f; }
+// A changed main.dol adds a line with the found and the retail digests under the reason.
+bool ShowsDigests(const DumpCandidate& c) { return c.kind == kDumpNotSupported && MainDolChanged(c); }
+
+float RowHeight(const DumpCandidate& c) {
+  if (DetailOf(c).empty()) return 62.0f;
+  return ShowsDigests(c) ? 100.0f : 82.0f;
+}
+
+// ui::FitTextSize scales the width linearly, but small sizes are hinted wider (at 1280 x
+// 720 a line fitted to the drop zone reached under DISC IMAGE…): measure again at the
+// fitted size and shrink until the text really fits.
+float FitWithin(const std::wstring& text, FontRole role, float size, float width) {
+  float fitted = ui::FitTextSize(text, role, size, width);
+  for (int i = 0; i < 4; ++i) {
+    const float w = ui::MeasureText(text, role, fitted);
+    if (w <= width) break;
+    fitted *= width / w * 0.99f;
+  }
+  return fitted;
+}
 
 void Spinner(float cx, float cy) {
   ui::StrokeArc(cx, cy, 6, static_cast<float>(std::fmod(NowSeconds() * 400.0, 360.0)), 270, Palette::gold, 2);
@@ -116,7 +137,7 @@ void ArrowBadge(float x, float y, bool up) {
 }
 
 std::wstring NotReadyToast(const LauncherState& st) {
-  if (st.shown.empty()) return L"Choose your disc folder first: Browse… or drop it here.";
+  if (st.shown.empty()) return L"Choose your disc first: FOLDER…, DISC IMAGE… or drop it here.";
   if (st.shown[static_cast<size_t>(st.selected)].kind == kDumpBeingChecked)
     return L"That disc is still being checked. Continue when it's marked Ready.";
   return L"That folder can't be used. Pick one marked Ready.";
@@ -181,8 +202,12 @@ bool Row(size_t i, float y, float h, int* id_out) {
   PathLine(d, 146, y + 36);
   const std::wstring detail = DetailOf(d);
   if (!detail.empty())
-    ui::DrawText(detail, FontRole::Body, ui::FitTextSize(detail, FontRole::Body, 13, 640), 146, y + 58,
-                 Palette::text_dim);
+    ui::DrawText(detail, FontRole::Body, FitWithin(detail, FontRole::Body, 13, 640), 146, y + 58, Palette::text_dim);
+  if (ShowsDigests(d)) {
+    const std::wstring digests =
+        L"main.dol " + text::Utf8ToWide(d.sha1) + L"  \u00B7  retail " + text::Utf8ToWide(kExpectedMainDolSha1);
+    ui::DrawText(digests, FontRole::Mono, FitWithin(digests, FontRole::Mono, 12, 640), 146, y + 78, Palette::text_dim);
+  }
   if (focused) ui::StrokeRoundRect(93, y - 3, 716, h + 6, 8, Palette::focus, 2);
   return false;
 }
@@ -244,23 +269,24 @@ void KeepFocusAsRowsChange(size_t rows_now) {
 void DiscChooserScreen() {
   LauncherState& st = Launcher();
   ui::Context& c = ui::Ctx();
-  st.shown = MergeChooserList(st.chosen, DumpSearch::Results());
+  const std::vector<DumpCandidate> found = DumpSearch::Results();
+  const bool found_any = !found.empty();
+  st.shown = MergeChooserList(st.chosen, found);
   if (st.selected < 0 || static_cast<size_t>(st.selected) >= st.shown.size()) st.selected = 0;
   const bool searching = DumpSearch::IsRunning();
   const bool verified = DumpVerified(st.status);
-  KeepFocusAsRowsChange(std::min(kMaxRows, st.shown.size()));
 
   ui::SectionTitle(st.status.configured ? L"Choose your disc" : L"First run · choose your disc", kRowX, 84,
                    Palette::gold);
   const float first_w = ui::DrawText(L"Let's find your ", FontRole::Display, 52, kRowX, 110, Palette::text);
   ui::DrawText(L"disc.", FontRole::Display, 52, kRowX + first_w, 110, Palette::gold);
-  const float n = 170 + ui::DrawWrapped(st.shown.empty()
-                                            ? L"Kestrane plays from your own Wii disc dump. Choose the folder you "
-                                              L"extracted it to."
-                                            : L"Kestrane plays from your own Wii disc dump. We looked in the usual "
-                                              L"places and found these.",
-                                        FontRole::Body, 17, kRowX, 170, kRowWidth, Palette::text_dim, 1.45f) +
-                  18;
+  // "Found these" only for what the search found: the player's own choices aren't finds.
+  const wchar_t* paragraph =
+      st.shown.empty() ? L"Kestrane plays from your own Wii disc dump. Choose the folder you extracted it to."
+      : found_any      ? L"Kestrane plays from your own Wii disc dump. We looked in the usual places and found these."
+                       : L"Kestrane plays from your own Wii disc dump. Here is what you chose.";
+  const float n =
+      170 + ui::DrawWrapped(paragraph, FontRole::Body, 17, kRowX, 170, kRowWidth, Palette::text_dim, 1.45f) + 18;
 
   ui::DrawText(L"FOUND ON THIS PC", FontRole::Label, 13, kRowX, n, Palette::text_dim, ui::kAlignLeft, 0.22f);
   const std::wstring status = DumpSearch::Status();
@@ -268,10 +294,17 @@ void DiscChooserScreen() {
                                       ui::kAlignRight);
   if (searching) Spinner(kRowRight - status_w - 16, n + 8);
 
-  // Rows.
+  // Rows: at most three, and only as many as leave the drop zone above the links.
   float y = n + 28;
+  size_t rows = 0;
+  for (float bottom = y; rows < st.shown.size() && rows < kMaxRows; ++rows) {
+    bottom += RowHeight(st.shown[rows]);
+    if (rows > 0 && bottom > kRowsBottom) break;
+    bottom += 8;
+  }
+  KeepFocusAsRowsChange(rows);
   int first_row_id = -1;
-  for (size_t i = 0; i < st.shown.size() && i < kMaxRows; ++i) {
+  for (size_t i = 0; i < rows; ++i) {
     const float h = RowHeight(st.shown[i]);
     int id = -1;
     if (Row(i, y, h, &id)) return;  // the setup started: the screen has changed
@@ -283,8 +316,8 @@ void DiscChooserScreen() {
     ui::StrokeRoundRect(kRowX, y, kRowWidth, 62, 6, Palette::line, 1);
     ui::DrawText(L"No disc dumps found in Downloads, Desktop or Documents.", FontRole::Semibold, 16, 116, y + 12,
                  Palette::text_dim);
-    ui::DrawText(L"Choose the folder yourself with Browse…, or drop it on this window.", FontRole::Body, 14, 116,
-                 y + 36, Palette::text_dim);
+    ui::DrawText(L"Choose it yourself with FOLDER… or DISC IMAGE…, or drop it on this window.", FontRole::Body, 14,
+                 116, y + 36, Palette::text_dim);
     y += 70;
   }
 
@@ -300,9 +333,9 @@ void DiscChooserScreen() {
   static const std::wstring kDropTitle = L"Drop your disc image or dump folder here";
   static const std::wstring kDropHint = L".iso, .rvz, .wbfs and more, or a folder from Dolphin's Extract.";
   ui::DrawIcon("folder", 114, r + 20, 26, Palette::focus, 1.8f);
-  ui::DrawText(kDropTitle, FontRole::Semibold, ui::FitTextSize(kDropTitle, FontRole::Semibold, 15, text_room), 156,
-               r + 14, Palette::text);
-  ui::DrawText(kDropHint, FontRole::Body, ui::FitTextSize(kDropHint, FontRole::Body, 13, text_room), 156, r + 36,
+  ui::DrawText(kDropTitle, FontRole::Semibold, FitWithin(kDropTitle, FontRole::Semibold, 15, text_room), 156, r + 14,
+               Palette::text);
+  ui::DrawText(kDropHint, FontRole::Body, FitWithin(kDropHint, FontRole::Body, 13, text_room), 156, r + 36,
                Palette::text_dim);
   if (ui::Button(L"DISC IMAGE…", image_x, r + 11)) ChooseDumpPath(PickDiscImage());
   if (ui::Button(L"FOLDER…", folder_x, r + 11)) ChooseDumpPath(PickFolder(L"Choose your extracted Wii disc folder"));

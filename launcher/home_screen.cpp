@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "dump/dump_judgement.h"
 #include "game/bug_report.h"
 #include "game/game_supervisor.h"
 #include "game/run_records.h"
@@ -96,7 +97,9 @@ void YourGame(const DumpStatus& s, float x, float y) {
   } else if (!j.verified) {
     const std::wstring id = text::Utf8ToWide(j.game_id);
     TitleWithChip(id.empty() ? L"Wii disc" : L"Wii disc (" + id + L")", x, y, L"Unknown build", Palette::error, false);
-    FittedLine(L"This isn't the retail USA disc. Kestrane only runs RKVE01.", x, y + 26, 330, Palette::error);
+    FittedLine(MainDolChanged(j) ? L"main.dol is modified or damaged. Dump your disc again."
+                                 : L"This isn't the retail USA disc. Kestrane only runs RKVE01.",
+               x, y + 26, 330, Palette::error);
   } else {
     if (s.imported)
       TitleWithChip(L"Wii disc, USA (RKVE01)", x, y, L"Verified", Palette::ok, true);
@@ -206,6 +209,10 @@ Hero HeroFor(const DumpStatus& s, int level) {
   if (!s.configured)
     return {L"First run", L"Let's find your ", L"disc.",
             L"Kestrane plays from your own Wii disc dump. Choose the folder you extracted it to."};
+  if (MainDolChanged(s.judgement))
+    return {L"Check your disc", L"Let's find your ", L"disc.",
+            L"Your disc is the USA version, but its main.dol doesn't match the retail release: the dump is modified "
+            L"or damaged. Dump your disc again."};
   if (s.judgement.recognised)
     return {L"Check your disc", L"Let's find your ", L"disc.",
             L"This disc doesn't match the retail USA game (RKVE01), so Kestrane can't run it. Other regions aren't "

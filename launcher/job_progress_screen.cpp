@@ -86,13 +86,14 @@ JobView ViewOfJob(const JobStatus& job) {
   return v;
 }
 
-StepListLayout LayoutStepList(int step_count, bool details) {
+StepListLayout LayoutStepList(int step_count, bool details, bool play_shown) {
   StepListLayout l;
   l.pitch = details ? 34.0f : 46.0f;
   l.radius = details ? 12.0f : 15.0f;
   if (details) {
     l.log_top = 222 + static_cast<float>(step_count) * l.pitch + 16 + 12;
-    l.log_height = 624 - l.log_top;
+    // PLAY's body starts at 618 and its glow 14 units above that.
+    l.log_height = (play_shown ? 604.0f : 624.0f) - l.log_top;
     l.log_lines = std::max(0, static_cast<int>(std::floor((l.log_height - 16) / 19)));
   }
   return l;
@@ -316,7 +317,7 @@ void JobProgressScreen() {
                Palette::text_dim);
   OverallBar(v, running);
 
-  const StepListLayout layout = LayoutStepList(static_cast<int>(job.steps.size()), st.show_details);
+  const StepListLayout layout = LayoutStepList(static_cast<int>(job.steps.size()), st.show_details, succeeded);
   StepList(job, layout, st.show_details, st.sample_job);
   if (st.show_details) LogView(job, layout);
 

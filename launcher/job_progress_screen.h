@@ -37,7 +37,8 @@ struct JobView {
 JobView ViewOfJob(const JobStatus& job);
 
 // The step list's geometry for n steps: row pitch and mark radius, and with the details
-// shown, the log box below the list and how many of the newest log lines fit in it.
+// shown, the log box below the list and how many of the newest log lines fit in it. With
+// PLAY showing (a job that ended well) the box ends above PLAY and its glow.
 struct StepListLayout {
   float pitch = 46;
   float radius = 15;
@@ -45,7 +46,7 @@ struct StepListLayout {
   float log_height = 0;
   int log_lines = 0;
 };
-StepListLayout LayoutStepList(int step_count, bool details);
+StepListLayout LayoutStepList(int step_count, bool details, bool play_shown = false);
 
 void JobProgressScreen();
 // Applies the shortcut check boxes a finished first setup offered; does nothing when

@@ -115,7 +115,8 @@ struct LauncherState {
   std::wstring toast_text;
   double toast_until = 0;
   std::wstring launch_error;
-  bool report_busy = false;  // a bug report is being composed or saved on the worker
+  bool report_busy = false;     // a bug report is being composed or saved on the worker
+  bool video_removing = false;  // REMOVE's deletions run on the worker
 
   bool game_started = false;
   bool last_run_valid = false;

@@ -27,10 +27,12 @@
 #include "launcher/settings_screen.h"
 #include "launcher/window_geometry.h"
 #include "platform/env.h"
+#include "platform/files.h"
 #include "platform/text.h"
 #include "platform/window_thread.h"
 #include "settings/game_data_folder.h"
 #include "settings/install_layout.h"
+#include "settings/launcher_log.h"
 #include "settings/settings_store.h"
 #include "ui/canvas.h"
 #include "ui/context.h"
@@ -41,11 +43,12 @@
 #include "ui/input.h"
 #include "ui/truck_run.h"
 
+const wchar_t kLauncherWindowClass[] = L"KestraneLauncher";
+
 // [SECTION] Window-layer state
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"KestraneLauncher";
 constexpr double kStep = 1.0 / 30.0;
 
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
@@ -460,6 +463,10 @@ LRESULT CALLBACK LauncherWndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
       w.input_pending = true;
       return DefWindowProcW(hwnd, message, wparam, lparam);
     case WM_ACTIVATE:
+      // settings.ini may have been edited meanwhile, in a text editor or by the game.
+      if (LOWORD(wparam) != WA_INACTIVE) SettingsStore::ReloadIfChanged();
+      w.input_pending = true;
+      return DefWindowProcW(hwnd, message, wparam, lparam);
     case WM_SHOWWINDOW:
       w.input_pending = true;
       return DefWindowProcW(hwnd, message, wparam, lparam);
@@ -539,7 +546,7 @@ HWND CreateLauncherWindow() {
   wc.hInstance = instance;
   wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
   wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  wc.lpszClassName = kClassName;
+  wc.lpszClassName = kLauncherWindowClass;
   RegisterClassExW(&wc);
 
   RECT work = {0, 0, 1280, 720};
@@ -548,7 +555,7 @@ HWND CreateLauncherWindow() {
   const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
   if (screen) ReleaseDC(nullptr, screen);
   const RECT r = InitialWindowRect(dpi, work);
-  return CreateWindowExW(WS_EX_APPWINDOW | WS_EX_ACCEPTFILES, kClassName, L"Kestrane",
+  return CreateWindowExW(WS_EX_APPWINDOW | WS_EX_ACCEPTFILES, kLauncherWindowClass, L"Kestrane",
                          WS_POPUP | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, r.left, r.top,
                          r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance, nullptr);
 }
@@ -643,6 +650,13 @@ void MessageLoop(HWND hwnd) {
 
 }  // namespace
 
+bool LoadLauncherFonts() {
+  const std::string folder = ui::FontsDirectory(InstallLayout::CheckoutRoot(), InstallLayout::ExeDir());
+  if (!files::IsFolder(folder))
+    LogLine("[launcher] the fonts folder %s is missing; text uses the system's fonts", folder.c_str());
+  return ui::LoadFonts(folder);
+}
+
 int RunGui() {
   {
     // A window opened again in the same process starts from a clean loop.
@@ -658,7 +672,7 @@ int RunGui() {
   LauncherState& st = Launcher();
   st.start_tick = GetTickCount64();
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  if (!ui::LoadFonts(ui::FontsDirectory(InstallLayout::CheckoutRoot(), InstallLayout::ExeDir()))) {
+  if (!LoadLauncherFonts()) {
     MessageBoxA(nullptr, "GDI+ failed to start.", "Kestrane", MB_ICONERROR);
     if (SUCCEEDED(com)) CoUninitialize();
     ClearWindowThread();
@@ -678,6 +692,8 @@ int RunGui() {
 
   HWND hwnd = CreateLauncherWindow();
   if (!hwnd) {
+    // Under Wine this is a missing display: nothing else would tell the player.
+    LogLine("[launcher] couldn't create the window (Windows error %lu); is there a display?", GetLastError());
     StopWorkers();
     ui::UnloadFonts();
     if (SUCCEEDED(com)) CoUninitialize();
@@ -716,6 +732,8 @@ LauncherWindowTesting::CompositeCheck LauncherWindowTesting::CheckComposite() {
   ui::Input quiet = w.input;
   ui::ClearFrameInput(&quiet);
   w.foreground_valid = false;
+  // One moment for every pass: a fading toast would otherwise differ between them.
+  Launcher().frozen_tick = GetTickCount64();
   if (MakeBackBuffer(&whole, nullptr, width, height) && MakeBackBuffer(&parts, nullptr, width, height) &&
       EnsureForeground(nullptr, width, height)) {
     {
@@ -731,15 +749,22 @@ LauncherWindowTesting::CompositeCheck LauncherWindowTesting::CheckComposite() {
     CompositeForeground({RECT{0, 0, width, height}}, width, height);
     std::swap(parts, w.buffer);
     check.differing = 0;
+    check.box = {width, height, 0, 0};
     for (size_t i = 0; i < static_cast<size_t>(width) * static_cast<size_t>(height); ++i) {
       if ((whole.pixels[i] & 0xFFFFFF) == (parts.pixels[i] & 0xFFFFFF)) continue;
       ++check.differing;
+      const RECT at = {static_cast<LONG>(i % static_cast<size_t>(width)), static_cast<LONG>(i / static_cast<size_t>(width)),
+                       static_cast<LONG>(i % static_cast<size_t>(width)) + 1,
+                       static_cast<LONG>(i / static_cast<size_t>(width)) + 1};
+      UnionRect(&check.box, &check.box, &at);
       for (int shift = 0; shift < 24; shift += 8) {
         const int a = static_cast<int>((whole.pixels[i] >> shift) & 0xFF), b = static_cast<int>((parts.pixels[i] >> shift) & 0xFF);
         check.worst = std::max(check.worst, std::abs(a - b));
       }
     }
   }
+  Launcher().frozen_tick = 0;
+  w.foreground_valid = false;
   FreeBackBuffer(&whole);
   FreeBackBuffer(&parts);
   return check;

@@ -34,6 +34,7 @@ void SetPadReader(ui::XInputGetStateFn reader);
 struct CompositeCheck {
   long differing = -1;
   int worst = 0;
+  RECT box = {};  // around the differing pixels
 };
 CompositeCheck CheckComposite();
 

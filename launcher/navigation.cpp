@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 
 #include "dump/dump_judgement.h"
@@ -126,8 +127,22 @@ void PutFirstInChooser(const DumpCandidate& candidate) {
 
 }  // namespace
 
+namespace {
+
+// Read on the worker, set by a test before the window opens.
+std::atomic<void (*)(const std::string&)> g_opener{nullptr};
+
+void Open(const std::string& path) {
+  void (*open)(const std::string&) = g_opener;
+  (open ? open : OpenInShell)(path);
+}
+
+}  // namespace
+
+void NavigationTesting::SetOpener(void (*open)(const std::string& path)) { g_opener = open; }
+
 void OpenForPlayer(const std::string& path) {
-  Offload::Post([path] { OpenInShell(path); });
+  Offload::Post([path] { Open(path); });
 }
 
 void CopyReport() {
@@ -154,7 +169,7 @@ void SaveReport() {
   Offload::Post(
       [status, folder] {
         *folder = WriteReportFolder(status);
-        if (!folder->empty()) OpenInShell(*folder);
+        if (!folder->empty()) Open(*folder);
       },
       [folder] {
         Launcher().report_busy = false;

@@ -28,6 +28,12 @@ bool RefuseWhileGameRuns();
 // while to answer.
 void OpenForPlayer(const std::string& path);
 
+namespace NavigationTesting {
+// Replaces what OpenForPlayer and Save report open folders and files with (null puts the
+// shell back): a test records the path instead of leaving Explorer windows open.
+void SetOpener(void (*open)(const std::string& path));
+}  // namespace NavigationTesting
+
 // "Copy report" and "Save report": composed (and saved) on the worker from the status
 // snapshot; the toast says how it went when it's done. A click while one is being made
 // is ignored.

@@ -4,12 +4,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 
 #include "dump/dump_judgement.h"
 #include "jobs/enhance_job.h"
 #include "jobs/job_status.h"
 #include "launcher/data_folder_move.h"
 #include "launcher/navigation.h"
+#include "launcher/offload.h"
 #include "launcher/pickers.h"
 #include "launcher/settings_options.h"
 #include "launcher/settings_pages.h"
@@ -56,8 +58,11 @@ void ChangeDataFolder() {
 }
 
 void StatusRow(const DumpStatus& s) {
-  const RowPlace row = SettingsRow(L"Status", L"", nullptr, 50);
   const DumpJudgement& j = s.judgement;
+  // A changed main.dol shows both digests and, as the row's help, what is wrong.
+  const bool changed = Launcher().status_known && s.configured && MainDolChanged(j);
+  const RowPlace row =
+      SettingsRow(L"Status", changed ? text::Utf8ToWide(j.message) : std::wstring(), nullptr, changed ? 66 : 50);
   std::wstring line;
   if (!Launcher().status_known && s.configured) {
     // The status is a stand-in until the dump has been read; "Not found" would be wrong.
@@ -74,9 +79,15 @@ void StatusRow(const DumpStatus& s) {
       ui::Chip(L"Unknown build", kControlX, row.top, Palette::error, false);
     line = j.sha1.empty() ? text::Utf8ToWide(j.message) : L"main.dol SHA-1 " + text::Utf8ToWide(j.sha1);
   }
+  std::wstring expected;
+  if (changed) {
+    line = L"main.dol SHA-1 " + text::Utf8ToWide(j.sha1);
+    expected = L"retail   SHA-1 " + text::Utf8ToWide(kExpectedMainDolSha1);
+  }
   if (!line.empty()) {
     const float size = std::min(12.0f, ui::FitTextSize(line, FontRole::Mono, 12, 384));
     ui::DrawText(line, FontRole::Mono, size, kControlX, row.top + 28, Palette::text_dim);
+    if (!expected.empty()) ui::DrawText(expected, FontRole::Mono, size, kControlX, row.top + 46, Palette::text_dim);
   }
 }
 
@@ -219,6 +230,21 @@ void StartEnhancing() {
   GoToScreen(ScreenId::JobProgress);
 }
 
+// REMOVE deletes the video and the cached frames (thousands of files) on the worker; the
+// page reads its files again and a failure says why when it's done.
+void RemoveVideo() {
+  Launcher().video_removing = true;
+  auto message = std::make_shared<std::wstring>();
+  Offload::Post([message] { RemoveEnhancedVideo(message.get()); },
+                [message] {
+                  LauncherState& st = Launcher();
+                  st.video_removing = false;
+                  st.settings_files.loaded = false;  // the loop reads the page's files again
+                  if (!message->empty()) ShowToast(*message);
+                });
+  SettleWhenWindowless();
+}
+
 void IntroVideoRow() {
   LauncherState& st = Launcher();
   const int64_t size = st.settings_files.enhanced_video_size;
@@ -231,17 +257,15 @@ void IntroVideoRow() {
   const RowPlace row = SettingsRow(L"Intro video", help, nullptr, 48);
   const bool moving = st.data_move_running;
   const std::wstring label = has_video ? L"Enhance again" : L"Enhance\u2026";
-  if (RowButton(row.id, label, kRight, row.top, !moving)) StartEnhancing();
+  if (RowButton(row.id, label, kRight, row.top, !moving && !st.video_removing)) StartEnhancing();
   if (!has_video) return;
   const float ew = ui::MeasureTextSpaced(ui::UpperCase(label), FontRole::Display, 17, 0.12f) + 52;
   const float rw = ui::MeasureTextSpaced(L"REMOVE", FontRole::Display, 17, 0.12f) + 52;
   const int id = ui::Ctx().widget_count;
   // Never under a running job: the enhancement writes this very file.
-  if (ui::Button(L"Remove", kRight - ew - 16 - rw, row.top, nullptr, !moving && !st.job.running) &&
-      !RefuseWhileGameRuns()) {
-    if (!RemoveEnhancedVideo()) ShowToast(L"Couldn't remove the enhanced video. Quit the game and try again.");
-    LoadSettingsPageFiles(2);
-  }
+  if (ui::Button(L"Remove", kRight - ew - 16 - rw, row.top, nullptr, !moving && !st.job.running && !st.video_removing) &&
+      !RefuseWhileGameRuns())
+    RemoveVideo();
   AddFocusRow(id, row.top, 44);
 }
 

@@ -4,6 +4,7 @@
 #include <objbase.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +19,7 @@
 #include "launcher/navigation.h"
 #include "launcher/window_geometry.h"
 #include "platform/env.h"
+#include "platform/files.h"
 #include "settings/install_layout.h"
 #include "settings/settings_store.h"
 #include "ui/context.h"
@@ -62,7 +64,19 @@ void PutU32(unsigned char* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
 }
 
-bool WriteBmp(const std::string& out, const BackBuffer& b) {
+// Why `out` couldn't be opened or written (errno as the C library left it), for the player.
+std::string WhyNotWritten(const std::string& out, int error) {
+  const size_t cut = out.find_last_of("\\/");
+  const std::string folder = cut == std::string::npos ? std::string() : out.substr(0, cut);
+  if (files::IsFolder(out)) return "it is a folder";
+  if (!folder.empty() && !(folder.size() == 2 && folder[1] == ':') && !files::IsFolder(folder))
+    return "the folder " + folder + " doesn't exist";
+  if (error == EACCES) return "access denied (the file is read-only or in use, or the folder can't be written)";
+  if (error == ENOSPC) return "the disk is full";
+  return strerror(error);
+}
+
+bool WriteBmp(const std::string& out, const BackBuffer& b, std::string* why) {
   const uint32_t image = static_cast<uint32_t>(b.width) * static_cast<uint32_t>(b.height) * 4u;
   unsigned char header[54] = {};
   header[0] = 'B';
@@ -75,11 +89,17 @@ bool WriteBmp(const std::string& out, const BackBuffer& b) {
   PutU16(header + 26, 1);
   PutU16(header + 28, 32);
   PutU32(header + 34, image);
+  errno = 0;
   FILE* f = fopen(out.c_str(), "wb");
-  if (!f) return false;
+  if (!f) {
+    *why = WhyNotWritten(out, errno);
+    return false;
+  }
   bool ok = fwrite(header, 1, sizeof header, f) == sizeof header;
   ok = ok && fwrite(b.pixels, 1, image, f) == image;
+  const int error = errno;
   ok = (fclose(f) == 0) && ok;
+  if (!ok) *why = WhyNotWritten(out, error ? error : errno);
   return ok;
 }
 
@@ -167,7 +187,7 @@ int Render(const ScreenChoice* choice, const std::string& out, int width, int he
   // Every frame of the shot at one time: the same state gives the same picture.
   st.frozen_tick = st.start_tick;
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  const bool fonts = ui::LoadFonts(ui::FontsDirectory(InstallLayout::CheckoutRoot(), InstallLayout::ExeDir()));
+  const bool fonts = LoadLauncherFonts();
   RefreshDumpStatus();
 
   std::string truck_t;
@@ -198,6 +218,7 @@ int Render(const ScreenChoice* choice, const std::string& out, int width, int he
   }
 
   bool saved = false;
+  std::string why = "the picture couldn't be drawn";
   BackBuffer buffer;
   if (fonts && MakeBackBuffer(&buffer, nullptr, width, height)) {
     auto searching = [&] { return st.screen == ScreenId::DiscChooser && DumpSearch::IsRunning(); };
@@ -211,10 +232,11 @@ int Render(const ScreenChoice* choice, const std::string& out, int width, int he
     }
     GdiFlush();
     if (g_steady_check) CheckSteady(buffer, g_steady_check);
-    saved = WriteBmp(out, buffer);
+    saved = WriteBmp(out, buffer, &why);
   }
   FreeBackBuffer(&buffer);
 
+  if (!saved) fprintf(stderr, "could not write %s: %s\n", out.c_str(), why.c_str());
   printf("%s %s (fonts: %ls / %ls / %ls)\n", saved ? "saved" : "could not write", out.c_str(),
          ui::FontName(ui::FontRole::Display).c_str(), ui::FontName(ui::FontRole::Body).c_str(),
          ui::FontName(ui::FontRole::Mono).c_str());
@@ -236,6 +258,9 @@ int RenderUiShot(const std::string& screen_name, const std::string& out, int wid
   ScreenChoice choice;
   if (!ScreenForName(screen_name, &choice.screen, &choice.page, &choice.sample_job)) {
     fprintf(stderr, "unknown screen %s\n", screen_name.c_str());
+    std::string names = "home, disc, firstrun";
+    for (const char* page : kPageNames) names += std::string(", settings:") + page;
+    fprintf(stderr, "Screens: %s\n", names.c_str());
     return 2;
   }
   return Render(&choice, out, width, height);

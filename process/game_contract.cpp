@@ -21,8 +21,12 @@ std::string GameWorkingDir() {
 std::wstring GameCommandLine() { return QuoteArgument(text::Utf8ToWide(GameExePath())); }
 
 EnvOverrides PlayEnvironment(const std::string& aspect, bool errorLog) {
+  // The variable knows only 4:3 and 16:9 and wins over settings.ini, so for "native"
+  // (match the window) it is left out, even when the launcher itself was given it: the
+  // game then reads "native" from settings.ini.
+  const char* const variable = aspect == "4:3" ? "4:3" : aspect == "native" ? "" : "16:9";
   return {
-      {"KESTRANE_ASPECT", aspect == "4:3" ? "4:3" : "16:9"},
+      {"KESTRANE_ASPECT", variable},
       {"KESTRANE_LAUNCHED", "1"},
       {"KESTRANE_ERROR_LOG", errorLog ? "1" : "0"},
   };

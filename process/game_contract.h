@@ -16,7 +16,8 @@ std::string GameWorkingDir();
 std::wstring GameCommandLine();
 
 // Environment changes for play. `aspect` is the display.aspect setting: exactly "4:3"
-// plays in 4:3, anything else in 16:9.
+// plays in 4:3, "native" leaves KESTRANE_ASPECT out (the game follows settings.ini),
+// anything else plays in 16:9.
 EnvOverrides PlayEnvironment(const std::string& aspect, bool errorLog);
 // Environment changes for the hidden run that dumps the intro video's frames into
 // `framesDir` and then quits by itself.

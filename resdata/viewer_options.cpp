@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-bool ParseViewerOptions(int argc, const char* const* argv, ViewerOptions* out) {
+bool ParseViewerOptions(int argc, const char* const* argv, ViewerOptions* out, std::string* problem) {
   struct ValueOption {
     const char* word;
     std::string ViewerOptions::*field;
@@ -26,12 +26,18 @@ bool ParseViewerOptions(int argc, const char* const* argv, ViewerOptions* out) {
     bool known = false;
     for (const ValueOption& v : values) {
       if (strcmp(arg, v.word) != 0) continue;
-      if (i + 1 >= argc) return false;
+      if (i + 1 >= argc) {
+        if (problem) *problem = std::string(arg) + " needs a value after it.";
+        return false;
+      }
       out->*v.field = argv[++i];
       known = true;
       break;
     }
-    if (!known) return false;
+    if (!known) {
+      if (problem) *problem = std::string("Unknown argument: ") + arg;
+      return false;
+    }
   }
   return true;
 }

@@ -5,8 +5,6 @@
 #include <map>
 #include <string>
 
-constexpr char kViewerUsage[] =
-    "usage: Kestrane --viewer [--disc dir] [--tex set/name.tex] [--screenshot out.bmp] [--scan]\n";
 constexpr char kDefaultViewerTexture[] = "race.res/VXO_logo.tm0";
 
 struct ViewerOptions {
@@ -19,8 +17,9 @@ struct ViewerOptions {
 };
 
 // Reads argv[1..]: option words compare byte for byte and each value is the next argument.
-// False on anything else, or on a value option at the end without its value.
-bool ParseViewerOptions(int argc, const char* const* argv, ViewerOptions* out);
+// False on anything else, or on a value option at the end without its value; `problem`
+// (when given) then says which argument, for the player.
+bool ParseViewerOptions(int argc, const char* const* argv, ViewerOptions* out, std::string* problem = nullptr);
 
 // The value of `key` in a file of key=value lines: the last line that starts with
 // "key=" wins; trailing line feeds, carriage returns and spaces are cut (tabs stay).

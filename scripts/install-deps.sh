@@ -4,7 +4,9 @@
 #   scripts/install-deps.sh --tests   also the tests: the private X display, and clang with
 #                                     the libFuzzer and sanitizer runtime for its version
 set -eu
-PACKAGES="cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 googletest libgl1 libgl1-mesa-dri python3"
+# fonts-wine: the fonts Wine's own programs and dialogs use (Tahoma among them), which
+# Debian keeps out of wine's required packages.
+PACKAGES="cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 fonts-wine googletest libgl1 libgl1-mesa-dri python3"
 TEST_PACKAGES="xvfb x11-utils clang"
 tests=""
 case "${1:-}" in

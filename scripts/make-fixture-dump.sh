@@ -1,12 +1,20 @@
 #!/bin/sh
 # Writes a small fake disc dump to try the launcher on:
-#   scripts/make-fixture-dump.sh [FOLDER]     (default /tmp/kestrane-fixture)
+#   scripts/make-fixture-dump.sh [FOLDER]     a Linux folder (default /tmp/kestrane-fixture)
 # Its main.dol is the test builds' fixture, not the retail disc's, so Kestrane.exe judges
 # it "not supported" and KestraneTestBuild.exe "ready". The folder must be new, empty, or
 # an earlier fixture dump: nothing else in it is ever overwritten.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 folder=${1:-/tmp/kestrane-fixture}
+# The folder is a Linux one. A Z: path (Wine's name for /) is translated; other Windows
+# paths would become odd folders named "C:\..." here, so they are refused.
+case $folder in
+  [Zz]:\\* | [Zz]:/*) folder=$(printf '%s' "${folder#??}" | tr '\\' /) ;;
+  [A-Za-z]:* | *\\*)
+    printf '%s is a Windows path; give the Linux folder instead, e.g. /tmp/kestrane-fixture, or a Z: path.\n' "$folder" >&2
+    exit 2 ;;
+esac
 case $folder in /*) ;; *) folder="$(pwd)/$folder" ;; esac
 [ "$folder" = / ] || folder=${folder%/}
 if [ -e "$folder" ] || [ -L "$folder" ]; then

@@ -3,7 +3,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cctype>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/files.h"
 #include "platform/text.h"
@@ -21,15 +23,25 @@ const char kMarkText[] =
     "Kestrane made this folder and may replace, move or delete what is in it. Without this file it leaves the "
     "folder alone.\n";
 
-// What earlier versions wrote into the sub-folders they made, before there was a mark.
+// disc\image.txt counts as an earlier version's only when it reads as the stamp that
+// version wrote: a player's disc folder may well hold a file of that name.
+bool HoldsDiscImageStamp(const std::string& path) {
+  std::string bytes;
+  return files::IsFile(path) && files::FileSize(path) < 2048 && files::ReadAll(path, &bytes) &&
+         IsDiscImageStamp(bytes);
+}
+
+// What earlier versions wrote into the sub-folders they made, before there was a mark,
+// and how to tell it from a player's entry of the same name (null: by its name alone).
 const struct {
   const char* folder;
   const char* entry;
+  bool (*check)(const std::string& path);
 } kEarlierVersionSigns[] = {
-    {"disc", "image.txt"},
-    {"dump", "dump.ini"},
-    {"cache", "enhanced"},
-    {"cache", "dumpnand"},
+    {"disc", "image.txt", HoldsDiscImageStamp},
+    {"dump", "dump.ini", nullptr},
+    {"cache", "enhanced", nullptr},
+    {"cache", "dumpnand", nullptr},
 };
 
 std::string NameOf(const std::string& folder) {
@@ -52,9 +64,9 @@ bool SameFolder(const std::string& a, const std::string& b) {
   return text::EqualsAsFileName(InstallLayout::FullPath(a), InstallLayout::FullPath(b)) || files::SameEntry(a, b);
 }
 
-// `inner` lies somewhere below `outer`: one of its ancestors is that folder, however
-// either is spelled.
-bool IsInside(const std::string& inner, const std::string& outer) {
+}  // namespace
+
+bool IsInsideFolder(const std::string& inner, const std::string& outer) {
   std::string path = InstallLayout::FullPath(inner);
   for (size_t cut = path.find_last_of('\\'); cut != std::string::npos && cut >= 2; cut = path.find_last_of('\\')) {
     path.resize(cut > 2 ? cut : 3);  // a drive root keeps its separator
@@ -63,6 +75,8 @@ bool IsInside(const std::string& inner, const std::string& outer) {
   }
   return false;
 }
+
+namespace {
 
 const char kDumpIniComment[] = "written by the dump importer; paths to the player's own dump";
 
@@ -109,9 +123,46 @@ bool IsLauncherFolder(const std::string& folder) {
   if (!files::IsPlainFolder(folder)) return false;
   if (files::IsFile(folder + "\\" + kLauncherFolderMark)) return true;
   const std::string name = NameOf(InstallLayout::FullPath(folder));
-  for (const auto& sign : kEarlierVersionSigns)
-    if (text::EqualsNoCase(name, sign.folder) && files::Exists(folder + "\\" + sign.entry)) return true;
+  for (const auto& sign : kEarlierVersionSigns) {
+    if (!text::EqualsNoCase(name, sign.folder)) continue;
+    const std::string entry = folder + "\\" + sign.entry;
+    if (sign.check ? sign.check(entry) : files::Exists(entry)) return true;
+  }
   return false;
+}
+
+std::string DiscImageStamp(const std::string& image) {
+  char tail[128];
+  snprintf(tail, sizeof tail, "|%lld|%s", (long long)files::FileSize(image), InstallLayout::FileDate(image).c_str());
+  return image + tail;
+}
+
+bool IsDiscImageStamp(const std::string& stamp) {
+  if (stamp.find_first_of(std::string("\r\n\0", 3)) != std::string::npos) return false;
+  const size_t date_bar = stamp.rfind('|');
+  if (date_bar == std::string::npos || date_bar == 0) return false;
+  const size_t size_bar = stamp.rfind('|', date_bar - 1);
+  if (size_bar == std::string::npos) return false;
+  // The image's full path: a drive's or a network share's.
+  const std::string path = stamp.substr(0, size_bar);
+  const bool drive = path.size() >= 3 && isalpha((unsigned char)path[0]) && path[1] == ':' &&
+                     (path[2] == '\\' || path[2] == '/');
+  if (!drive && path.rfind("\\\\", 0) != 0) return false;
+  const std::string size = stamp.substr(size_bar + 1, date_bar - size_bar - 1);
+  if (size != "-1" && (size.empty() || size.find_first_not_of("0123456789") != std::string::npos)) return false;
+  // The file's time as InstallLayout::FileDate writes it, or nothing when it had none.
+  const std::string date = stamp.substr(date_bar + 1);
+  if (date.empty()) return true;
+  static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  int day = 0, year = 0, hour = -1, minute = -1, end = 0;
+  char month[4] = "";
+  if (sscanf(date.c_str(), "%2d %3s %4d, %2d:%2d%n", &day, month, &year, &hour, &minute, &end) != 5 ||
+      (size_t)end != date.size())
+    return false;
+  bool known_month = false;
+  for (const char* m : kMonths) known_month = known_month || strcmp(m, month) == 0;
+  return known_month && day >= 1 && day <= 31 && hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59;
 }
 
 bool MakeLauncherFolder(const std::string& folder) {
@@ -160,7 +211,7 @@ bool ChangeDataDir(const std::string& chosen, std::string* message) {
   const std::string new_dir = InstallLayout::FullPath(chosen);
   if (SameFolder(old_dir, new_dir)) return true;
   // Moving into itself would leave half of the sub-folders in one place and half in the other.
-  if (IsInside(new_dir, old_dir)) {
+  if (IsInsideFolder(new_dir, old_dir)) {
     *message = new_dir + " is inside the current game data folder, " + InstallLayout::FullPath(old_dir) +
                ". Choose a folder outside it.";
     return false;

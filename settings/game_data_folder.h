@@ -11,11 +11,21 @@ extern const char* const kGameDataSubfolders[4];
 // The data folder can be any folder the player picks (D:\ is valid), where a disc or dump
 // folder may well be the player's own. So a sub-folder is the launcher's only when it
 // holds kLauncherFolderMark, which the launcher writes into each one it makes, or, made
-// by an earlier version, the file or folder that version wrote there (disc\image.txt,
-// dump\dump.ini, cache\enhanced or cache\dumpnand). Any other is never deleted, replaced
-// or moved. Everything in the local folder is the launcher's.
+// by an earlier version, the file or folder that version wrote there (disc\image.txt
+// holding an image's stamp, dump\dump.ini, cache\enhanced or cache\dumpnand). Any other
+// is never deleted, replaced or moved. Everything in the local folder is the launcher's.
 extern const char kLauncherFolderMark[];
 bool IsLauncherFolder(const std::string& folder);
+// The stamp disc\image.txt holds for the image extracted into disc\DATA: the image's full
+// path, "|", its size in bytes (-1 when it can't be read), "|" and its last-write time as
+// InstallLayout::FileDate writes it. An image whose stamp is unchanged needn't be read again.
+std::string DiscImageStamp(const std::string& image);
+// The text is such a stamp (how an earlier version's disc folder is told from a player's).
+bool IsDiscImageStamp(const std::string& text);
+// `inner` lies somewhere below `outer`: one of its ancestors is that folder, however
+// either is spelled (case, slashes, short names, links). Both must exist.
+bool IsInsideFolder(const std::string& inner, const std::string& outer);
+
 // Makes the folder (one level) with the mark in it, or marks one that is the launcher's
 // or still empty. False when something else of that name is there, or it can't be made.
 bool MakeLauncherFolder(const std::string& folder);

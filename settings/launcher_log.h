@@ -20,5 +20,5 @@ std::string ErrorLogPath();
 void LogLine(const char* format, ...) KESTRANE_PRINTF_FORMAT(1, 2);
 
 // At a game start with error logs on: rotates the logs and writes the two header lines.
-// `aspect` is "4:3" or "16:9".
+// `aspect` is "4:3", "16:9" or "native".
 void StartGameLog(const char* aspect);

@@ -106,19 +106,19 @@ static void AddLine(SettingsDocument* doc, std::string raw, std::string* section
 void ParseSettingsText(SettingsDocument* doc, const std::string& bytes) {
   doc->lines.clear();
   std::string section;
-  const size_t kPiece = 4095;  // what fgets with a 4096-byte buffer returns at most
   size_t pos = 0;
   bool first = true;
   while (pos < bytes.size()) {
     size_t nl = bytes.find('\n', pos);
     size_t end = (nl == std::string::npos) ? bytes.size() : nl + 1;
-    if (end - pos > kPiece) end = pos + kPiece;
-    std::string piece = bytes.substr(pos, end - pos);
+    // A line of any length is one line: cut in pieces, the tail of a long comment could
+    // read as a live key and the next save would write it as one.
+    std::string line = bytes.substr(pos, end - pos);
     pos = end;
-    // The C string ends at a NUL byte, as it would for the fgets reader.
-    size_t nul = piece.find('\0');
-    if (nul != std::string::npos) piece.resize(nul);
-    AddLine(doc, piece, &section, first);
+    // What follows a NUL byte isn't text (a file the store never saves over): the line ends there.
+    size_t nul = line.find('\0');
+    if (nul != std::string::npos) line.resize(nul);
+    AddLine(doc, line, &section, first);
     first = false;
   }
 }

@@ -38,8 +38,8 @@ enum class SettingsBytes {
 // converted to UTF-8; other bytes as they are.
 SettingsBytes DecodeSettingsBytes(const std::string& bytes, std::string* text);
 
-// Replaces the document with the lines of a file's bytes, read the way fgets with a
-// 4096-byte buffer reads them (longer lines arrive as several pieces).
+// Replaces the document with the lines of a file's bytes, each line whole whatever its
+// length.
 void ParseSettingsText(SettingsDocument* doc, const std::string& bytes);
 
 // Index of the key's first line (exact section, name ignoring case), or -1.

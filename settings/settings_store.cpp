@@ -2,8 +2,10 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "platform/env.h"
 #include "platform/files.h"
@@ -16,6 +18,23 @@
 namespace {
 
 // [SECTION] State
+
+// One change the launcher made since it last read or wrote the file: a value for the
+// key, or (reset) its line removed.
+struct PendingChange {
+  std::string key;
+  bool reset = false;
+  std::string value;
+};
+
+// How settings.ini looked at one moment: its size and time for a cheap first look, and
+// its bytes.
+struct DiskState {
+  enum Kind { kMissing, kRead, kUnreadable } kind = kMissing;  // kUnreadable: there, but couldn't be opened
+  int64_t size = -1;
+  FILETIME time = {};
+  std::string bytes;
+};
 
 // g_lock guards everything in g_store, the observer and the saver's event handle.
 StaticLock g_lock;
@@ -30,6 +49,12 @@ struct StoreState {
   // it is never saved over; changes live in memory while `kept_bytes` is what it holds.
   bool keep_file = false;
   std::string kept_bytes;
+  // The file as the store last read or wrote it. The player (in a text editor) or the
+  // game may change it meanwhile; a save first reads it again and, when it changed, puts
+  // `pending` on top of what it holds now instead of writing the store's old copy.
+  DiskState disk;
+  // The launcher's own changes since then, in the order first made, one per key.
+  std::vector<PendingChange> pending;
   DWORD change_tick = 0;     // GetTickCount of the last change
   HANDLE saver_event = nullptr;
   SettingsStoreTesting::SaveObserver observer = nullptr;
@@ -41,15 +66,99 @@ const DWORD kSaveDelayMs = 300;
 const char kEmptyFileText[] =
     "# Kestrane settings. Only values you changed are listed; delete a line to go back to its default.\n";
 
+// [SECTION] Changes
+
+bool SameKey(const std::string& a, const std::string& b) {
+  const SettingsKey x = SplitSettingsKey(a.c_str()), y = SplitSettingsKey(b.c_str());
+  return x.section == y.section && text::EqualsNoCase(x.name, y.name);
+}
+
+// Applies one change to the lines the way Set or Reset does; true when a line changed.
+bool ApplyChange(SettingsDocument* doc, const PendingChange& change) {
+  const SettingsKey k = SplitSettingsKey(change.key.c_str());
+  const SettingDef* def = FindSettingDef(change.key.c_str());
+  if (change.reset || (def && change.value == def->def)) return RemoveSettingsLine(doc, k);
+  const int i = FindSettingsLine(*doc, k);
+  if (i < 0) {
+    InsertSettingsLine(doc, k, change.value);
+    return true;
+  }
+  std::string& old = doc->lines[(size_t)i].value;
+  if (old == change.value) return false;
+  old = change.value;
+  return true;
+}
+
+void RecordChangeLocked(const PendingChange& change) {
+  for (PendingChange& p : g_store.pending)
+    if (SameKey(p.key, change.key)) {
+      p = change;  // the latest word on a key is the one that counts
+      return;
+    }
+  g_store.pending.push_back(change);
+}
+
 // [SECTION] Loading and saving (callers hold g_lock)
 
-void LoadLocked() {
+// Size and time only.
+DiskState LookAt(const std::string& path) {
+  DiskState d;
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+    d.size = ((int64_t)data.nFileSizeHigh << 32) | data.nFileSizeLow;
+    d.time = data.ftLastWriteTime;
+  }
+  return d;
+}
+
+DiskState ReadDisk(const std::string& path) {
+  DiskState d = LookAt(path);
+  if (files::ReadAll(path, &d.bytes))
+    d.kind = DiskState::kRead;
+  else
+    d.kind = files::Exists(path) ? DiskState::kUnreadable : DiskState::kMissing;
+  return d;
+}
+
+bool SameLook(const DiskState& a, const DiskState& b) {
+  return a.size == b.size && CompareFileTime(&a.time, &b.time) == 0;
+}
+
+// The file changed since the store read or wrote it (an unreadable file always counts).
+bool ChangedOnDisk(const DiskState& now) {
+  const DiskState& was = g_store.disk;
+  return was.kind == DiskState::kUnreadable || now.kind != was.kind || now.bytes != was.bytes;
+}
+
+// Takes the file's lines as they are on disk and puts the launcher's pending changes back
+// on top; a change the file already holds is pending no more.
+void AdoptLocked(const DiskState& disk) {
   g_store.doc.lines.clear();
-  g_store.loaded = true;
-  // The lines are the file's again: whatever a failed save left pending is gone with them.
-  g_store.dirty = false;
   g_store.keep_file = false;
   g_store.kept_bytes.clear();
+  g_store.disk = disk;
+  if (disk.kind == DiskState::kRead) {
+    std::string text;
+    if (DecodeSettingsBytes(disk.bytes, &text) != SettingsBytes::kUnreadable) {
+      ParseSettingsText(&g_store.doc, text);
+    } else {
+      // What can be read still counts; the lock is recursive, so the log may read its setting.
+      ParseSettingsText(&g_store.doc, disk.bytes);
+      g_store.keep_file = true;
+      g_store.kept_bytes = disk.bytes;
+      LogLine("[launcher] %s holds bytes that aren't text; it is left as it is and changes to settings aren't saved",
+              g_store.path.c_str());
+    }
+  }
+  std::vector<PendingChange> still;
+  for (const PendingChange& change : g_store.pending)
+    if (ApplyChange(&g_store.doc, change)) still.push_back(change);
+  g_store.pending.swap(still);
+  g_store.dirty = !g_store.pending.empty();
+}
+
+void LoadLocked() {
+  g_store.loaded = true;
   if (g_store.path.empty()) {
     std::string p;
     if (env::Get("KESTRANE_SETTINGS_FILE", &p) && !p.empty())
@@ -57,19 +166,9 @@ void LoadLocked() {
     else
       g_store.path = InstallLayout::LocalDir() + "\\settings.ini";
   }
-  std::string bytes;
-  if (!files::ReadAll(g_store.path, &bytes)) return;  // a missing file is an empty store
-  std::string text;
-  if (DecodeSettingsBytes(bytes, &text) != SettingsBytes::kUnreadable) {
-    ParseSettingsText(&g_store.doc, text);
-    return;
-  }
-  // What can be read still counts; the lock is recursive, so the log may read its setting.
-  ParseSettingsText(&g_store.doc, bytes);
-  g_store.keep_file = true;
-  g_store.kept_bytes = bytes;
-  LogLine("[launcher] %s holds bytes that aren't text; it is left as it is and changes to settings aren't saved",
-          g_store.path.c_str());
+  // The lines are the file's again: whatever a failed save left pending is gone with them.
+  g_store.pending.clear();
+  AdoptLocked(ReadDisk(g_store.path));  // a missing file is an empty store
 }
 
 void EnsureLoadedLocked() {
@@ -83,7 +182,24 @@ bool WriteAllAndClose(FILE* f, const std::string& textToWrite) {
   return ok;
 }
 
+void NotifySave(bool saved) {
+  if (!g_store.observer) return;
+  SettingsStoreTesting::SaveEvent e = {saved, (unsigned)g_store.change_tick, (unsigned)GetTickCount()};
+  g_store.observer(e, g_store.observer_context);
+}
+
 void SaveLocked() {
+  const DiskState now = ReadDisk(g_store.path);
+  // There but unreadable (another program holds it whole): what it holds is unknown, so
+  // nothing is written over it until it can be read.
+  if (now.kind == DiskState::kUnreadable) {
+    NotifySave(false);
+    return;
+  }
+  if (ChangedOnDisk(now)) {
+    AdoptLocked(now);
+    if (!g_store.dirty) return;  // it holds every pending change already
+  }
   std::string body = RenderSettingsText(g_store.doc);
   if (body.empty()) body = kEmptyFileText;
   std::string tmp = g_store.path + ".tmp";
@@ -93,16 +209,17 @@ void SaveLocked() {
     if (WriteAllAndClose(f, body) &&
         MoveFileExA(tmp.c_str(), g_store.path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       g_store.dirty = false;
+      g_store.pending.clear();
       saved = true;
+      g_store.disk = LookAt(g_store.path);
+      g_store.disk.kind = DiskState::kRead;
+      g_store.disk.bytes = body;
     }
   }
   // settings.ini is only ever replaced by the move, so a failed save leaves it untouched
   // and the change pending for the next attempt.
   if (!saved) DeleteFileA(tmp.c_str());
-  if (g_store.observer) {
-    SettingsStoreTesting::SaveEvent e = {saved, (unsigned)g_store.change_tick, (unsigned)GetTickCount()};
-    g_store.observer(e, g_store.observer_context);
-  }
+  NotifySave(saved);
 }
 
 // [SECTION] Saver thread
@@ -218,24 +335,14 @@ int GetInt(const char* key) {
 
 void Set(const char* key, const char* value) {
   if (!key) return;
-  std::string v = text::Trim(value ? value : "");
-  const SettingsKey k = SplitSettingsKey(key);
-  const SettingDef* def = FindSettingDef(key);
+  PendingChange change;
+  change.key = key;
+  change.value = text::Trim(value ? value : "");
   ScopedLock guard(&g_lock);
   EnsureLoadedLocked();
-  bool changed = false;
-  int i = FindSettingsLine(g_store.doc, k);
-  if (def && v == def->def) {
-    changed = RemoveSettingsLine(&g_store.doc, k);
-  } else if (i >= 0) {
-    std::string& old = g_store.doc.lines[(size_t)i].value;
-    changed = old != v;
-    old = v;
-  } else {
-    InsertSettingsLine(&g_store.doc, k, v);
-    changed = true;
-  }
-  if (changed) MarkChangedLocked();
+  if (!ApplyChange(&g_store.doc, change)) return;
+  RecordChangeLocked(change);
+  MarkChangedLocked();
 }
 
 void SetInt(const char* key, int value) {
@@ -246,9 +353,14 @@ void SetInt(const char* key, int value) {
 
 void Reset(const char* key) {
   if (!key) return;
+  PendingChange change;
+  change.key = key;
+  change.reset = true;
   ScopedLock guard(&g_lock);
   EnsureLoadedLocked();
-  if (RemoveSettingsLine(&g_store.doc, SplitSettingsKey(key))) MarkChangedLocked();
+  if (!ApplyChange(&g_store.doc, change)) return;
+  RecordChangeLocked(change);
+  MarkChangedLocked();
 }
 
 void ResetSection(const char* section) {
@@ -261,7 +373,12 @@ void ResetSection(const char* section) {
     const char* key = SettingDefs()[i].key;
     if (strncmp(key, prefix.c_str(), prefix.size()) != 0) continue;
     if (strcmp(key, "launcher.dump_path") == 0) continue;  // the player's dump is not a preference
-    if (RemoveSettingsLine(&g_store.doc, SplitSettingsKey(key))) changed = true;
+    PendingChange change;
+    change.key = key;
+    change.reset = true;
+    if (!ApplyChange(&g_store.doc, change)) continue;
+    RecordChangeLocked(change);
+    changed = true;
   }
   if (changed) MarkChangedLocked();
 }
@@ -307,6 +424,22 @@ void Reload() {
   LoadLocked();
 }
 
+void ReloadIfChanged() {
+  ScopedLock guard(&g_lock);
+  if (!g_store.loaded) return;  // the first use reads it anyway
+  const DiskState look = LookAt(g_store.path);
+  if (g_store.disk.kind != DiskState::kUnreadable && SameLook(look, g_store.disk)) return;
+  const DiskState now = ReadDisk(g_store.path);
+  if (now.kind == DiskState::kUnreadable) return;  // looked at again on the next activation
+  if (!ChangedOnDisk(now)) {
+    g_store.disk = now;  // touched, not changed
+    return;
+  }
+  AdoptLocked(now);
+  // Changes still pending go on top of the new text at the saver's next pass.
+  if (g_store.dirty && g_store.saver_event) SetEvent(g_store.saver_event);
+}
+
 std::string FilePath() {
   ScopedLock guard(&g_lock);
   EnsureLoadedLocked();
@@ -337,6 +470,8 @@ void UseFile(const std::string& path) {
   g_store.dirty = false;
   g_store.keep_file = false;
   g_store.kept_bytes.clear();
+  g_store.disk = DiskState();
+  g_store.pending.clear();
 }
 
 bool IsDirty() {

@@ -27,7 +27,9 @@ namespace SettingsStore {
 const char* Get(const char* key);
 // The effective value read like atoi.
 int GetInt(const char* key);
-// Trims the value; a value equal to the default removes the key's line.
+// Trims the value; a value equal to the default removes the key's line. A save writes
+// the launcher's changes on top of the file as it is on disk then, so lines the player or
+// the game wrote meanwhile stay.
 void Set(const char* key, const char* value);
 void SetInt(const char* key, int value);
 // Removes the key's line so the default applies again.
@@ -45,6 +47,10 @@ void Flush();
 // a save couldn't write is then gone. A file the store can't read as text is never saved
 // over: while it stays as it was, changes stay in memory.
 void Reload();
+// Reads the file again when it changed on disk since the store read or wrote it (the
+// player edited it, the game saved it), with the launcher's unsaved changes put back on
+// top. Cheap when nothing changed: the window calls it whenever it is activated.
+void ReloadIfChanged();
 std::string FilePath();
 // The file text as it would be saved now.
 std::string Text();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/env.h"
+#include "platform/files.h"
 #include "platform/text.h"
 #include "ui/gdiplus_session.h"
 #include "ui/text.h"
@@ -58,6 +59,11 @@ const FontCandidate kMono[] = {
     {L"Courier New", FontStyle::Regular, false},
 };
 const FontCandidate kLastResort = {L"Arial", FontStyle::Regular, false};
+// Every chain ends with families any Windows (and any Wine prefix) has, so text shows even
+// without the fonts folder: the system's message font, then Tahoma. Styles they have.
+const int kFallbackStyles[kFontRoleCount] = {FontStyle::Bold, FontStyle::Bold,    FontStyle::Regular,
+                                             FontStyle::Bold, FontStyle::Bold,    FontStyle::Regular};
+constexpr wchar_t kTahoma[] = L"Tahoma";
 
 struct Chain {
   const FontCandidate* first;
@@ -152,6 +158,15 @@ void LogPrivateFamilies(GpFontCollection* collection) {
   std::fflush(stdout);
 }
 
+GpFontFamily* AnyInstalledFamily() {
+  GpFontCollection* installed = nullptr;
+  if (gp::GdipNewInstalledFontCollection(&installed) != Ok || !installed) return nullptr;
+  const std::vector<GpFontFamily*> families = Families(installed);
+  GpFontFamily* clone = nullptr;
+  if (!families.empty()) gp::GdipCloneFontFamily(families.front(), &clone);
+  return clone;
+}
+
 void Bind(BoundRole* role, const FontCandidate& c, GpFontFamily* family) {
   role->family = family;
   role->style = c.style;
@@ -169,15 +184,31 @@ void Bind(BoundRole* role, const FontCandidate& c, GpFontFamily* family) {
 
 }  // namespace
 
-FontCandidate ChooseFont(FontRole role, const std::function<bool(const FontCandidate&)>& exists) {
-  const Chain& chain = kChains[RoleIndex(role)];
+FontCandidate ChooseFont(FontRole role, const std::function<bool(const FontCandidate&)>& exists,
+                         const wchar_t* message_font) {
+  const int index = RoleIndex(role);
+  const Chain& chain = kChains[index];
   for (size_t i = 0; i < chain.count; ++i)
     if (exists(chain.first[i])) return chain.first[i];
+  const FontCandidate fallbacks[] = {{message_font, kFallbackStyles[index], false},
+                                     {kTahoma, kFallbackStyles[index], false}};
+  for (const FontCandidate& c : fallbacks)
+    if (c.family && c.family[0] && exists(c)) return c;
   return kLastResort;
 }
 
+std::wstring MessageFontFamily() {
+  NONCLIENTMETRICSW metrics = {};
+  metrics.cbSize = sizeof metrics;
+  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return std::wstring();
+  return metrics.lfMessageFont.lfFaceName;
+}
+
 std::string FontsDirectory(const std::string& checkout_root, const std::string& exe_dir) {
-  if (!checkout_root.empty()) return checkout_root + "\\assets\\fonts";
+  // A checkout without the launcher's assets (a game source a player unpacked around the
+  // launcher) still has the fonts that came with the launcher.
+  if (!checkout_root.empty() && files::IsFolder(checkout_root + "\\assets\\fonts"))
+    return checkout_root + "\\assets\\fonts";
   return exe_dir + "fonts";
 }
 
@@ -200,18 +231,26 @@ bool LoadFonts(const std::string& fonts_dir) {
   }
   if (env::IsSet("KESTRANE_FONTLOG") && f.collection) LogPrivateFamilies(f.collection);
 
+  const std::wstring message_font = MessageFontFamily();
   for (int i = 0; i < kFontRoleCount; ++i) {
     GpFontFamily* family = nullptr;
-    const FontCandidate chosen = ChooseFont(static_cast<FontRole>(i), [&](const FontCandidate& c) {
+    FontCandidate chosen = ChooseFont(static_cast<FontRole>(i), [&](const FontCandidate& c) {
       family = CreateFamily(c, f.collection);
       return family != nullptr;
-    });
+    }, message_font.c_str());
     if (!family) family = CreateFamily(chosen, f.collection);
-    // A system without Arial still gets readable text from the generic sans-serif family.
+    // A fallback family need not have the role's weight: its regular face beats no text.
+    const bool fallback = chosen.family == message_font.c_str() || chosen.family == kTahoma;
+    BOOL has_style = TRUE;
+    if (family && fallback && gp::GdipIsStyleAvailable(family, chosen.style, &has_style) == Ok && !has_style)
+      chosen.style = FontStyle::Regular;
+    // A system without Arial still gets readable text from the generic sans-serif family,
+    // or failing that from any installed family at all.
     if (!family) {
       GpFontFamily* generic = nullptr;
       if (gp::GdipGetGenericFontFamilySansSerif(&generic) == Ok) gp::GdipCloneFontFamily(generic, &family);
     }
+    if (!family) family = AnyInstalledFamily();
     if (family) Bind(&f.roles[i], chosen, family);
   }
   return true;

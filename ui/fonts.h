@@ -1,6 +1,7 @@
 // The six font roles all launcher text goes through. Each binds, once at start-up, to the
 // first family of its fallback chain that exists: the launcher's own font files in a
-// private collection first, then installed fonts, finally Arial.
+// private collection first, then installed fonts, then the system's message font and Tahoma, so
+// text always shows; Arial when even those are missing.
 #pragma once
 
 #include <functional>
@@ -24,13 +25,17 @@ struct FontCandidate {
   bool private_collection;  // looked up in the launcher's own files only; else installed fonts only
 };
 
-// The candidate a role binds to, given which families exist: the first of its chain, or
-// Arial Regular from the installed fonts when none does.
-FontCandidate ChooseFont(FontRole role, const std::function<bool(const FontCandidate&)>& exists);
+// The candidate a role binds to, given which families exist: the first of its chain, then
+// the installed message_font (the system's, see MessageFontFamily), then Tahoma, each in a
+// weight the role suits; Arial Regular when none of these exists either.
+FontCandidate ChooseFont(FontRole role, const std::function<bool(const FontCandidate&)>& exists,
+                         const wchar_t* message_font = nullptr);
+// The family of the system's message font (SPI_GETNONCLIENTMETRICS), or "".
+std::wstring MessageFontFamily();
 
 // Where the launcher's font files are: <checkout root>\assets\fonts when the launcher runs
-// from a source checkout, else the "fonts" folder next to the executable (exe_dir ends
-// with its separator).
+// from a source checkout that has that folder, else the "fonts" folder next to the
+// executable (exe_dir ends with its separator).
 std::string FontsDirectory(const std::string& checkout_root, const std::string& exe_dir);
 
 // Starts GDI+, loads every *.ttf of the folder (UTF-8 path) and binds the roles. False

@@ -85,7 +85,9 @@ void PollGamepad(GamepadState* state, const PadReading& reading, bool foreground
 }
 
 XInputGetStateFn LoadXInput() {
-  HMODULE dll = LoadLibraryA("xinput1_4.dll");
+  // From the system folder only: not a known DLL, so a plain load would take one of that
+  // name from the launcher's own folder first.
+  HMODULE dll = LoadLibraryExW(L"xinput1_4.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (!dll) return nullptr;
   return reinterpret_cast<XInputGetStateFn>(
       reinterpret_cast<void*>(GetProcAddress(dll, "XInputGetState")));

@@ -2,9 +2,11 @@
 // main.dol, opens the game's resource library on its files folder, then shows one texture
 // or decodes every texture of every set.
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "app/modes.h"
+#include "app/usage.h"
 #include "dump/dump_judgement.h"
 #include "platform/env.h"
 #include "resdata/resource_library.h"
@@ -44,9 +46,15 @@ std::string MainDolPath(const DumpChoice& dump) {
 
 int RunDeveloperTools(int argc, char** argv) {
   ViewerOptions options;
-  if (!ParseViewerOptions(argc, argv, &options)) {
-    fputs(kViewerUsage, stderr);
-    return 2;
+  std::string problem;
+  if (!ParseViewerOptions(argc, argv, &options, &problem)) {
+    // A mode word without the arguments it needs lands here, not in its mode.
+    static const char* const kShort[][2] = {{"--judge", "--judge needs a PATH."},
+                                            {"--setup", "--setup needs a PATH."},
+                                            {"--ui-shot", "--ui-shot needs a SCREEN and an OUT file."}};
+    for (const auto& mode : kShort)
+      if (argc > 1 && strcmp(argv[1], mode[0]) == 0) problem = mode[1];
+    return RefuseArguments(problem.c_str());
   }
   const DumpChoice dump = ChooseConfiguredDump(options);
   if (dump.disc.empty()) {
@@ -71,7 +79,14 @@ int RunDeveloperTools(int argc, char** argv) {
 
   ResourceLibrary library;
   const bool open = library.Open(dump.disc);
-  if (options.scan && open) {
+  if (options.scan && !open) {
+    // A scan that can't read the sets has nothing to report: no texture was asked for.
+    for (const std::string& line : library.Messages()) printf("  %s\n", line.c_str());
+    fflush(stdout);
+    fprintf(stderr, "Could not open the resource sets in %s, so there is nothing to scan.\n", dump.disc.c_str());
+    return 1;
+  }
+  if (options.scan) {
     const ScanTotals totals = ScanResourceSets(library, ListResourceSets(dump.disc), stdout);
     PrintScanSummary(totals, stdout);
     fflush(stdout);

@@ -1,4 +1,5 @@
 // --judge PATH: the verdict on one dump folder or disc image; the exit status is its kind.
+// A dump whose main.dol was changed also gets the retail digest on a line of its own.
 #include <windows.h>
 
 #include <cstdio>
@@ -16,6 +17,8 @@ int RunJudgeMode(const std::string& path) {
   printf("kind %d (%s) in %llu ms\n%s\n%s\nfiles %s\ndol %s\nsha1 %s id %s bytes %lld\n", j.kind,
          DumpKindName(j.kind), elapsed, text::WideToUtf8(j.label).c_str(), text::WideToUtf8(j.detail).c_str(),
          j.files_dir.c_str(), j.dol_path.c_str(), j.sha1.c_str(), j.game_id.c_str(), (long long)j.bytes);
+  // Beside the found digest, so a player can compare both with the lists of known dumps.
+  if (MainDolChanged(j)) printf("expected sha1 %s\n", kExpectedMainDolSha1);
   fflush(stdout);
   return j.kind;
 }

@@ -15,7 +15,9 @@ EntryRequest Parse(std::initializer_list<const char*> args) {
 
 TEST(CommandLine, NoArgumentsOpensTheWindowAndUnknownWordsGoToTheDeveloperTools) {
   EXPECT_EQ(EntryMode::kWindow, Parse({}).mode);
-  EXPECT_EQ(EntryMode::kDeveloper, Parse({"--help"}).mode);
+  for (const char* help : {"--help", "-h", "/?"}) EXPECT_EQ(EntryMode::kHelp, Parse({help}).mode) << help;
+  EXPECT_EQ(EntryMode::kVersion, Parse({"--version"}).mode);
+  EXPECT_EQ(EntryMode::kDeveloper, Parse({"--Help"}).mode);
   EXPECT_EQ(EntryMode::kDeveloper, Parse({"--viewer", "--disc", "D:\\dump"}).mode);
 }
 

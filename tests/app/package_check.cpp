@@ -1,6 +1,8 @@
-// The release zip as a player meets it: tests/scripts/package_test.sh unpacks it into a
-// folder whose name holds a space and non-ASCII letters, below KESTRANE_UNPACKED_IN, and
-// runs these checks on the Kestrane.exe found there, with nothing of the build around it.
+// The release zips as a player meets them: tests/scripts/package_test.sh unpacks each into
+// a folder whose name holds a space and non-ASCII letters, the launcher-only one below
+// KESTRANE_UNPACKED_IN and the full one (made from the stand-ins) below
+// KESTRANE_FULL_UNPACKED_IN, and runs these checks on what it finds there, with nothing of
+// the build around it.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -14,13 +16,15 @@
 #include "tests/fixtures/dump_fixture.h"
 #include "tests/support/child_run.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/window_of.h"
 
 namespace {
 
-// The one folder the script unpacked into; "" when there isn't exactly one.
-std::wstring UnpackedFolder() {
+// The one folder the script unpacked into, below the folder `variable` names; "" when
+// there isn't exactly one.
+std::wstring UnpackedFolder(const wchar_t* variable) {
   wchar_t parent[1024] = {};
-  if (!GetEnvironmentVariableW(L"KESTRANE_UNPACKED_IN", parent, 1024)) return L"";
+  if (!GetEnvironmentVariableW(variable, parent, 1024)) return L"";
   std::vector<std::wstring> found;
   WIN32_FIND_DATAW data;
   HANDLE search = FindFirstFileW((std::wstring(parent) + L"\\*").c_str(), &data);
@@ -34,17 +38,22 @@ std::wstring UnpackedFolder() {
   return found.size() == 1 ? found[0] : L"";
 }
 
+// The folder a zip was unpacked into, checked to have the odd name that tests the paths.
+std::string OddlyNamedFolder(const wchar_t* variable) {
+  const std::wstring unpacked = UnpackedFolder(variable);
+  const std::wstring name = unpacked.substr(unpacked.find_last_of(L'\\') + 1);
+  bool non_ascii = false;
+  for (wchar_t c : name) non_ascii = non_ascii || c > 127;
+  if (!non_ascii || name.find(L' ') == std::wstring::npos) return std::string();
+  return text::WideToUtf8(unpacked);
+}
+
 class PackageTest : public testsupport::TempFolderTest {
  protected:
   void SetUp() override {
     TempFolderTest::SetUp();
-    const std::wstring unpacked = UnpackedFolder();
-    ASSERT_FALSE(unpacked.empty()) << "set KESTRANE_UNPACKED_IN to a folder holding the unpacked zip's folder";
-    const std::wstring name = unpacked.substr(unpacked.find_last_of(L'\\') + 1);
-    bool non_ascii = false;
-    for (wchar_t c : name) non_ascii = non_ascii || c > 127;
-    ASSERT_TRUE(non_ascii && name.find(L' ') != std::wstring::npos) << "the folder's name must test the path";
-    folder_ = text::WideToUtf8(unpacked);
+    folder_ = OddlyNamedFolder(L"KESTRANE_UNPACKED_IN");
+    ASSERT_FALSE(folder_.empty()) << "KESTRANE_UNPACKED_IN must hold one folder, named with a space and non-ASCII letters";
     exe_ = folder_ + "\\Kestrane\\Kestrane.exe";
     options_ = fixtures::LauncherOptions(Path("profile"));
     options_.working_dir = folder_ + "\\Kestrane";  // as a double-click starts it
@@ -65,11 +74,13 @@ TEST_F(PackageTest, TheShippedLauncherJudgesADumpAsTheRetailBuild) {
   ASSERT_NE(std::string::npos, line_end) << r.out;
   EXPECT_EQ(0u, r.out.find("kind 1 (not supported) in ")) << r.out;
   EXPECT_EQ("Wii disc (RKVE01)\n"
-            "This isn't the retail USA disc. Kestrane only runs RKVE01.\n"
+            "main.dol doesn't match the retail USA release (RKVE01), so this dump is modified or damaged. Dump your "
+            "disc again.\n"
             "files " + d.files_dir + "\n" +
             "dol " + d.dol_path + "\n" +
             "sha1 " + fixtures::kFixtureMainDolSha1 + " id RKVE01 bytes " +
-            std::to_string(0x440 + 200000 + 22) + "\n",
+            std::to_string(0x440 + 200000 + 22) + "\n" +
+            "expected sha1 7c2f0b9e4a61d3853f0e2b7a9c4d6e1f08b3a5c2\n",
             r.out.substr(line_end + 1));
 }
 
@@ -147,6 +158,51 @@ TEST_F(PackageTest, TheExecutableKeepsItsIconAndManifestAndShipsWithoutSymbols) 
     EXPECT_NE(0u, name.find(".debug")) << name;
     EXPECT_NE('/', name[0]) << "a long section name, as debug sections have: " << name;
   }
+}
+
+// [SECTION] The full download
+
+// Presses PLAY in the launcher window of process `pid` with Enter, its default control on
+// Home, until the game has started: Enter may come before the first frame or while the
+// disc is still being checked.
+bool PressPlayUntilTheGameStarts(unsigned long pid, const std::string& game_dir) {
+  for (int tries = 0; tries < 30; ++tries) {
+    if (const HWND window = testsupport::LauncherWindowOf(pid)) {
+      SendMessageW(window, WM_KEYDOWN, VK_RETURN, 1);
+      SendMessageW(window, WM_KEYUP, VK_RETURN, 0xC0000001);
+    }
+    const auto started = [&] { return testsupport::PathExists(game_dir + "\\received.txt"); };
+    if (testsupport::WaitInFolder(game_dir, started, 2000)) return true;
+  }
+  return false;
+}
+
+TEST(FullDownloadTest, TheFirstSetupRunsFromTheDownloadThroughPlay) {
+  const std::string unpacked = OddlyNamedFolder(L"KESTRANE_FULL_UNPACKED_IN");
+  ASSERT_FALSE(unpacked.empty()) << "KESTRANE_FULL_UNPACKED_IN must hold one oddly named folder";
+  const std::string top = unpacked + "\\Kestrane", launcher = top + "\\Kestrane", profile = unpacked + "\\profile";
+  // The test build beside the shipped launcher, so that the fixture's main.dol verifies;
+  // everything else is the download's own. A disc image, so the download's dtk reads it.
+  const std::string exe = launcher + "\\KestraneTestBuild.exe", image = unpacked + "\\my disc.iso";
+  ASSERT_TRUE(CopyFileW(text::Utf8ToWide(fixtures::TestLauncherExe()).c_str(), text::Utf8ToWide(exe).c_str(), FALSE));
+  ASSERT_TRUE(testsupport::WriteFile(launcher + "\\game.steer", "run_ms=1500\n") && fixtures::MakeDiscImage(image));
+  testsupport::ChildOptions options = fixtures::LauncherOptions(profile);
+  options.working_dir = launcher;
+
+  const testsupport::ChildResult setup = testsupport::RunChild(exe, {"--setup", image}, options);
+  EXPECT_EQ(0u, setup.exit_code) << setup.out << setup.err;
+  for (const char* step : {"Unpack the build tools: done Using the bundled zig and Python\n",
+                           "Get the Kestrane source: done Using the source in this download\n",
+                           "Build Kestrane: done Built ", "Ready to play: done Press PLAY to start.\n"})
+    EXPECT_NE(std::string::npos, setup.out.find(step)) << step << "\n" << setup.out;
+
+  // Home's PLAY, in the window; with close_on_play on, as it starts, the launcher ends with the game.
+  options.while_running = [&](unsigned long pid) { EXPECT_TRUE(PressPlayUntilTheGameStarts(pid, launcher)); };
+  const testsupport::ChildResult window = testsupport::RunChild(exe, {}, options);
+  EXPECT_EQ(0u, window.exit_code) << window.err;
+  const std::string received = testsupport::ReadFile(launcher + "\\received.txt");
+  EXPECT_NE(std::string::npos, received.find("[env] KESTRANE_LAUNCHED=1\n")) << received;
+  EXPECT_NE(std::string::npos, received.find("[cwd] " + top + "\n")) << "it runs in the download's source\n" << received;
 }
 
 }  // namespace

@@ -22,6 +22,12 @@ namespace {
 
 const char kOtherSha1[] = "79140533b136ba40944e4b9e57c4de5929405f0f";
 const long long kFixtureDumpBytes = 0x440 + 200000 + 22;  // boot.bin, main.dol, tocres.res
+const char kMainDolChanged[] =
+    "main.dol doesn't match the retail USA release (RKVE01), so this dump is modified or damaged. Dump your disc again.";
+
+std::string NothingAt(const std::string& path) {
+  return "There's nothing at " + path + ". Check the path, or choose your dump again if you moved it.";
+}
 
 struct Verdict {
   int kind;
@@ -93,8 +99,10 @@ TEST_F(JudgeModeTest, AFixtureDumpIsReadyInEachLayoutForTheTestBuildOnly) {
   fixtures::MadeDump d = MakeDump(Path("dump"));
   ChildResult r = Judge(d.root, {}, testsupport::KestraneExe());
   EXPECT_EQ(1u, r.exit_code);
-  EXPECT_EQ(Block({1, "Wii disc (RKVE01)", "This isn't the retail USA disc. Kestrane only runs RKVE01.", d.files_dir,
-                   d.dol_path, fixtures::kFixtureMainDolSha1, "RKVE01", kFixtureDumpBytes}),
+  // Its disc says RKVE01, so its main.dol was changed: both digests are printed to compare.
+  EXPECT_EQ(Block({1, "Wii disc (RKVE01)", kMainDolChanged, d.files_dir, d.dol_path, fixtures::kFixtureMainDolSha1,
+                   "RKVE01", kFixtureDumpBytes}) +
+                "expected sha1 7c2f0b9e4a61d3853f0e2b7a9c4d6e1f08b3a5c2\n",
             r.out);
 }
 
@@ -110,10 +118,17 @@ TEST_F(JudgeModeTest, DiscsOfAnotherRegionOrGameAreNotSupported) {
   fixtures::MadeDump other = MakeDump(Path("other"), contents);
   ExpectVerdict(other.root, {1, "Wii disc (RABC01)", "This isn't the retail USA disc. Kestrane only runs RKVE01.",
                              other.files_dir, other.dol_path, kOtherSha1, "RABC01", kFixtureDumpBytes});
+  // A USA disc whose main.dol isn't the one the build expects: modified or damaged.
+  contents.boot_bin = fixtures::BootBin("RKVE01");
+  fixtures::MadeDump changed = MakeDump(Path("changed"), contents);
+  EXPECT_EQ(Block({1, "Wii disc (RKVE01)", kMainDolChanged, changed.files_dir, changed.dol_path, kOtherSha1, "RKVE01",
+                   kFixtureDumpBytes}) +
+                "expected sha1 " + fixtures::kFixtureMainDolSha1 + "\n",
+            Judge(changed.root).out);
 }
 
 TEST_F(JudgeModeTest, IncompleteDumpsSayWhatIsMissing) {
-  ExpectVerdict(Path("gone"), {2, "Disc folder", "The folder isn't there any more: " + Path("gone"), "", "", "", "", -1});
+  ExpectVerdict(Path("gone"), {2, "Disc folder", NothingAt(Path("gone")), "", "", "", "", -1});
 
   testsupport::MakeFolders(Path("empty\\sys"));
   ExpectVerdict(Path("empty"), {2, "Disc folder",
@@ -137,7 +152,7 @@ TEST_F(JudgeModeTest, APathWithNonAsciiLettersPrintsAsUtf8) {
   ExpectVerdict(d.root, {0, "Wii disc, USA (RKVE01)", "", d.files_dir, d.dol_path, fixtures::kFixtureMainDolSha1,
                          "RKVE01", kFixtureDumpBytes});
   ExpectVerdict(Path("\xC3\xA9t\xC3\xA9"),
-                {2, "Disc folder", "The folder isn't there any more: " + Path("\xC3\xA9t\xC3\xA9"), "", "", "", "", -1});
+                {2, "Disc folder", NothingAt(Path("\xC3\xA9t\xC3\xA9")), "", "", "", "", -1});
 }
 
 // [SECTION] Disc images
@@ -184,7 +199,7 @@ TEST_F(JudgeModeTest, ImagesOfOtherDiscsStopAfterTheHeaderAndKeepTheEarlierExtra
   ExpectVerdict(europe, {1, "Wii disc, Europe (RKVP01)",
                          "Kestrane is built from the USA version only. Other regions may come later.", "", "", "",
                          "RKVP01", -1});
-  ExpectVerdict(blank, {2, "Disc folder", "This isn't Skarvel.", "", "", "", "", -1});
+  ExpectVerdict(blank, {2, "Disc image", "This isn't Skarvel.", "", "", "", "", -1});
   EXPECT_EQ(5, DtkRuns());  // two header checks after the first extraction
   EXPECT_EQ(fixtures::FixtureMainDol(), ReadFile(Data("sys\\main.dol")));
   ExpectVerdict(usa, ReadyImage(usa));
@@ -197,11 +212,11 @@ TEST_F(JudgeModeTest, UnreadableImagesAndAMissingReaderAreExplained) {
   testsupport::WriteFile(image, "PK\x03\x04 certainly not a disc");
   std::string quoted = ("Error: " + image + ": unsupported or corrupt disc image (unknown format)").substr(0, 200);
   while (quoted.back() == ' ') quoted.pop_back();
-  ExpectVerdict(image, {2, "Disc folder", "This file couldn't be read as a Wii disc image. " + quoted, "", "", "", "",
+  ExpectVerdict(image, {2, "Disc image", "This file couldn't be read as a Wii disc image. " + quoted, "", "", "", "",
                         -1});
 
   ASSERT_TRUE(DeleteFileW(text::Utf8ToWide(Path("install\\tools\\dtk\\dtk.exe")).c_str()));
-  ExpectVerdict(image, {2, "Disc folder",
+  ExpectVerdict(image, {2, "Disc image",
                         "The disc-image reader (tools\\dtk\\dtk.exe) is missing. Extract the disc with Dolphin instead "
                         "(right-click the game, Extract Entire Disc) and choose that folder.",
                         "", "", "", "", -1});
@@ -286,16 +301,34 @@ TEST_F(JudgeModeTest, ADiscFolderOfThePlayersOwnIsNeverReplaced) {
     return data;
   }());
   testsupport::WriteFile(disc + "\\probe\\notes.txt", "mine");
+  // A file of the name the launcher's stamp has is no sign of the launcher's unless it is one.
+  const std::string notes = "Bought 2008, the disc has a scratch near the rim.";
+  testsupport::WriteFile(disc + "\\image.txt", notes);
   const std::string image = Path("skarvel.iso");
   ASSERT_TRUE(fixtures::MakeDiscImage(image));
-  ExpectVerdict(image, {2, "Disc folder",
+  ExpectVerdict(image, {2, "Disc image",
                         disc + " wasn't made by Kestrane, so no disc image is extracted into it. Move that folder "
                                "away or choose another game data folder.",
                         "", "", "", "", -1});
   EXPECT_EQ(0, DtkRuns());
   EXPECT_EQ(fixtures::FixtureMainDol(), ReadFile(own.dol_path));
   EXPECT_EQ("mine", ReadFile(disc + "\\probe\\notes.txt"));
+  EXPECT_EQ(notes, ReadFile(disc + "\\image.txt"));
   EXPECT_FALSE(PathExists(disc + "\\made-by-kestrane.txt"));
+}
+
+TEST_F(JudgeModeTest, AnImageKeptInTheExtractedDiscFolderIsRefusedAndKept) {
+  const std::string usa = Path("usa.iso");
+  ASSERT_TRUE(fixtures::MakeDiscImage(usa));
+  ExpectVerdict(usa, ReadyImage(usa));
+  const std::string kept = Data("my.iso");
+  ASSERT_TRUE(CopyFileW(text::Utf8ToWide(usa).c_str(), text::Utf8ToWide(kept).c_str(), TRUE));
+  ChildResult r = Judge(kept);
+  EXPECT_NE(std::string::npos, r.out.find(kept + " is inside " + Data() +
+                                          ", which Kestrane empties whenever it reads a disc image. Move the image "
+                                          "to another folder (your Documents, say) and choose it there."))
+      << r.out;
+  EXPECT_EQ(ReadFile(usa), ReadFile(kept));
 }
 
 TEST_F(JudgeModeTest, ADiscFolderAnEarlierVersionMadeIsStillUsed) {

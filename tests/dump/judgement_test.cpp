@@ -114,7 +114,9 @@ TEST_F(JudgementTest, OnlyExistingFilesWithAnImageExtensionAreDiscImages) {
   testsupport::WriteFile(Path("isos\\game"), "x");
   for (const char* name : {"folder.iso", "missing.iso", "game.iso.txt", "isos\\game", "v1.iso\\dump"})
     EXPECT_FALSE(IsDiscImage(Path(name))) << name;
-  EXPECT_EQ("The folder isn't there any more: " + Path("missing.iso"), JudgeDump(Path("missing.iso"), true).message);
+  EXPECT_EQ("There's nothing at " + Path("missing.iso") + ". Check the path, or choose your dump again if you moved it.",
+            JudgeDump(Path("missing.iso"), true).message);
+  EXPECT_EQ(L"Disc image", ClassifyDump(Path("missing.iso")).label);
 }
 
 }  // namespace

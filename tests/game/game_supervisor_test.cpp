@@ -96,6 +96,17 @@ TEST_F(SupervisorTest, WithErrorLogsOffNothingIsWrittenButTheRun) {
   EXPECT_FALSE(runs[0].logKept);
 }
 
+TEST_F(SupervisorTest, MatchWindowReachesTheGameThroughItsSettings) {
+  ScopedEnv settings_file("KESTRANE_SETTINGS_FILE", SettingsPath());
+  SettingsStore::Set("display.aspect", "native");
+  Steer(GameFolder(), {"run_ms=0", "exit=0"});
+  Play();
+  Received got = ReadReceived(GameFolder());
+  EXPECT_FALSE(got.Env("KESTRANE_ASPECT").has_value());
+  EXPECT_TRUE(got.Has("[settings] aspect = native"));
+  EXPECT_NE(std::string::npos, ReadFile(LogPath()).find("[launcher] starting KestraneGame.exe (aspect native)"));
+}
+
 TEST_F(SupervisorTest, RefusalsComeBeforeAnythingIsWritten) {
   WriteFile(LogPath(), "kept as it is\n");
   std::string message;

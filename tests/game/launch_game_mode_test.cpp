@@ -81,9 +81,10 @@ TEST_F(LaunchGameModeTest, AGameThatEndsByItselfIsRecordedWithItsOutcome) {
       << r.out;
 }
 
-TEST_F(LaunchGameModeTest, ARunThatCantBeWrittenIsNeverReportedAsRecorded) {
+TEST_F(LaunchGameModeTest, ARunThatCantBeWrittenOutlivesTheLauncherAndIsNeverReportedAsRecorded) {
   InstallGame({"run_ms=300", "exit=96"});
-  const std::string runs = Path("profile\\local\\Kestrane\\logs\\runs.tsv");
+  const std::string logs = Path("profile\\local\\Kestrane\\logs\\");
+  const std::string runs = logs + "runs.tsv";
   const std::string earlier = "2024-05-01 09:30\t7\t00000000\tOK\t1\n";
   ASSERT_TRUE(testsupport::WriteFile(runs, earlier));
   // Another program reads runs.tsv the whole time, without sharing its deletion.
@@ -92,19 +93,33 @@ TEST_F(LaunchGameModeTest, ARunThatCantBeWrittenIsNeverReportedAsRecorded) {
   ChildResult r = LaunchGame({});
   CloseHandle(reader);
   EXPECT_EQ(0u, r.exit_code);
-  EXPECT_TRUE(std::regex_search(r.out, std::regex(std::string("\nnot recorded \\(runs.tsv couldn't be written\\): ") +
-                                                  kStartedAt +
+  EXPECT_NE(std::string::npos, r.out.find("\nnot recorded yet (runs.tsv couldn't be written; the run waits in " + logs +
+                                          "runs-pending.tsv and goes in with the next run): "))
+      << r.out;
+  EXPECT_TRUE(std::regex_search(r.out, std::regex(std::string("run\\): ") + kStartedAt +
                                                   ", [01] s, Stopped: the game reported a fatal error, log kept\n$")))
       << r.out;
   EXPECT_EQ(std::string::npos, r.out.find("recorded: 2024-05-01")) << r.out;
   EXPECT_EQ(earlier, ReadFile(runs));
   EXPECT_NE(std::string::npos, ReadFile(fixtures::ErrorLogIn(Path("profile"))).find("[launcher] couldn't write "));
+
+  // The launcher has exited; the next one's run takes the held-out run in before its own.
+  InstallGame({"run_ms=0", "exit=0"});
+  r = LaunchGame({});
+  EXPECT_TRUE(std::regex_search(r.out, std::regex("\nrecorded: "))) << r.out;
+  EXPECT_TRUE(std::regex_match(testsupport::Lf(ReadFile(runs)),
+                               std::regex(earlier + kStartedAt + "\t[01]\t00000060\tStopped\t1\n" + kStartedAt +
+                                          "\t[01]\t00000000\tOK\t1\n")))
+      << ReadFile(runs);
+  EXPECT_FALSE(PathExists(logs + "runs-pending.tsv"));
 }
 
 TEST_F(LaunchGameModeTest, AMissingGameIsReportedAndNothingIsRecorded) {
   ChildResult r = LaunchGame({"0"});
   EXPECT_EQ(1u, r.exit_code);
-  EXPECT_EQ("could not start: KestraneGame.exe isn't built yet.\n", r.out);
+  EXPECT_EQ("could not start: KestraneGame.exe isn't built yet.\nLooked for " + Path("install\\KestraneGame.exe") +
+                ". Build it first: Kestrane --setup <your disc dump>.\n",
+            r.out);
   EXPECT_FALSE(PathExists(Path("profile\\local\\Kestrane\\logs\\runs.tsv")));
   EXPECT_FALSE(PathExists(fixtures::ErrorLogIn(Path("profile"))));
 }

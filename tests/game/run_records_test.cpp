@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <set>
 #include <thread>
 
 #include "platform/text.h"
@@ -203,6 +204,8 @@ TEST_F(RunRecordsTest, ARunThatCantBeWrittenIsKeptForTheNextOne) {
     EXPECT_FALSE(RecordRun(Run("2024-05-01 10:00", 1, 0xC0000005)));
     EXPECT_EQ(kEarlierRun, testsupport::Lf(ReadFile(Logs("runs.tsv"))));
     EXPECT_FALSE(PathExists(Logs("runs.tsv.tmp")));
+    // Beside it, on the disk: it outlives this process.
+    EXPECT_EQ("2024-05-01 10:00\t1\tc0000005\tCrashed\t1\n", ReadFile(PendingRunsFilePath()));
     // Shown as the newest run, so the home screen and the report still see it.
     std::vector<RunRecord> runs = ReadRuns();
     ASSERT_EQ(2u, runs.size());
@@ -219,6 +222,44 @@ TEST_F(RunRecordsTest, ARunThatCantBeWrittenIsKeptForTheNextOne) {
                 "2024-05-01 11:00\t2\t00000000\tOK\t1\n",
             testsupport::Lf(ReadFile(Logs("runs.tsv"))));
   EXPECT_EQ(3u, ReadRuns().size());
+  EXPECT_FALSE(PathExists(PendingRunsFilePath()));
+}
+
+// [SECTION] Two launchers recording at once
+
+TEST_F(RunRecordsTest, TwoLaunchersRecordingAtOnceKeepEveryRunExactlyOnce) {
+  const int kEach = 5;  // two recorders of five: the ten lines the file keeps
+  const std::string tag = "Local\\RunRecorder" + std::to_string(GetCurrentProcessId());
+  for (int round = 0; round < 10; ++round) {
+    SCOPED_TRACE(round);
+    const std::string ready_name = tag + "Ready" + std::to_string(round), go_name = tag + "Go" + std::to_string(round);
+    HANDLE ready = CreateSemaphoreA(nullptr, 0, 2, ready_name.c_str());
+    HANDLE go = CreateEventA(nullptr, TRUE, FALSE, go_name.c_str());
+    ASSERT_TRUE(ready && go);
+    unsigned long codes[2] = {1, 1};
+    std::thread recorders[2];
+    for (int i = 0; i < 2; ++i)
+      recorders[i] = std::thread([&, i] {
+        const std::string label = "r" + std::to_string(round) + "ab"[i];
+        codes[i] = testsupport::RunChild(testsupport::BinDir() + "run_recorder.exe",
+                                         {label, std::to_string(kEach), ready_name, go_name})
+                       .exit_code;
+      });
+    // Both wait at the start line, then go together.
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(ready, 60000));
+    SetEvent(go);
+    for (std::thread& t : recorders) t.join();
+    CloseHandle(ready);
+    CloseHandle(go);
+    EXPECT_TRUE(codes[0] == 0 && codes[1] == 0) << "a run wasn't recorded";
+
+    std::multiset<std::string> labels;
+    for (const RunRecord& run : ReadRuns()) labels.insert(run.startedAt);
+    EXPECT_EQ(10u, labels.size());
+    for (const char* recorder : {"a", "b"})
+      for (int n = 1; n <= kEach; ++n)
+        EXPECT_EQ(1u, labels.count("r" + std::to_string(round) + recorder + "-" + std::to_string(n))) << recorder << n;
+  }
 }
 
 TEST_F(RunRecordsTest, AWriteThatFailsMidwayLeavesTheOldFileWhole) {

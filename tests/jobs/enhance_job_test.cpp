@@ -15,6 +15,7 @@
 
 #include "platform/text.h"
 #include "process/child_process.h"
+#include "settings/game_data_folder.h"
 #include "settings/settings_store.h"
 #include "tests/fixtures/dump_fixture.h"
 #include "tests/jobs/jobs_test_support.h"
@@ -369,6 +370,31 @@ TEST_F(EnhanceJobTest, AVideoThatCantTakeItsPlaceFailsTheStepWithTheReason) {
   EXPECT_FALSE(PathExists(Part()));
 }
 
+// [SECTION] A cache folder of the player's own
+
+TEST_F(EnhanceJobTest, EverythingIsCheckedBeforeAnythingIsDeletedAndAPlayersCacheIsLeftAlone) {
+  // The data folder is the player's, and so is the cache folder in it.
+  WriteFile(Frames() + "\\holiday.png", "a holiday");
+  WriteFile(Frames() + "\\up\\x.png", "the player's");
+  auto untouched = [&] {
+    EXPECT_EQ("a holiday|the player's",
+              ReadFile(Frames() + "\\holiday.png") + "|" + ReadFile(Frames() + "\\up\\x.png"));
+    EXPECT_FALSE(PathExists(Data() + "\\cache\\made-by-kestrane.txt") || PathExists(Data() + "\\cache\\enhanced"));
+  };
+  ASSERT_TRUE(DeleteFileW(text::Utf8ToWide(Install() + "\\KestraneGame.exe").c_str()));
+  ChildResult r = Enhance();
+  EXPECT_EQ("FAILED KestraneGame.exe isn't built yet.", States(r)[kTitles[1]]) << r.out;
+  untouched();
+
+  ASSERT_TRUE(fixtures::AddTool(Install(), "KestraneGame.exe", "standin_game.exe"));
+  r = Enhance();
+  EXPECT_EQ("FAILED " + Data() + "\\cache wasn't made by Kestrane. Move it away or choose another game data folder.",
+            States(r)[kTitles[1]])
+      << r.out;
+  EXPECT_FALSE(PathExists(Install() + "\\received.txt")) << "the game ran";
+  untouched();
+}
+
 // [SECTION] Removing the result
 
 class RemoveEnhancedVideoTest : public SettingsTest {
@@ -389,31 +415,47 @@ TEST_F(RemoveEnhancedVideoTest, UndoesTheVideoAndTheSetting) {
   EXPECT_TRUE(HasEnhancedVideo());
   EXPECT_EQ(5, EnhancedVideoSize());
 
-  EXPECT_TRUE(RemoveEnhancedVideo());
+  std::wstring message;
+  EXPECT_TRUE(RemoveEnhancedVideo(&message));
   EXPECT_FALSE(PathExists(Video()));
   EXPECT_FALSE(PathExists(Frames()));
   EXPECT_EQ(0, SettingsStore::GetInt("graphics.enhanced_assets"));
   EXPECT_FALSE(HasEnhancedVideo());
   EXPECT_EQ(-1, EnhancedVideoSize());
-  EXPECT_TRUE(RemoveEnhancedVideo());  // nothing left to delete
+  EXPECT_TRUE(RemoveEnhancedVideo(&message));  // nothing left to delete
 
   // A game playing it keeps the file; the game won't use it again.
   WriteFile(Video(), "video");
   SettingsStore::Set("graphics.enhanced_assets", "1");
   HANDLE held = CreateFileA(Video().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(INVALID_HANDLE_VALUE, held);
-  EXPECT_FALSE(RemoveEnhancedVideo());
+  EXPECT_FALSE(RemoveEnhancedVideo(&message));
   CloseHandle(held);
+  EXPECT_EQ(L"Couldn't remove the enhanced video. Quit the game and try again.", message);
   EXPECT_EQ(0, SettingsStore::GetInt("graphics.enhanced_assets"));
   // An empty file is no video.
   WriteFile(Video(), "");
   EXPECT_FALSE(HasEnhancedVideo());
 }
 
+TEST_F(RemoveEnhancedVideoTest, NothingIsDeletedInACacheFolderOfThePlayersOwn) {
+  WriteFile(Frames() + "\\holiday.png", "a holiday");
+  WriteFile(Frames() + "\\up\\x.png", "the player's");
+  std::wstring message;
+  EXPECT_FALSE(RemoveEnhancedVideo(&message));
+  EXPECT_EQ(text::Utf8ToWide(Path("data\\cache")) +
+                L" wasn't made by Kestrane, so nothing in it is deleted. Move that folder away or choose another game "
+                L"data folder.",
+            message);
+  RemoveTemporaryFrames();
+  EXPECT_EQ("a holiday|the player's", ReadFile(Frames() + "\\holiday.png") + "|" + ReadFile(Frames() + "\\up\\x.png"));
+}
+
 TEST_F(RemoveEnhancedVideoTest, FramesAreNeverRemovedThroughALink) {
   WriteFile(Path("mine\\up\\keep.png"), "the player's");
   WriteFile(Path("mine\\keep.png"), "the player's");
-  testsupport::MakeFolders(Path("data\\cache"));
+  testsupport::MakeFolders(Path("data"));
+  ASSERT_TRUE(MakeLauncherFolder(Path("data\\cache")));
   if (!testsupport::MakeFolderLink(Frames(), Path("mine"))) GTEST_SKIP() << "no folder links here";
   RemoveTemporaryFrames();
   testsupport::RemoveFolderLink(Frames());

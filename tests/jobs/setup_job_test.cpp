@@ -178,6 +178,7 @@ void ExpectFailedAt(const ChildResult& r, int step, const std::string& message) 
   EXPECT_EQ("finished 1 failed 1 cancelled 0", *(block - 1));
   EXPECT_EQ("---- log (last " + std::to_string(lines.end() - block - 1) + " lines)", *block);
   EXPECT_EQ("[launcher] looking at ", (block + 1)->substr(0, 22));
+  EXPECT_EQ("[launcher] " + kTitles[step] + ": " + message, lines.back()) << "the reason ends the job's log";
 }
 
 TEST_F(SetupJobTest, TheDumpMustBeThereAndBeTheRetailUsaDisc) {
@@ -187,7 +188,8 @@ TEST_F(SetupJobTest, TheDumpMustBeThereAndBeTheRetailUsaDisc) {
   ExpectFailedAt(Setup(), 1, "This disc doesn't match the retail USA game, so Kestrane can't run it.");
 
   dump_.chosen = Path("gone");
-  ExpectFailedAt(Setup(), 0, "The folder isn't there any more: " + Path("gone"));
+  ExpectFailedAt(Setup(), 0,
+                 "There's nothing at " + Path("gone") + ". Check the path, or choose your dump again if you moved it.");
   EXPECT_FALSE(testsupport::PathExists(Game()));
 }
 
@@ -210,6 +212,24 @@ TEST_F(SetupJobTest, BothBuildToolsMustBeFound) {
   WriteFile(Path("pcpath\\python.steer"), "version=py 3 10\n");
   SetEnv("PATH", Path("pcpath"));
   ExpectFailedAt(Setup(), 2, kNoPython);
+}
+
+// Without a tools folder (the launcher-only download) downloading again can't help: the
+// messages say what to install.
+TEST_F(SetupJobTest, TheLauncherOnlyDownloadSaysWhatToAdd) {
+  testsupport::RemoveTree(Install() + "\\tools");
+  const std::string no_python =
+      "Python wasn't found. Install Python 3.11 or newer (python.org) and add it to PATH, then try again.";
+  ExpectFailedAt(Setup(), 2, no_python);
+  fixtures::AddTool(Path("pcpath"), "python.exe", "standin_python.exe");
+  SetEnv("PATH", Path("pcpath"));
+  ExpectFailedAt(Setup(), 2,
+                 "zig wasn't found. Install zig (ziglang.org) and add it to PATH or set ZIG to zig.exe, then try again.");
+  fixtures::AddTool(Path("pcpath"), "zig.exe", "standin_zig.exe");
+  DeleteFileA(LinkPy().c_str());
+  ExpectFailedAt(Setup(), 3,
+                 "The Kestrane source isn't on this PC. Unpack it so tools\\gametrial sits beside Kestrane's folder, "
+                 "then try again.");
 }
 
 TEST_F(SetupJobTest, TheSourceMustBeOnThisPc) {

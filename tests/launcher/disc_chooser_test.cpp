@@ -137,7 +137,7 @@ TEST_F(DiscChooserTest, FocusStaysOnItsControlWhenRowsAppear) {
 TEST_F(DiscChooserTest, ContinueSaysWhyItCantGoOn) {
   Search();
   ClickContinue();
-  EXPECT_EQ(L"Choose your disc folder first: Browse… or drop it here.", Launcher().toast_text);
+  EXPECT_EQ(L"Choose your disc first: FOLDER…, DISC IMAGE… or drop it here.", Launcher().toast_text);
 
   fixtures::DumpContents no_files;
   no_files.tocres = false;

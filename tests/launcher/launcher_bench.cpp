@@ -36,6 +36,7 @@
 #include "tests/launcher/window_harness.h"
 #include "tests/support/child_run.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/window_of.h"
 #include "ui/backdrop.h"
 #include "ui/layer.h"
 #include "ui/gdiplus_api.h"
@@ -212,28 +213,6 @@ void SettingsIdleFigures(launchertest::WindowHarness& w, int seconds) {
   }
 }
 
-HWND FindLauncherOf(DWORD process_id) {
-  struct Search {
-    DWORD pid;
-    HWND found;
-  } search{process_id, nullptr};
-  EnumWindows(
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(hwnd, &pid);
-        wchar_t name[64] = {};
-        GetClassNameW(hwnd, name, 64);
-        if (pid == s->pid && wcscmp(name, L"KestraneLauncher") == 0 && IsWindowVisible(hwnd)) {
-          s->found = hwnd;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 double CpuSeconds(HANDLE process) {
   FILETIME created, exited, kernel, user;
   if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
@@ -263,7 +242,7 @@ void StartupFigure() {
   const ULONGLONG until = GetTickCount64() + 60000;
   DWORD_PTR ignored = 0;
   while (GetTickCount64() < until) {
-    hwnd = FindLauncherOf(pi.dwProcessId);
+    hwnd = testsupport::LauncherWindowOf(pi.dwProcessId);
     if (hwnd && SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &ignored)) break;
     hwnd = nullptr;
     if (WaitForSingleObject(pi.hProcess, 5) == WAIT_OBJECT_0) break;

@@ -90,6 +90,7 @@ bool RunSetup(const char* word) {
   const std::string dump = SettingsStore::Get("launcher.dump_path");
   std::string path;
   if (strcmp(word, "enhance-running") == 0) return StartEnhanceJob() && WaitForStep(2);
+  if (strcmp(word, "enhance") == 0) return StartEnhanceJob() && WaitForJobEnd(kJobLimitMs);
   if (strcmp(word, "setup") == 0) return StartSetupJob(dump, false) && WaitForJobEnd(kJobLimitMs);
   if (strcmp(word, "rebuild") == 0) return StartSetupJob(dump, true) && WaitForJobEnd(kJobLimitMs);
   if (strcmp(word, "setup-building") == 0) return StartSetupJob(dump, false) && WaitForStep(5);

@@ -7,6 +7,7 @@
 
 #include "dump/dump_judgement.h"
 #include "game/bug_report.h"
+#include "jobs/enhance_job.h"
 #include "launcher/home_screen.h"
 #include "launcher/navigation.h"
 #include "platform/window_thread.h"
@@ -89,11 +90,13 @@ TEST_F(NavigationTest, SlowWorkOnTheWindowThreadIsReported) {
   ReadDumpStatus();
   ClassifyDump(dump);
   ComposeReport(DumpStatus());
+  std::wstring message;
+  RemoveEnhancedVideo(&message);
   ClearWindowThread();
   ReadDumpStatus();  // not on the window's thread any more
   SetWindowThreadReport(nullptr);
   const std::vector<std::string> expected = {
-      "ReadDumpStatus", "JudgeDump", "HashMainDol", "JudgeDump", "HashMainDol", "ComposeReport"};
+      "ReadDumpStatus", "JudgeDump", "HashMainDol", "JudgeDump", "HashMainDol", "ComposeReport", "RemoveEnhancedVideo"};
   EXPECT_EQ(expected, g_reported);
   // The window's own refresh hands the judgement to the worker.
   g_reported.clear();

@@ -1,7 +1,8 @@
 // The disc chooser in each state a player meets: nothing configured and nothing found,
 // one dump of each kind found, four found (three rows) with a verified dump configured,
-// a dropped incomplete folder with its toast, a disc image still being read, and the
-// how-to panel.
+// a dropped incomplete folder with its toast, a USA dump whose main.dol was changed
+// (with the digests; three of them; dropped with nothing found), a disc image still
+// being read, and the how-to panel.
 #include <string>
 
 #include "tests/fixtures/dump_fixture.h"
@@ -18,6 +19,13 @@ std::string EuropeDump(const std::string& root) {
   europe.boot_bin = fixtures::BootBin(fixtures::kEuropeGameId);
   europe.main_dol = fixtures::OtherMainDol();
   return fixtures::MakeDump(root, europe).chosen;
+}
+
+// A USA disc whose main.dol was changed (modified or damaged).
+std::string ChangedDump(const std::string& root) {
+  fixtures::DumpContents changed;
+  changed.main_dol = fixtures::OtherMainDol();
+  return fixtures::MakeDump(root, changed).chosen;
 }
 
 // Looks like an extracted disc to the search (sys\main.dol) but has no game files.
@@ -48,6 +56,22 @@ void MakeChooser() {
   fixtures::MakeDump(Home(dropped, "Downloads\\Skarvel (USA)"));
   const std::string half = IncompleteDump(dropped.root + "\\USB stick\\skarvel");
   ShootWithProbe(dropped, "chooser-dropped-incomplete", "chooser", {"choose=" + half});
+
+  Scene changed = MakeScene("chooser-changed");
+  ChangedDump(Home(changed, "Downloads\\Skarvel (USA)"));
+  fixtures::MakeDump(Home(changed, "Desktop\\Skarvel backup"));
+  Shoot(changed, "chooser-main-dol-changed", "disc");
+
+  // Three changed dumps: the rows with their digests leave the drop zone room.
+  Scene three = MakeScene("chooser-three-changed");
+  for (const char* where : {"Downloads\\Skarvel", "Desktop\\Skarvel", "Documents\\Skarvel"})
+    ChangedDump(Home(three, where));
+  Shoot(three, "chooser-three-changed", "disc");
+
+  // Nothing found, one dropped: no "found these" beside "0 found".
+  Scene alone = MakeScene("chooser-dropped-alone");
+  const std::string mine = ChangedDump(alone.root + "\\USB stick\\skarvel");
+  ShootWithProbe(alone, "chooser-dropped-none-found", "chooser", {"choose=" + mine});
 
   Scene judging = MakeScene("chooser-judging");
   fixtures::MakeDump(Home(judging, "Downloads\\Skarvel (USA)"));

@@ -1,7 +1,7 @@
 // Home in each state a player meets: no dump, a dump that isn't the supported disc, a
-// dump that moved away, a disc image still being read, ready, ready after a crash (with
-// and without the safe-settings link, and with its long toast), and with the intro video
-// being enhanced.
+// USA dump whose main.dol was changed, a dump that moved away, a disc image still being
+// read, ready, ready after a crash (with and without the safe-settings link, and with its
+// long toast), and with the intro video being enhanced.
 #include "tests/fixtures/dump_fixture.h"
 #include "tests/launcher/pictures.h"
 #include "tests/support/temp_folder.h"
@@ -31,6 +31,15 @@ void MakeHome() {
   const std::string europe_dump = fixtures::MakeDump(other.root + "\\europe", europe).chosen;
   WriteSettings(other, "[launcher]\ndump_path = " + europe_dump + "\n");
   Shoot(other, "home-not-supported", "home");
+
+  // The disc says RKVE01 but its main.dol was changed; Game files shows both digests.
+  Scene changed = MakeScene("home-main-dol-changed");
+  fixtures::DumpContents modified;
+  modified.main_dol = fixtures::OtherMainDol();
+  const std::string changed_dump = fixtures::MakeDump(changed.root + "\\changed", modified).chosen;
+  WriteSettings(changed, "[launcher]\ndump_path = " + changed_dump + "\n");
+  Shoot(changed, "home-main-dol-changed", "home");
+  Shoot(changed, "settings-files-main-dol-changed", "settings:files");
 
   Scene moved = MakeScene("home-dump-moved");
   WriteSettings(moved, "[launcher]\ndump_path = " + moved.root + "\\a folder that was moved away\n");

@@ -1,7 +1,7 @@
 // The progress screen in each state a player meets: the sample job of the "firstrun"
 // shot, the real setup job building, failed at the disc check, failed at the build,
 // cancelled, finished with the shortcut boxes, finished as a rebuild, with its log shown,
-// and the intro-video enhancement that may go on in the background.
+// and the intro-video enhancement that may go on in the background, or refuses to start.
 #include <string>
 
 #include "tests/fixtures/dump_fixture.h"
@@ -55,6 +55,8 @@ void MakeProgress() {
   Scene broken = ReadyDumpScene("progress-build-failed");
   SteerBuild(broken, "write_game=0\nexit=1\nline=error: link.py: undefined symbol 'RaceMain'\n");
   ShootWithProbe(broken, "progress-build-failed", "progress", {"setup"});
+  // With the details shown the failed step's reason ends the log.
+  ShootWithProbe(broken, "progress-build-failed-details", "progress", {"setup", "show-details"});
 
   Scene first = ReadyDumpScene("progress-finished");
   ShootWithProbe(first, "progress-finished-shortcuts", "progress", {"setup"});
@@ -75,6 +77,12 @@ void MakeProgress() {
   Run(enhancing, {"--setup", dump});
   SteerEnhancement(enhancing);
   ShootWithProbe(enhancing, "progress-enhance-running", "progress", {"enhance-running"});
+
+  // A cache folder of the player's own in the data folder: the enhancement touches nothing.
+  Scene refused = ReadyDumpScene("progress-enhance-refused", &dump);
+  Run(refused, {"--setup", dump});
+  testsupport::WriteFile(refused.profile + "\\home\\Games\\Kestrane\\cache\\frames\\holiday.png", "a holiday");
+  ShootWithProbe(refused, "progress-enhance-refused", "progress", {"enhance"});
 }
 
 const Registrar kProgress("progress", MakeProgress);

@@ -74,12 +74,19 @@ TEST_F(UiShotTest, TheSameStateGivesTheSameBytes) {
 TEST_F(UiShotTest, BadRequestsFailWithTheirOwnCodes) {
   testsupport::ChildResult unknown = Shot({"hom", Path("x.bmp")});
   EXPECT_EQ(2u, unknown.exit_code);
-  EXPECT_EQ("unknown screen hom\n", unknown.err);
+  EXPECT_EQ("unknown screen hom\nScreens: home, disc, firstrun, settings:files, settings:display, settings:graphics, "
+            "settings:audio, settings:controls, settings:language, settings:builds, settings:logs, settings:about\n",
+            unknown.err);
   EXPECT_FALSE(testsupport::PathExists(Path("x.bmp")));
 
   testsupport::ChildResult unwritable = Shot({"home", Path("no such folder\\x.bmp")});
   EXPECT_EQ(1u, unwritable.exit_code);
   EXPECT_EQ(0u, unwritable.out.find("could not write " + Path("no such folder\\x.bmp") + " (fonts: ")) << unwritable.out;
+  EXPECT_EQ("could not write " + Path("no such folder\\x.bmp") + ": the folder " + Path("no such folder") +
+                " doesn't exist\n",
+            unwritable.err);
+  testsupport::MakeFolders(Path("a folder.bmp"));
+  EXPECT_EQ("could not write " + Path("a folder.bmp") + ": it is a folder\n", Shot({"home", Path("a folder.bmp")}).err);
 
   // Sizes that would divide by zero or ask for gigabytes are refused before anything is drawn.
   const std::pair<const char*, const char*> sizes[] = {{"0", "300"},  {"-5", "300"}, {"16385", "300"}, {"width", "300"},

@@ -10,6 +10,7 @@
 #include "launcher/launcher_state.h"
 #include "launcher/navigation.h"
 #include "launcher/offload.h"
+#include "platform/env.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "settings/game_data_folder.h"
@@ -95,6 +96,23 @@ void Say(const char* what, const std::string& value) {
   fflush(stdout);
 }
 
+// What Save report opened: recorded, not shown, so no Explorer window outlives the test.
+CRITICAL_SECTION g_opened_lock;  // guards g_opened, written by the launcher's worker
+std::string g_opened;
+
+void RecordOpened(const std::string& path) {
+  EnterCriticalSection(&g_opened_lock);
+  g_opened = path;
+  LeaveCriticalSection(&g_opened_lock);
+}
+
+std::string Opened() {
+  EnterCriticalSection(&g_opened_lock);
+  const std::string path = g_opened;
+  LeaveCriticalSection(&g_opened_lock);
+  return path;
+}
+
 bool ToastStarts(const wchar_t* start) { return Launcher().toast_text.rfind(start, 0) == 0; }
 
 // The configured disc image is being read while dtk waits for a gate: Home, Check again
@@ -126,6 +144,11 @@ bool BigLog(WindowHarness& w, launchertest::Watchdog& dog) {
   const bool done = w.WaitFor([] { return ToastStarts(L"Report saved") || ToastStarts(L"Couldn't"); }, kLimitMs);
   Say("report took", std::to_string(GetTickCount64() - t0) + " ms");
   w.OnGui([] { Say("toast", text::WideToUtf8(Launcher().toast_text)); });
+  // The copy in the saved folder went through the scrub whole.
+  std::string profile, copy;
+  env::Get("USERPROFILE", &profile);
+  files::ReadAll(Opened() + "\\kestrane_log.txt", &copy);
+  Say("scrubbed copy", copy.size() < (10u << 20) ? "missing" : copy.find(profile) == std::string::npos ? "clean" : "names the home folder");
   dog.WaitAnswers(2);
   return done;
 }
@@ -186,6 +209,8 @@ int Watchdog(int argc, char** argv) {
     gate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     DataFolderMoveTesting::SetGate(gate);
   }
+  InitializeCriticalSection(&g_opened_lock);
+  NavigationTesting::SetOpener(RecordOpened);
   WindowHarness w;
   if (!w.Start()) return 3;
   launchertest::Watchdog dog(w.hwnd());

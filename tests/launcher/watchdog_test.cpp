@@ -26,7 +26,7 @@ TEST_F(WatchdogTest, TheWindowAnswersWhileSlowWorkRuns) {
       {"held-image",
        {"status at start: checking", "report copied while the image is read: yes",
         "report saved while the image is read: yes", "still reading: yes", "closed: in"}},
-      {"big-log", {"toast: Report saved."}},
+      {"big-log", {"toast: Report saved.", "scrubbed copy: clean"}},
       {"data-move", {"move started: yes", "toast: Moved."}},
       {"job-end", {"screen: progress"}},
       {"long-runs", {"runs listed: 10"}},

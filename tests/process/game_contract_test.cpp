@@ -62,4 +62,11 @@ TEST(GameContract, AFrameDumpIsNotAPlayAndKeepsWhatThePlayerSet) {
   EXPECT_TRUE(Has(BlockEntries(PlayEnvironment("4:3", true)), L"KESTRANE_ASPECT=4:3"));
 }
 
+TEST(GameContract, MatchWindowLeavesTheAspectVariableOutEvenWhenInherited) {
+  ScopedEnv inherited("KESTRANE_ASPECT", "16:9");
+  EXPECT_FALSE(HasName(BlockEntries(PlayEnvironment("native", true)), L"KESTRANE_ASPECT"));
+  EXPECT_TRUE(Has(BlockEntries(PlayEnvironment("16:9", true)), L"KESTRANE_ASPECT=16:9"));
+  EXPECT_TRUE(Has(BlockEntries(PlayEnvironment("4:3", true)), L"KESTRANE_ASPECT=4:3"));
+}
+
 }  // namespace

@@ -103,10 +103,12 @@ TEST_F(DeveloperModeTest, AnUnverifiedDumpStopsUnlessAllowed) {
 }
 
 TEST_F(DeveloperModeTest, UsageErrorsExitWithTwo) {
-  for (const std::vector<std::string>& args : {std::vector<std::string>{"--viewer", "--tex"}, {"--help"}}) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"--viewer", "--tex"}, {"--viewer", "--x"}}) {
     ChildResult r = Run(args);
     EXPECT_EQ(2u, r.exit_code);
-    EXPECT_EQ("usage: Kestrane --viewer [--disc dir] [--tex set/name.tex] [--screenshot out.bmp] [--scan]\n", r.err);
+    EXPECT_EQ(0u, r.err.find(args[1] == "--tex" ? "--tex needs a value after it.\n\nusage: Kestrane [MODE]\n"
+                                                 : "Unknown argument: --x\n\nusage: Kestrane [MODE]\n"))
+        << r.err;
     EXPECT_EQ("", r.out);
   }
 }
@@ -134,13 +136,14 @@ TEST_F(DeveloperModeTest, TheScanReportsOnlyFailuresThenTheSummary) {
                 "\nsets 4 (failed 1), TEX decoded 2, failed 1\n  format 0x46: 2\n",
             failed.out);
 
-  // A library that does not open: the scan falls back to the view, which has nothing to show.
+  // A library that does not open: nothing to scan, and no texture nobody asked for.
   fixtures::DumpContents no_tocres;
   no_tocres.files = {{"tocres.res", "not a set"}};
   fixtures::MadeDump unopened = MakeDump("unopened", no_tocres);
-  ChildResult fallback = Run({"--scan", "--disc", unopened.files_dir});
-  EXPECT_EQ(1u, fallback.exit_code);
-  EXPECT_EQ("Could not load race.res/VXO_logo.tm0 from " + unopened.files_dir + "\n", fallback.err);
+  ChildResult unread = Run({"--scan", "--disc", unopened.files_dir});
+  EXPECT_EQ(1u, unread.exit_code);
+  EXPECT_EQ("Could not open the resource sets in " + unopened.files_dir + ", so there is nothing to scan.\n",
+            unread.err);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/files.h"
@@ -178,7 +179,7 @@ TEST_F(GameDataFolderTest, AFolderIsMadeTheLaunchersOnlyWhenItIsNewOrEmpty) {
   } cases[] = {
       {"disc", {"-"}, true},
       {"disc", {}, true},
-      {"disc", {"image.txt"}, true},
+      {"disc", {"image.txt"}, false},  // "x" is no stamp: the player's own file of that name
       {"disc", {"DATA\\sys\\main.dol"}, false},
       {"dump", {"dump.ini"}, true},
       {"dump", {"image.txt"}, false},
@@ -199,6 +200,27 @@ TEST_F(GameDataFolderTest, AFolderIsMadeTheLaunchersOnlyWhenItIsNewOrEmpty) {
   }
   WriteFile(Path("file\\disc"), "a file, not a folder");
   EXPECT_FALSE(MakeLauncherFolder(Path("file\\disc")));
+}
+
+TEST_F(GameDataFolderTest, AnEarlierVersionsDiscFolderIsKnownByTheStampItWrote) {
+  const std::string image = Path("skarvel.iso");
+  WriteFile(image, "an image");
+  const std::string stamp = DiscImageStamp(image);
+  EXPECT_EQ(image + "|8|" + InstallLayout::FileDate(image), stamp);
+  const std::pair<std::string, bool> cases[] = {
+      {stamp, true},
+      {"D:\\skarvel.iso|1|1 Jan 2024, 10:00", true},
+      {"my notes about this disc", false},
+      {"D:\\skarvel.iso|big|yesterday", false},
+      {"skarvel.iso|1|1 Jan 2024, 10:00", false},
+  };
+  int n = 0;
+  for (const auto& [text, launchers] : cases) {
+    SCOPED_TRACE(text);
+    const std::string disc = Path(std::to_string(n++) + "\\disc");
+    WriteFile(disc + "\\image.txt", text);
+    EXPECT_EQ(launchers, IsLauncherFolder(disc));
+  }
 }
 
 TEST_F(GameDataFolderTest, AFolderAlreadyThereStaysAndTheOthersMove) {

@@ -113,16 +113,6 @@ TEST(SettingsDocument, KeepsUnparsedLinesAndNormalisesKeyLines) {
   EXPECT_EQ("  ; note  \n[display]\nWindow_Mode = windowed\njust words\n=orphan\n", RenderSettingsText(doc));
 }
 
-TEST(SettingsDocument, SplitsLinesLongerThanTheReadBuffer) {
-  SettingsDocument doc;
-  std::string long_comment = "#" + std::string(5000, 'x');
-  ParseSettingsText(&doc, long_comment + "\n[display]\nvsync = 0\n");
-  ASSERT_EQ(4u, doc.lines.size());
-  EXPECT_EQ(4095u, doc.lines[0].raw.size());
-  EXPECT_EQ(std::string(906, 'x'), doc.lines[1].raw);  // the rest, a line of its own
-  EXPECT_GE(FindSettingsLine(doc, SplitSettingsKey("display.vsync")), 0);
-}
-
 TEST(SettingsDocument, ASectionThatAppearsTwiceGrowsAtItsFirstPlace) {
   SettingsDocument doc;
   ParseSettingsText(&doc, "[display]\nvsync = 0\n\n[audio]\nmaster = 5\n\n[display]\nmonitor = 1\n");
@@ -470,6 +460,56 @@ TEST_F(SettingsTest, AReloadAfterAFailedSaveLeavesNothingPending) {
   SettingsStoreTesting::SetSaveObserver(&SaveLog::Record, &log);
   SettingsStore::Flush();
   EXPECT_EQ(0u, log.Count());
+}
+
+TEST_F(SettingsTest, ALineOfAnyLengthIsOneLineAndSurvivesASaveWhole) {
+  // Cut after 4,095 bytes, the tail of this comment would read as a live key.
+  const std::string long_comment = "# " + std::string(4093, 'x') + "speed = 9";
+  UseFileWithText(long_comment + "\n[display]\nvsync = 0\n");
+  EXPECT_STREQ("", SettingsStore::Get("speed"));
+  SettingsStore::Set("display.vsync", "2");
+  SettingsStore::Flush();
+  EXPECT_EQ(long_comment + "\n[display]\nvsync = 2\n", SavedText());
+}
+
+// [SECTION] The file changed by someone else while the launcher is open
+
+TEST_F(SettingsTest, ASaveKeepsWhatWasWrittenToTheFileMeanwhileAndPutsItsOwnChangesOnTop) {
+  UseFileWithText("[display]\nvsync = 0\nmonitor = 1\n");
+  EXPECT_STREQ("0", SettingsStore::Get("display.vsync"));
+  // A text editor (or the game) rewrites the file: a comment, a changed value, a new section.
+  WriteFile(SettingsPath(), "# tuned by hand\n[display]\nvsync = 0\nmonitor = 2\n\n[controls]\ndeadzone = 20\n");
+  SettingsStore::Set("display.vsync", "2");
+  SettingsStore::Set("audio.master", "50");
+  SettingsStore::Reset("display.monitor");
+  SettingsStore::Flush();
+  EXPECT_EQ("# tuned by hand\n[display]\nvsync = 2\n\n[controls]\ndeadzone = 20\n\n[audio]\nmaster = 50\n",
+            SavedText());
+}
+
+TEST_F(SettingsTest, ActivationReadsAChangedFileAndKeepsTheChangesNotYetSaved) {
+  UseFileWithText("[display]\nvsync = 0\n");
+  SettingsStore::Set("audio.master", "50");  // pending: the saver waits for quiet
+  WriteFile(SettingsPath(), "[display]\nvsync = 1\n");
+  SettingsStore::ReloadIfChanged();
+  EXPECT_STREQ("1", SettingsStore::Get("display.vsync"));
+  EXPECT_STREQ("50", SettingsStore::Get("audio.master"));
+  // A change the file already holds is nothing left to save.
+  WriteFile(SettingsPath(), "[display]\nvsync = 1\n[audio]\nmaster = 50\n");
+  SettingsStore::ReloadIfChanged();
+  EXPECT_FALSE(SettingsStoreTesting::IsDirty());
+}
+
+TEST_F(SettingsTest, AFileThatCantBeReadJustNowIsNeverSavedOver) {
+  UseFileWithText("[display]\nvsync = 0\n# the player's note\n");
+  // Another program has it open and shares nothing: what it holds can't be known.
+  HANDLE held = CreateFileA(SettingsPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, held);
+  SettingsStore::Set("display.vsync", "2");
+  SettingsStore::Flush();
+  CloseHandle(held);
+  SettingsStore::Flush();
+  EXPECT_EQ("[display]\nvsync = 2\n# the player's note\n", SavedText());
 }
 
 TEST_F(SettingsTest, ChangesFromSeveralThreadsAllArrive) {

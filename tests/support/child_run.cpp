@@ -143,6 +143,7 @@ ChildResult RunChild(const std::string& exe, const std::vector<std::string>& arg
   Drain out_drain, err_drain;
   if (out_read) StartDrain(&out_drain, out_read, &result.out);
   StartDrain(&err_drain, err_read, &result.err);
+  if (options.while_running) options.while_running(pi.dwProcessId);
   if (WaitForSingleObject(pi.hProcess, options.timeout_ms) == WAIT_TIMEOUT) {
     result.timed_out = true;
     TerminateProcess(pi.hProcess, 0xDEAD);

@@ -2,6 +2,7 @@
 // its standard output, standard error and exit code, for end-to-end tests.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,6 +16,9 @@ struct ChildOptions {
   std::string stdout_file;   // when set, standard output goes to this file instead of a pipe
   bool no_stdout = false;    // start with no standard output handle at all
   unsigned timeout_ms = 120000;
+  // Called with the child's process id once it has started, before the wait for its end
+  // (which the timeout bounds from then on): to drive a child that shows a window.
+  std::function<void(unsigned long pid)> while_running;
 };
 
 struct ChildResult {

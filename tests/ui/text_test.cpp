@@ -70,11 +70,25 @@ TEST(FontBindingTest, SystemFallbacksAndTheLastResort) {
     EXPECT_STREQ(L"Arial", c.family);
     EXPECT_EQ(ui::FontStyle::Regular, c.style);
   }
+
+  // After its own chain every role takes the system's message font, then Tahoma.
+  const auto wine = [](const ui::FontCandidate& f) {
+    return std::wstring(f.family) == L"Tahoma" || std::wstring(f.family) == L"MS Shell Dlg";
+  };
+  for (int role = 0; role < ui::kFontRoleCount; ++role) {
+    EXPECT_STREQ(L"MS Shell Dlg", ui::ChooseFont(static_cast<FontRole>(role), wine, L"MS Shell Dlg").family);
+    EXPECT_STREQ(L"Tahoma", ui::ChooseFont(static_cast<FontRole>(role), wine, L"Not Installed").family);
+  }
 }
 
 TEST(FontBindingTest, TheFontsFolderIsInTheCheckoutOrNextToTheLauncher) {
-  EXPECT_EQ("C:\\src\\kestrane\\assets\\fonts", ui::FontsDirectory("C:\\src\\kestrane", "C:\\Games\\Kestrane\\"));
+  testsupport::TempFolder temp;
+  const std::string checkout = temp.Path("checkout");
+  testsupport::MakeFolders(checkout + "\\assets\\fonts");
+  EXPECT_EQ(checkout + "\\assets\\fonts", ui::FontsDirectory(checkout, "C:\\Games\\Kestrane\\"));
   EXPECT_EQ("C:\\Games\\Kestrane\\fonts", ui::FontsDirectory("", "C:\\Games\\Kestrane\\"));
+  // A game source without the launcher's assets: the fonts that came with the launcher.
+  EXPECT_EQ("C:\\Games\\Kestrane\\fonts", ui::FontsDirectory(temp.Path("source"), "C:\\Games\\Kestrane\\"));
 }
 
 TEST(FontBindingTest, TheBundledFilesBindEveryRole) {
@@ -107,6 +121,9 @@ TEST_F(FontLogTest, StartUpListsThePrivateFamiliesWhenAsked) {
   EXPECT_EQ(0u, quiet.exit_code);
   EXPECT_EQ(std::string::npos, quiet.out.find("font family"));
   EXPECT_EQ(std::string::npos, quiet.out.find("Barlow")) << quiet.out;
+  // Every role still has a family, so text shows: a Wine prefix has none of the chains'.
+  for (int role = 0; role < ui::kFontRoleCount; ++role)
+    EXPECT_EQ(std::string::npos, quiet.out.find("role " + std::to_string(role) + ": \n")) << quiet.out;
 }
 
 // [SECTION] Measuring and drawing
