@@ -256,7 +256,7 @@ int ReadyLevel() {
 const wchar_t* PlayLabel() {
   static const wchar_t* const kLabels[] = {L"SELECT YOUR DISC", L"GET READY", L"BUILD KESTRANE", L"PLAY"};
   if (IsGameRunning()) return L"RUNNING";
-  return VerdictPending() ? L"CHECKING YOUR DISC" : kLabels[ReadyLevel()];
+  return VerdictPending() ? L"CHECKING\u2026" : kLabels[ReadyLevel()];
 }
 
 void PlayGame() {
