@@ -270,6 +270,12 @@ int ReadyLevel() {
   return s.imported ? 3 : 1;
 }
 
+const wchar_t* PlayLabel() {
+  static const wchar_t* const kLabels[] = {L"SELECT YOUR DISC", L"GET READY", L"BUILD KESTRANE", L"PLAY"};
+  if (IsGameRunning()) return L"RUNNING";
+  return VerdictPending() ? L"CHECKING\u2026" : kLabels[ReadyLevel()];
+}
+
 void PlayGame() {
   if (RefuseWhileDataFolderMoves()) return;  // the game reads its files from the data folder
   LauncherState& st = Launcher();
@@ -295,7 +301,6 @@ void HomeScreen() {
   LauncherState& st = Launcher();
   const DumpStatus& s = st.status;
   const int level = ReadyLevel();
-  const bool game_running = IsGameRunning();
   const JobStatus& job = st.job;
   const bool enhancing = job.kind == kJobEnhance && job.running;
 
@@ -380,10 +385,8 @@ void HomeScreen() {
 
   // PLAY and its key hint.
   const float bw = level == 3 ? 300.0f : 360.0f;
-  static const wchar_t* const kLabels[] = {L"SELECT YOUR DISC", L"GET READY", L"BUILD KESTRANE", L"PLAY"};
-  const wchar_t* label = game_running ? L"RUNNING" : VerdictPending() ? L"CHECKING\u2026" : kLabels[level];
   const int play_id = ui::Ctx().widget_count;
-  if (ui::PlayButton(label, 1196 - bw, 600, bw, 74, level == 3, false))
+  if (ui::PlayButton(PlayLabel(), 1196 - bw, 600, bw, 74, level == 3, false))
     PlayAction(level);
   const float x0 = 1196 - bw - 28 - 150;
   float bw1 = 0, bw2 = 0;
