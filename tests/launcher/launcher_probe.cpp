@@ -238,6 +238,9 @@ int FirstRun(bool retry) {
     const DumpCandidate& row = Launcher().shown.front();
     Say("row 0", std::string(KindWord(row.kind)) + " " + row.path);
   });
+  // The frame after the list changed is the one that gives the first row the focus; a key
+  // read before it would go to whatever held the focus until then.
+  w.WaitFullFrames(2, 10000);
 
   // Enter on it: the dump becomes the configured one and the setup starts. A key's frame
   // may be drawn before the key is read, so each key waits for what it leads to.

@@ -14,9 +14,10 @@ namespace {
 
 class WatchdogTest : public testsupport::TempFolderTest {};
 
-// Far from both: the machine may be busy, and a waiting window misses by seconds. How
+// Far from both: a busy machine answered in 1.4 s beside two test runs, and a waiting window
+// misses for many seconds (7 s over the 20 MB log) or until released. How
 // close to the 250 ms goal it stays is the launcher benchmark's figure.
-constexpr double kAnswerBoundMs = 1000;
+constexpr double kAnswerBoundMs = 5000;
 
 TEST_F(WatchdogTest, TheWindowAnswersWhileSlowWorkRuns) {
   struct Case {
