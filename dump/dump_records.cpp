@@ -5,7 +5,7 @@
 #include "platform/files.h"
 #include "platform/text.h"
 #include "platform/window_thread.h"
-#include "process/game_contract.h"
+#include "settings/game_location.h"
 #include "settings/ini_file.h"
 #include "settings/install_layout.h"
 #include "settings/settings_store.h"

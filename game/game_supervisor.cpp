@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <memory>
 
+#include "game/game_contract.h"
 #include "game/run_records.h"
 #include "platform/files.h"
 #include "platform/local_time.h"
 #include "platform/scoped_lock.h"
 #include "platform/text.h"
-#include "process/game_contract.h"
 #include "process/process_start.h"
 #include "settings/launcher_log.h"
 #include "settings/settings_store.h"

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "dump/delete_tree.h"
+#include "game/game_contract.h"
 #include "game/game_supervisor.h"
 #include "jobs/free_space_probe.h"
 #include "jobs/job_status.h"
@@ -16,7 +17,6 @@
 #include "platform/text.h"
 #include "platform/window_thread.h"
 #include "process/child_process.h"
-#include "process/game_contract.h"
 #include "settings/game_data_folder.h"
 #include "settings/install_layout.h"
 #include "settings/launcher_log.h"

@@ -10,8 +10,8 @@
 
 #include "app/modes.h"
 #include "game/game_supervisor.h"
+#include "jobs/console_progress.h"
 #include "jobs/enhance_job.h"
-#include "jobs/job_progress.h"
 #include "jobs/job_status.h"
 #include "jobs/shutdown.h"
 #include "platform/env.h"

@@ -10,7 +10,7 @@
 #include "jobs/shutdown.h"
 #include "platform/files.h"
 #include "platform/text.h"
-#include "process/game_contract.h"
+#include "settings/game_location.h"
 
 int LaunchGameFromConsole(int seconds) {
   std::string message;

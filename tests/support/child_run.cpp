@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "platform/text.h"
-
-#include <algorithm>
+#include "process/environment_block.h"
+#include "process/quote_argument.h"
 
 namespace testsupport {
 
@@ -13,56 +13,6 @@ std::string Lf(const std::string& text) {
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i)
     if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
-  return out;
-}
-
-std::wstring QuoteForArgv(const std::wstring& arg) {
-  if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos) return arg;
-  std::wstring out = L"\"";
-  for (size_t i = 0;; ++i) {
-    size_t backslashes = 0;
-    while (i < arg.size() && arg[i] == L'\\') {
-      ++i;
-      ++backslashes;
-    }
-    if (i == arg.size()) {
-      out.append(backslashes * 2, L'\\');
-      break;
-    }
-    if (arg[i] == L'"') {
-      out.append(backslashes * 2 + 1, L'\\');
-      out += L'"';
-    } else {
-      out.append(backslashes, L'\\');
-      out += arg[i];
-    }
-  }
-  out += L'"';
-  return out;
-}
-
-static std::wstring EnvironmentWith(const std::vector<std::pair<std::string, std::string>>& changes) {
-  std::vector<std::wstring> entries;
-  wchar_t* block = GetEnvironmentStringsW();
-  for (const wchar_t* p = block; p && *p; p += wcslen(p) + 1) entries.push_back(p);
-  if (block) FreeEnvironmentStringsW(block);
-  for (const auto& change : changes) {
-    std::wstring prefix = text::Utf8ToWide(change.first) + L"=";
-    entries.erase(std::remove_if(entries.begin(), entries.end(),
-                                 [&](const std::wstring& e) {
-                                   return _wcsnicmp(e.c_str(), prefix.c_str(), prefix.size()) == 0;
-                                 }),
-                  entries.end());
-    if (!change.second.empty()) entries.push_back(prefix + text::Utf8ToWide(change.second));
-  }
-  std::sort(entries.begin(), entries.end(),
-            [](const std::wstring& a, const std::wstring& b) { return _wcsicmp(a.c_str(), b.c_str()) < 0; });
-  std::wstring out;
-  for (const std::wstring& e : entries) {
-    out += e;
-    out += L'\0';
-  }
-  out += L'\0';
   return out;
 }
 
@@ -115,9 +65,9 @@ ChildResult RunChild(const std::string& exe, const std::vector<std::string>& arg
   }
   HANDLE null_in = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0, nullptr);
 
-  std::wstring cmd = QuoteForArgv(text::Utf8ToWide(exe));
-  for (const std::string& a : args) cmd += L" " + QuoteForArgv(text::Utf8ToWide(a));
-  std::wstring env = EnvironmentWith(options.env);
+  std::wstring cmd = QuoteArgument(text::Utf8ToWide(exe));
+  for (const std::string& a : args) cmd += L" " + QuoteArgument(text::Utf8ToWide(a));
+  std::wstring env = BuildEnvironmentBlock(options.env);
   std::wstring cwd = text::Utf8ToWide(options.working_dir);
 
   STARTUPINFOW si = {};

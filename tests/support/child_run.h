@@ -36,7 +36,4 @@ ChildResult RunChild(const std::string& exe, const std::vector<std::string>& arg
 // Turns every CR LF into LF.
 std::string Lf(const std::string& text);
 
-// Quotes one argument so that the child's argv gets it back unchanged.
-std::wstring QuoteForArgv(const std::wstring& arg);
-
 }  // namespace testsupport

@@ -1,4 +1,4 @@
-#include "jobs/job_progress.h"
+#include "jobs/console_progress.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "process/game_contract.h"
+#include "game/game_contract.h"
 
 #include <gtest/gtest.h>
 

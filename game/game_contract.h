@@ -1,17 +1,14 @@
-// What the launcher and the game executable rely on from each other: where the game is,
-// where it runs, what it finds in its environment, and what its exit codes mean. The
-// setup job, the game launch and the intro-video frame dump all start it from here.
+// What the launcher and the game executable rely on from each other: where the game is
+// and where it runs (settings/game_location), how it is started, what it finds in its
+// environment, and what its exit codes mean. The game launch and the intro-video frame
+// dump both start it from here.
 #pragma once
 
 #include <string>
 
 #include "process/environment_block.h"
+#include "settings/game_location.h"
 
-// KESTRANE_GAME_EXE when set, else KestraneGame.exe next to the launcher.
-std::string GameExePath();
-// The source checkout when there is one (the game finds its data relative to it), else
-// the launcher's folder.
-std::string GameWorkingDir();
 // The quoted path alone: the game takes no arguments.
 std::wstring GameCommandLine();
 

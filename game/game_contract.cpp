@@ -1,22 +1,7 @@
-#include "process/game_contract.h"
+#include "game/game_contract.h"
 
-#include "platform/env.h"
 #include "platform/text.h"
 #include "process/quote_argument.h"
-#include "settings/install_layout.h"
-#include "settings/product.h"
-
-std::string GameExePath() {
-  std::string path;
-  // An empty value names no program; it counts as not set.
-  if (env::Get("KESTRANE_GAME_EXE", &path) && !path.empty()) return path;
-  return InstallLayout::ExeDir() + product::kGameExeName;
-}
-
-std::string GameWorkingDir() {
-  std::string root = InstallLayout::CheckoutRoot();
-  return root.empty() ? InstallLayout::ExeDir() : root;
-}
 
 std::wstring GameCommandLine() { return QuoteArgument(text::Utf8ToWide(GameExePath())); }
 
