@@ -9,7 +9,6 @@
 #include "launcher/pickers.h"
 #include "platform/text.h"
 #include "settings/install_layout.h"
-#include "settings/settings_store.h"
 #include "ui/buttons.h"
 #include "ui/context.h"
 #include "ui/draw.h"
@@ -143,8 +142,9 @@ std::wstring NotReadyToast(const LauncherState& st) {
   return L"That folder can't be used. Pick one marked Ready.";
 }
 
-// CONTINUE and Activate on a ready row. The job reads launcher.dump_path as it goes, so
-// a running job keeps the setting as it is.
+// CONTINUE and Activate on a ready row: the chosen dump becomes the player's dump, and its
+// path goes on to the status and the setup job as it is. A running job records the dump
+// it indexed, so while one runs the setting stays as it is.
 void ContinueWith(const DumpCandidate& c) {
   int kind = kJobSetup;
   if (JobRunning(&kind)) {
@@ -152,8 +152,8 @@ void ContinueWith(const DumpCandidate& c) {
                                 : L"The intro video is being enhanced. Choose another disc when that's done.");
     return;
   }
-  SettingsStore::Set("launcher.dump_path", c.path.c_str());
-  RefreshDumpStatus();
+  KeepDump(c.path);
+  RefreshDumpStatus(c.path);
   StartSetup(false);
 }
 

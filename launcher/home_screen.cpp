@@ -112,7 +112,7 @@ void YourGame(const DumpStatus& s, float x, float y) {
   }
 }
 
-void YourBuild(const DumpStatus& s, float x, float y) {
+void YourBuild(const BuildStatus& s, float x, float y) {
   if (!s.built) {
     TitleWithChip(L"Kestrane", x, y, L"Missing", Palette::warn, false);
     ui::DrawText(L"Not built yet. It takes about two minutes.", FontRole::Body, 14, x, y + 26, Palette::warn);
@@ -249,7 +249,7 @@ void HomeEmblem() { ui::Emblem(824, 58, 360, std::fmod(Launcher().truck_time * 9
 int ReadyLevel() {
   const DumpStatus& s = Launcher().status;
   if (!DiscVerified(s)) return 0;
-  if (!s.built) return 2;
+  if (!Launcher().build.built) return 2;
   return s.imported ? 3 : 1;
 }
 
@@ -277,6 +277,7 @@ void PlayGame() {
 void HomeScreen() {
   LauncherState& st = Launcher();
   const DumpStatus& s = st.status;
+  const BuildStatus& b = st.build;
   const int level = ReadyLevel();
   const bool game_running = IsGameRunning();
   const JobStatus& job = st.job;
@@ -315,10 +316,10 @@ void HomeScreen() {
                 s.configured ? L"Change" : L"Select"))
     GoToScreen(ScreenId::DiscChooser);
   y += h;
-  if (StatusRow(y, h, L"Your build", s.built ? Palette::gold : Palette::warn,
-                [&s](float x, float cy) { YourBuild(s, x, cy); }, s.built ? L"Rebuild" : L"Build")) {
+  if (StatusRow(y, h, L"Your build", b.built ? Palette::gold : Palette::warn,
+                [&b](float x, float cy) { YourBuild(b, x, cy); }, b.built ? L"Rebuild" : L"Build")) {
     if (DiscVerified(s))
-      StartSetup(s.built);
+      StartSetup(b.built);
     else
       GoToScreen(ScreenId::DiscChooser);
   }

@@ -11,6 +11,7 @@
 
 #include "dump/dump_records.h"
 #include "dump/dump_search.h"
+#include "game/build_status.h"
 #include "game/run_records.h"
 #include "jobs/job_status.h"
 
@@ -84,6 +85,7 @@ struct LauncherState {
   // The dump and build status the screens show (status_snapshot.h): the last verdict a
   // worker brought, refreshed on events, never computed by a screen.
   DumpStatus status;
+  BuildStatus build;               // read with every status, and at once for a stand-in
   bool status_checking = false;    // a newer verdict is on its way
   bool status_known = false;       // status is a verdict on the configured dump, not a stand-in
   std::string status_for;          // the configured path (as set) the verdict is for

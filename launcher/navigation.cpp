@@ -16,7 +16,6 @@
 #include "launcher/offload.h"
 #include "launcher/settings_pages.h"
 #include "platform/text.h"
-#include "settings/settings_store.h"
 
 LauncherState& Launcher() {
   static LauncherState state;
@@ -39,7 +38,7 @@ void GoToScreen(ScreenId s) {
   st.settings_scroll = 0;
   if (s == ScreenId::Home) RefreshDumpStatus();
   if (s == ScreenId::DiscChooser && !st.search_started) {
-    DumpSearch::Start();  // once per process: its rows show as it finds them
+    DumpSearch::Start(ConfiguredDump());  // once per process: its rows show as it finds them
     st.search_started = true;
   }
 }
@@ -87,7 +86,7 @@ bool StartSetup(bool rebuild) {
   }
   st.sample_job = false;
   st.finish_seen = false;
-  if (!StartSetupJob(st.status.judgement.path, rebuild)) {
+  if (!StartSetupJob(st.status.judgement.path, rebuild, KeepDump)) {
     ShowToast(L"Another job started just now. Try again when it's done.");
     return false;
   }
@@ -150,8 +149,9 @@ void CopyReport() {
   if (st.report_busy) return;  // one at a time; the first one's toast follows
   st.report_busy = true;
   const DumpStatus status = st.status;
+  const BuildStatus build = st.build;
   auto text = std::make_shared<std::string>();
-  Offload::Post([status, text] { *text = ComposeReport(status); },
+  Offload::Post([status, build, text] { *text = ComposeReport(status, build); },
                 [text] {
                   LauncherState& now = Launcher();
                   now.report_busy = false;
@@ -165,10 +165,11 @@ void SaveReport() {
   if (st.report_busy) return;
   st.report_busy = true;
   const DumpStatus status = st.status;
+  const BuildStatus build = st.build;
   auto folder = std::make_shared<std::string>();
   Offload::Post(
-      [status, folder] {
-        *folder = WriteReportFolder(status);
+      [status, build, folder] {
+        *folder = WriteReportFolder(status, build);
         if (!folder->empty()) Open(*folder);
       },
       [folder] {
