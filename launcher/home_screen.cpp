@@ -359,7 +359,7 @@ void HomeScreen() {
   // PLAY and its key hint.
   const float bw = level == 3 ? 300.0f : 360.0f;
   static const wchar_t* const kLabels[] = {L"SELECT YOUR DISC", L"GET READY", L"BUILD KESTRANE", L"PLAY"};
-  const wchar_t* label = game_running ? L"RUNNING" : VerdictPending() ? L"CHECKING YOUR DISC" : kLabels[level];
+  const wchar_t* label = game_running ? L"RUNNING" : VerdictPending() ? L"CHECKING\u2026" : kLabels[level];
   const int play_id = ui::Ctx().widget_count;
   if (ui::PlayButton(label, 1196 - bw, 600, bw, 74, level == 3, false))
     PlayAction(level);

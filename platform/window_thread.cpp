@@ -12,12 +12,6 @@ namespace {
 std::atomic<DWORD> g_window_thread{0};
 std::atomic<WindowThreadReport> g_report{nullptr};
 
-void AbortReport(const char* operation) {
-  fprintf(stderr, "%s ran on the window thread\n", operation);
-  fflush(stderr);
-  abort();
-}
-
 }  // namespace
 
 void MarkWindowThread() { g_window_thread = GetCurrentThreadId(); }
@@ -32,6 +26,12 @@ bool OnWindowThread() {
 void SetWindowThreadReport(WindowThreadReport report) { g_report = report; }
 
 #ifdef WINDOW_THREAD_CHECKS
+static void AbortReport(const char* operation) {
+  fprintf(stderr, "%s ran on the window thread\n", operation);
+  fflush(stderr);
+  abort();
+}
+
 void ReportIfWindowThread(const char* operation) {
   if (!OnWindowThread()) return;
   const WindowThreadReport report = g_report;
