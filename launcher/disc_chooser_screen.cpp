@@ -40,8 +40,6 @@ constexpr size_t kMaxRows = 3;
 // The lowest a row may end: below it come the drop zone (6 + 66) and the links at 636.
 constexpr float kRowsBottom = 548;
 
-bool DumpVerified(const DumpStatus& s) { return s.configured && s.judgement.recognised && s.judgement.verified; }
-
 struct KindChip {
   const wchar_t* label;
   ui::Color color;
@@ -274,7 +272,7 @@ void DiscChooserScreen() {
   st.shown = MergeChooserList(st.chosen, found);
   if (st.selected < 0 || static_cast<size_t>(st.selected) >= st.shown.size()) st.selected = 0;
   const bool searching = DumpSearch::IsRunning();
-  const bool verified = DumpVerified(st.status);
+  const bool verified = DiscVerified(st.status);
 
   ui::SectionTitle(st.status.configured ? L"Choose your disc" : L"First run · choose your disc", kRowX, 84,
                    Palette::gold);

@@ -33,8 +33,6 @@ using ui::Palette;
 
 constexpr float kLeft = 84, kRight = 734, kContentX = 298;
 
-bool DiscVerified(const DumpStatus& s) { return s.configured && s.judgement.recognised && s.judgement.verified; }
-
 // The graphics settings that make crashes likelier than the safe trio does.
 bool GraphicsDifferFromSafe() {
   return SettingsStore::GetInt("graphics.msaa") > 1 || std::string(SettingsStore::Get("graphics.internal_scale")) != "1" ||

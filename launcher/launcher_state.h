@@ -166,6 +166,10 @@ struct LauncherState {
 
 LauncherState& Launcher();
 
+// The configured dump was found and its main.dol is the retail one: what Home, the chooser
+// and the Builds page mean by a verified disc.
+inline bool DiscVerified(const DumpStatus& s) { return s.configured && s.judgement.recognised && s.judgement.verified; }
+
 // GetTickCount64, or the frozen tick of a UI shot.
 uint64_t TickNow();
 // Seconds since start_tick, read afresh.

@@ -58,7 +58,7 @@ void BuildsContent() {
   const LauncherState& st = Launcher();
   const DumpStatus& s = st.status;
   const BuildStatus& b = st.build;
-  const bool verified = s.configured && s.judgement.recognised && s.judgement.verified;
+  const bool verified = DiscVerified(s);
 
   const RowPlace row = SettingsRow(L"Your build", L"", nullptr, 44);
   if (b.built) {
