@@ -25,6 +25,11 @@ enum class ScreenId : int32_t {
 // 0..8: Game files, Display, Graphics, Audio, Controls, Language, Builds, Logs, About.
 using SettingsPage = int32_t;
 constexpr int32_t kSettingsPageCount = 9;
+// Any page number brought into 0..8 the way Q and E step through them: past the last is
+// the first, before the first is the last.
+inline SettingsPage WrapSettingsPage(int32_t page) {
+  return ((page % kSettingsPageCount) + kSettingsPageCount) % kSettingsPageCount;
+}
 
 // A chooser entry whose verdict is not in yet: a dropped or picked path waits for the
 // dump checker (dump_checks.h). Outside the kinds ClassifyDump gives.

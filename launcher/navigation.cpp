@@ -32,7 +32,7 @@ void GoToScreen(ScreenId s) {
 void GoToSettingsPage(SettingsPage page) {
   LauncherState& st = Launcher();
   st.screen = ScreenId::Settings;
-  st.page = ((page % kSettingsPageCount) + kSettingsPageCount) % kSettingsPageCount;
+  st.page = WrapSettingsPage(page);
   st.screen_changed = true;
   st.settings_scroll = 0;
   LoadSettingsPageFiles(st.page);  // before the page's first frame, never inside one

@@ -253,7 +253,7 @@ const SettingsPageDef& SettingsPageAt(SettingsPage page) {
       {L"Logs", "logs", nullptr, LogsContent, LogsColumn},
       {L"About", "about", nullptr, AboutContent, AboutColumn},
   };
-  return kPages[((page % kSettingsPageCount) + kSettingsPageCount) % kSettingsPageCount];
+  return kPages[WrapSettingsPage(page)];
 }
 
 void LoadSettingsPageFiles(SettingsPage page) {
