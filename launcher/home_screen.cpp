@@ -242,7 +242,9 @@ void PlayAction(int level) {
 
 }  // namespace
 
-void HomeEmblem() { ui::Emblem(824, 58, 360, std::fmod(Launcher().truck_time * 9.0f, 360.0f)); }
+void HomeEmblem() {
+  ui::Emblem(kHomeEmblemX, kHomeEmblemY, kHomeEmblemSize, std::fmod(Launcher().truck_time * 9.0f, 360.0f));
+}
 
 int ReadyLevel() {
   const DumpStatus& s = Launcher().status;
