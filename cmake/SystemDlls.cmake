@@ -1,5 +1,5 @@
-# System DLLs that aren't among Windows' known DLLs (bcrypt, winmm, opengl32). Windows
-# looks for such a DLL in the program's own folder first, where anything may have been
+# System DLLs that aren't among Windows' known DLLs (bcrypt, winmm, opengl32, oleacc).
+# Windows looks for such a DLL in the program's own folder first, where anything may have been
 # dropped beside Kestrane.exe (a Downloads folder). So they are never in the normal import
 # table: they are delay-loaded, and main() first limits every later load to the system
 # folder (SetDefaultDllDirectories). tests/app checks the built image's import table.

@@ -9,6 +9,7 @@
 #include "launcher/pickers.h"
 #include "platform/text.h"
 #include "settings/install_layout.h"
+#include "ui/access.h"
 #include "ui/buttons.h"
 #include "ui/context.h"
 #include "ui/draw.h"
@@ -197,6 +198,7 @@ bool Row(size_t i, float y, float h, int* id_out) {
   const float label_room = chip_x - 24 - 146;
   ui::DrawText(ui::ElideRight(d.label, FontRole::Semibold, 17, label_room), FontRole::Semibold, 17, 146, y + 10,
                d.kind == kDumpReady ? Palette::text : Palette::text_dim);
+  const size_t said = ui::BeginTextCapture();
   PathLine(d, 146, y + 36);
   const std::wstring detail = DetailOf(d);
   if (!detail.empty())
@@ -205,6 +207,16 @@ bool Row(size_t i, float y, float h, int* id_out) {
     const std::wstring digests =
         L"main.dol " + text::Utf8ToWide(d.sha1) + L"  \u00B7  retail " + text::Utf8ToWide(kExpectedMainDolSha1);
     ui::DrawText(digests, FontRole::Mono, FitWithin(digests, FontRole::Mono, 12, 640), 146, y + 78, Palette::text_dim);
+  }
+  // Heard as a radio row: its label and verdict, then the path and the reason.
+  if (ui::AccessItem* item = ui::AccessFor(id)) {
+    const ui::CapturedLines lines = ui::JoinCapturedLines(ui::EndTextCapture(said));
+    item->role = ui::AccessRole::kRadioRow;
+    item->name = d.label + L", " + chip.label;
+    item->description = lines.first + (lines.rest.empty() ? L"" : L". " + lines.rest);
+    if (selected) item->state |= ui::kAccessSelected | ui::kAccessChecked;
+    if (d.kind == kDumpBeingChecked) item->state |= ui::kAccessBusy;
+    item->action = d.kind == kDumpReady ? L"Continue" : L"Select";
   }
   if (focused) ui::StrokeRoundRect(93, y - 3, 716, h + 6, 8, Palette::focus, 2);
   return false;
@@ -215,11 +227,13 @@ void SidePanel(bool how_to) {
   ui::StrokeRoundRect(854, 166, 330, 330, 8, Palette::line, 1);
   if (how_to) {
     ui::DrawText(L"HOW TO DUMP YOUR DISC", FontRole::Label, 12, 878, 188, Palette::text_dim, ui::kAlignLeft, 0.24f);
-    ui::DrawWrapped(L"1. Dump the disc with your own Wii (for example with CleanRip on a homebrew Wii).\n"
-                    L"2. Open the dump in Dolphin, right-click the game, Properties, Filesystem, then right-click the "
-                    L"disc and choose Extract Entire Disc.\n"
-                    L"3. Pick the folder you extracted to here. It has sys and files inside.",
-                    FontRole::Body, 14, 878, 216, 282, Palette::text, 1.45f);
+    static const wchar_t kHowTo[] =
+        L"1. Dump the disc with your own Wii (for example with CleanRip on a homebrew Wii).\n"
+        L"2. Open the dump in Dolphin, right-click the game, Properties, Filesystem, then right-click the "
+        L"disc and choose Extract Entire Disc.\n"
+        L"3. Pick the folder you extracted to here. It has sys and files inside.";
+    const float h = ui::DrawWrapped(kHowTo, FontRole::Body, 14, 878, 216, 282, Palette::text, 1.45f);
+    if (ui::AccessRecording()) ui::AccessText(ui::AccessRole::kText, L"How to dump your disc", 878, 188, 282, h + 28, kHowTo);
     return;
   }
   ui::DrawText(L"WHAT WE LOOK FOR", FontRole::Label, 12, 878, 188, Palette::text_dim, ui::kAlignLeft, 0.24f);
@@ -229,9 +243,12 @@ void SidePanel(bool how_to) {
       L"Your dump is only read, never changed or copied anywhere else.",
   };
   float y = 216;
+  if (ui::AccessRecording()) ui::AccessText(ui::AccessRole::kText, L"What we look for", 878, 188, 282, 20);
   for (const wchar_t* item : kItems) {
     ui::FillStar(885, y + 9, 7, Palette::gold);
-    y += ui::DrawWrapped(item, FontRole::Body, 14, 902, y, 258, Palette::text, 1.45f) + 10;
+    const float h = ui::DrawWrapped(item, FontRole::Body, 14, 902, y, 258, Palette::text, 1.45f);
+    if (ui::AccessRecording()) ui::AccessText(ui::AccessRole::kText, item, 902, y, 258, h);
+    y += h + 10;
   }
   ui::FillRoundRect(878, y + 4, 282, 124, 6, Palette::ink);
   ui::StrokeRoundRect(878, y + 4, 282, 124, 6, Palette::line, 1);
@@ -283,11 +300,22 @@ void DiscChooserScreen() {
       st.shown.empty() ? L"Kestrane plays from your own Wii disc dump. Choose the folder you extracted it to."
       : found_any      ? L"Kestrane plays from your own Wii disc dump. We looked in the usual places and found these."
                        : L"Kestrane plays from your own Wii disc dump. Here is what you chose.";
-  const float n =
-      170 + ui::DrawWrapped(paragraph, FontRole::Body, 17, kRowX, 170, kRowWidth, Palette::text_dim, 1.45f) + 18;
+  const float paragraph_h =
+      ui::DrawWrapped(paragraph, FontRole::Body, 17, kRowX, 170, kRowWidth, Palette::text_dim, 1.45f);
+  const float n = 170 + paragraph_h + 18;
 
   ui::DrawText(L"FOUND ON THIS PC", FontRole::Label, 13, kRowX, n, Palette::text_dim, ui::kAlignLeft, 0.22f);
   const std::wstring status = DumpSearch::Status();
+  if (ui::AccessRecording()) {
+    ui::AccessText(ui::AccessRole::kText, st.status.configured ? L"Choose your disc" : L"First run · choose your disc",
+                   kRowX, 84, kRowWidth, 20);
+    ui::AccessText(ui::AccessRole::kHeading, L"Let's find your disc.", kRowX, 110, kRowWidth, 62);
+    ui::AccessText(ui::AccessRole::kText, paragraph, kRowX, 170, kRowWidth, paragraph_h);
+    if (ui::AccessItem* item = ui::AccessText(ui::AccessRole::kText, L"Found on this PC: " + status, kRowX, n, kRowWidth, 20)) {
+      item->key = L"found";
+      item->state |= ui::kAccessLive | (searching ? ui::kAccessBusy : 0u);
+    }
+  }
   const float status_w = ui::DrawText(status, FontRole::Mono, 12, kRowRight, n + 1, ui::Fade(Palette::text_dim, 0.8f),
                                       ui::kAlignRight);
   if (searching) Spinner(kRowRight - status_w - 16, n + 8);
@@ -314,8 +342,12 @@ void DiscChooserScreen() {
     ui::StrokeRoundRect(kRowX, y, kRowWidth, 62, 6, Palette::line, 1);
     ui::DrawText(L"No disc dumps found in Downloads, Desktop or Documents.", FontRole::Semibold, 16, 116, y + 12,
                  Palette::text_dim);
-    ui::DrawText(L"Choose it yourself with FOLDER… or DISC IMAGE…, or drop it on this window.", FontRole::Body, 14,
-                 116, y + 36, Palette::text_dim);
+    static const wchar_t kChooseYourself[] =
+        L"Choose it yourself with FOLDER… or DISC IMAGE…, or drop it on this window.";
+    ui::DrawText(kChooseYourself, FontRole::Body, 14, 116, y + 36, Palette::text_dim);
+    if (ui::AccessRecording())
+      ui::AccessText(ui::AccessRole::kText, L"No disc dumps found in Downloads, Desktop or Documents.", kRowX, y,
+                     kRowWidth, 62, kChooseYourself);
     y += 70;
   }
 
@@ -335,6 +367,7 @@ void DiscChooserScreen() {
                Palette::text);
   ui::DrawText(kDropHint, FontRole::Body, FitWithin(kDropHint, FontRole::Body, 13, text_room), 156, r + 36,
                Palette::text_dim);
+  if (ui::AccessRecording()) ui::AccessText(ui::AccessRole::kText, kDropTitle, kRowX, r, kRowWidth, 66, kDropHint);
   if (ui::Button(L"DISC IMAGE…", image_x, r + 11)) ChooseDumpPath(PickDiscImage());
   if (ui::Button(L"FOLDER…", folder_x, r + 11)) ChooseDumpPath(PickFolder(L"Choose your extracted Wii disc folder"));
 

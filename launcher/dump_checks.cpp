@@ -35,6 +35,7 @@ struct State {
   // Given to every judgement, so a shutdown ends a running dtk (and the extraction's
   // probe folder goes with it) instead of waiting minutes for it.
   CancelToken cancel;
+  HANDLE gate = nullptr;  // DumpChecksTesting::SetGate
 };
 
 State& S() {
@@ -48,6 +49,12 @@ bool Stopping() {
 }
 
 Result Judge(const Request& request) {
+  HANDLE gate = nullptr;
+  {
+    ScopedLock lock(&S().lock);
+    gate = S().gate;
+  }
+  if (gate) WaitForSingleObject(gate, INFINITE);
   // A setup job reads the disc folder's DATA until it has indexed the game: another image
   // extracted there meanwhile would change the files under it, so images wait for it.
   if (!request.is_status && IsDiscImage(request.path)) {
@@ -178,3 +185,12 @@ bool Stop(unsigned timeoutMs) {
 }
 
 }  // namespace DumpChecks
+
+namespace DumpChecksTesting {
+
+void SetGate(void* gate) {
+  ScopedLock lock(&DumpChecks::S().lock);
+  DumpChecks::S().gate = static_cast<HANDLE>(gate);
+}
+
+}  // namespace DumpChecksTesting

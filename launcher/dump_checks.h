@@ -42,3 +42,11 @@ bool WaitUntilIdle(unsigned timeoutMs);
 bool Stop(unsigned timeoutMs);
 
 }  // namespace DumpChecks
+
+namespace DumpChecksTesting {
+
+// While `gate` (an event) is set and unsignalled, the worker waits before each judgement,
+// so tests can act while one is under way and others queue behind it. nullptr removes it.
+void SetGate(void* gate);
+
+}  // namespace DumpChecksTesting

@@ -12,6 +12,7 @@
 #include "launcher/settings_screen.h"
 #include "launcher/window_geometry.h"
 #include "settings/product.h"
+#include "ui/access.h"
 #include "ui/backdrop.h"
 #include "ui/context.h"
 #include "ui/draw.h"
@@ -78,6 +79,7 @@ void Toast() {
   ui::StrokeRoundRect(centre - w / 2, 662, w, 40, 6, ui::Fade(Palette::gold, 0.5f * fade), 1);
   ui::DrawText(st.toast_text, ui::FontRole::Semibold, 15, centre, 673, ui::Fade(Palette::text, fade),
                ui::kAlignCentre);
+  ui::AccessText(ui::AccessRole::kAlert, st.toast_text, 640 - w / 2, 662, w, 40);
 }
 
 // What a frame may change that the frames after it draw differently. Input the frame

@@ -18,6 +18,7 @@
 #include "settings/install_layout.h"
 #include "settings/launcher_log.h"
 #include "settings/settings_store.h"
+#include "ui/access.h"
 #include "ui/buttons.h"
 #include "ui/context.h"
 #include "ui/draw.h"
@@ -44,8 +45,20 @@ bool StatusRow(float y, float h, const wchar_t* label, ui::Color color,
                const std::function<void(float, float)>& contents, const std::wstring& link) {
   ui::FillStar(91, y + 29, 7, color);
   ui::DrawText(ui::UpperCase(label), FontRole::Label, 14, 110, y + 19, Palette::text_dim, ui::kAlignLeft, 0.2f);
+  const size_t said = ui::BeginTextCapture();
   contents(kContentX, y + 18);
+  // A screen reader hears the row as one line ("Your game: Wii disc, USA (RKVE01), Verified"),
+  // and its link with that line as context.
+  std::wstring row_text;
+  if (ui::AccessRecording()) {
+    const ui::CapturedLines lines = ui::JoinCapturedLines(ui::EndTextCapture(said));
+    row_text = std::wstring(label) + L": " + lines.first;
+    if (ui::AccessItem* item = ui::AccessText(ui::AccessRole::kText, row_text, kLeft, y, kRight - kLeft, h, lines.rest))
+      item->key = std::wstring(L"row:") + label;
+  }
+  const int link_id = ui::Ctx().widget_count;
   const bool clicked = ui::LinkButton(link, kRight, y + 18, 15, Palette::focus, true, nullptr, ui::kAlignRight);
+  if (ui::AccessItem* item = ui::AccessFor(link_id)) item->description = row_text;
   ui::DrawLine(kLeft, y + h, kRight, y + h, Palette::gold_tint, 1);
   return clicked;
 }
@@ -144,17 +157,21 @@ void LastRunRow(float y, float h, bool safe_link) {
   ui::DrawText(L"LAST RUN", FontRole::Label, 14, 110, y + 19, Palette::text_dim, ui::kAlignLeft, 0.2f);
   ui::DrawText(L"Last run stopped unexpectedly.", FontRole::Body, 18, kContentX, y + 18, Palette::error);
 
-  std::wstring second;
+  const std::wstring second = run.logKept ? OutcomeText(run.exitCode) + L" · " + text::Utf8ToWide(run.startedAt)
+                                          : L"Turn on error logs to keep details next time.";
+  if (ui::AccessRecording()) {
+    ui::AccessItem* item = ui::AccessText(ui::AccessRole::kText, L"Last run: stopped unexpectedly.", kLeft, y,
+                                          kRight - kLeft, h, second);
+    if (item) item->key = L"row:Last run";
+  }
   float links_width = 0;
   if (run.logKept) {
-    second = OutcomeText(run.exitCode) + L" · " + text::Utf8ToWide(run.startedAt);
     float w1 = 0, w2 = 0;
     if (ui::LinkButton(L"View log", kRight, y + 18, 15, Palette::focus, true, &w1, ui::kAlignRight))
       OpenForPlayer(ErrorLogPath());
     if (ui::LinkButton(L"Copy report", kRight, y + 44, 15, Palette::focus, true, &w2, ui::kAlignRight)) CopyReport();
     links_width = std::max(w1, w2);
   } else {
-    second = L"Turn on error logs to keep details next time.";
     if (ui::LinkButton(L"Turn on", kRight, y + 18, 15, Palette::focus, true, &links_width, ui::kAlignRight)) {
       SettingsStore::Set("launcher.error_log", "1");
       ShowToast(L"Error logs are on. The next run keeps its details.");
@@ -253,6 +270,12 @@ int ReadyLevel() {
   return s.imported ? 3 : 1;
 }
 
+const wchar_t* PlayLabel() {
+  static const wchar_t* const kLabels[] = {L"SELECT YOUR DISC", L"GET READY", L"BUILD KESTRANE", L"PLAY"};
+  if (IsGameRunning()) return L"RUNNING";
+  return VerdictPending() ? L"CHECKING\u2026" : kLabels[ReadyLevel()];
+}
+
 void PlayGame() {
   if (RefuseWhileDataFolderMoves()) return;  // the game reads its files from the data folder
   LauncherState& st = Launcher();
@@ -279,7 +302,6 @@ void HomeScreen() {
   const DumpStatus& s = st.status;
   const BuildStatus& b = st.build;
   const int level = ReadyLevel();
-  const bool game_running = IsGameRunning();
   const JobStatus& job = st.job;
   const bool enhancing = job.kind == kJobEnhance && job.running;
 
@@ -293,10 +315,16 @@ void HomeScreen() {
   const float fw = ui::DrawText(first, FontRole::Display, size, kLeft, 118, Palette::text);
   ui::DrawText(second, FontRole::Display, size, kLeft + fw, 118, Palette::gold);
   float y = size * 0.95f + 118 + 12;
+  if (ui::AccessRecording()) {
+    ui::AccessText(ui::AccessRole::kText, hero.eyebrow, kLeft, 84, kRight - kLeft, 20);
+    ui::AccessText(ui::AccessRole::kHeading, first + second, kLeft, 118, kRight - kLeft, size * 1.2f);
+  }
   if (st.last_run_unexpected) {
     y += 6;
   } else {
-    y += ui::DrawWrapped(hero.paragraph, FontRole::Body, 18, kLeft, y, 650, Palette::text_dim, 1.45f) + 22;
+    const float paragraph = ui::DrawWrapped(hero.paragraph, FontRole::Body, 18, kLeft, y, 650, Palette::text_dim, 1.45f);
+    if (ui::AccessRecording()) ui::AccessText(ui::AccessRole::kText, hero.paragraph, kLeft, y, kRight - kLeft, paragraph);
+    y += paragraph + 22;
   }
   ui::DrawLine(kLeft, y, kRight, y, Palette::gold_tint, 1);
 
@@ -358,10 +386,8 @@ void HomeScreen() {
 
   // PLAY and its key hint.
   const float bw = level == 3 ? 300.0f : 360.0f;
-  static const wchar_t* const kLabels[] = {L"SELECT YOUR DISC", L"GET READY", L"BUILD KESTRANE", L"PLAY"};
-  const wchar_t* label = game_running ? L"RUNNING" : VerdictPending() ? L"CHECKING\u2026" : kLabels[level];
   const int play_id = ui::Ctx().widget_count;
-  if (ui::PlayButton(label, 1196 - bw, 600, bw, 74, level == 3, false))
+  if (ui::PlayButton(PlayLabel(), 1196 - bw, 600, bw, 74, level == 3, false))
     PlayAction(level);
   const float x0 = 1196 - bw - 28 - 150;
   float bw1 = 0, bw2 = 0;

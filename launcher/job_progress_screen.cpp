@@ -11,6 +11,7 @@
 #include "launcher/navigation.h"
 #include "launcher/sample_job.h"
 #include "platform/text.h"
+#include "ui/access.h"
 #include "ui/buttons.h"
 #include "ui/context.h"
 #include "ui/draw.h"
@@ -203,6 +204,18 @@ void SlidingSegment(float x, float y) {
   ui::PopState();
 }
 
+// A step is heard as its title with its state and detail as the value ("Build Kestrane:
+// in progress, compiling main").
+void SayStep(const SetupStep& step, float top, float height) {
+  static const wchar_t* const kWords[] = {L"waiting", L"in progress", L"done", L"failed", L"skipped"};
+  const size_t state = static_cast<size_t>(step.state);
+  ui::AccessItem* item = ui::AccessText(ui::AccessRole::kProgressStep, step.title, kLeft, top, kWidth, height);
+  if (!item) return;
+  item->value = state < 5 ? kWords[state] : L"";
+  if (!step.detail.empty()) item->value += L", " + step.detail;
+  if (step.state == StepState::kActive) item->state |= ui::kAccessBusy;
+}
+
 std::wstring Timer(const SetupStep& step) {
   if (step.state == StepState::kPending) return L"\u2013";
   const double end = step.state == StepState::kActive ? JobClockNow() : step.endTime;
@@ -249,6 +262,7 @@ void StepList(const JobStatus& job, const StepListLayout& l, bool details, bool 
     }
     ui::DrawText(Timer(step), FontRole::Mono, 13, 1156, t + (details ? 8.0f : 7.0f),
                  active ? Palette::gold : Palette::text_dim, ui::kAlignRight);
+    if (ui::AccessRecording()) SayStep(step, t, p);
   }
 }
 
@@ -264,6 +278,24 @@ void LogView(const JobStatus& job, const StepListLayout& l) {
     ui::DrawText(text::Utf8ToWide(job.log[i]), FontRole::Mono, 12, 110, y0 + 8 + 19 * static_cast<float>(i - first),
                  Palette::text_dim);
   ui::PopState();
+}
+
+// The eyebrow is live: a screen reader says "step 5 of 8" as the job moves on.
+void SayHeader(const JobStatus& job, const JobView& v, bool running) {
+  if (ui::AccessItem* item = ui::AccessText(ui::AccessRole::kText, v.eyebrow, kLeft, 84, kWidth, 20)) {
+    item->key = L"eyebrow";
+    item->state |= ui::kAccessLive;
+  }
+  ui::AccessText(ui::AccessRole::kHeading, job.title, kLeft, 106, kWidth, 58);
+  ui::AccessText(ui::AccessRole::kText, job.subtitle, kLeft, 162, kWidth, 22);
+  ui::AccessItem* bar = ui::AccessText(ui::AccessRole::kProgressBar, L"Progress", kLeft, kBarY, kWidth, 10);
+  if (!bar) return;
+  const int percent = static_cast<int>(std::lround(std::clamp(v.fraction, 0.0f, 1.0f) * 100));
+  bar->value = std::to_wstring(percent) + L"%";
+  bar->number = percent;
+  bar->maximum = 100;
+  bar->step = 1;
+  if (running) bar->state |= ui::kAccessBusy;
 }
 
 void TryAgain(const JobStatus& job, const JobView& v) {
@@ -334,6 +366,7 @@ void JobProgressScreen() {
   ui::DrawText(job.subtitle, FontRole::Body, ui::FitTextSize(job.subtitle, FontRole::Body, 17, kWidth), kLeft, 162,
                Palette::text_dim);
   OverallBar(v, running);
+  if (ui::AccessRecording()) SayHeader(job, v, running);
 
   const StepListLayout layout = LayoutStepList(static_cast<int>(job.steps.size()), st.show_details, succeeded);
   StepList(job, layout, st.show_details, st.sample_job);
@@ -341,9 +374,11 @@ void JobProgressScreen() {
 
   // Bottom row.
   float link_w = 0;
+  const int details_id = c.widget_count;
   if (ui::LinkButton(st.show_details ? L"Hide details" : L"Show details", kLeft, 646, 15, Palette::focus, true,
                      &link_w))
     st.show_details = !st.show_details;
+  if (ui::AccessItem* item = ui::AccessFor(details_id)) item->state |= st.show_details ? ui::kAccessExpanded : ui::kAccessCollapsed;
   const float q = kLeft + link_w + 28;
   if (st.offer_shortcuts && succeeded) {
     const int desktop = ui::Focusable(q, 642, 190, 30);
@@ -352,8 +387,9 @@ void JobProgressScreen() {
     ui::Checkbox(&st.want_start_menu_entry, L"Start menu entry", q + 220, 645, start_menu);
   } else {
     ui::DrawIcon("shield", q, 649, 16, Palette::ok, 1.8f);
-    ui::DrawText(L"Your dump is only read, never changed. Nothing leaves this PC.", FontRole::Body, 14, q + 24, 648,
-                 Palette::text_dim);
+    static const std::wstring kPrivacy = L"Your dump is only read, never changed. Nothing leaves this PC.";
+    const float w = ui::DrawText(kPrivacy, FontRole::Body, 14, q + 24, 648, Palette::text_dim);
+    ui::AccessText(ui::AccessRole::kText, kPrivacy, q, 642, w + 24, 24);
   }
 
   // Buttons, registered left to right so Tab walks them as they read; the first label

@@ -35,6 +35,7 @@
 #include "settings/install_layout.h"
 #include "settings/launcher_log.h"
 #include "settings/settings_store.h"
+#include "ui/access.h"
 #include "ui/canvas.h"
 #include "ui/context.h"
 #include "ui/draw.h"
@@ -349,10 +350,16 @@ void PaintFrame(HWND hwnd, bool full) {
   GdiFlush();
   QueryPerformanceCounter(&p1);
   timing.present_ms = static_cast<double>(p1.QuadPart - p0.QuadPart) * ms;
-  if (w.frame_log) w.frame_log->push_back(timing);
   ReleaseDC(hwnd, hdc);
   w.input_pending = false;
   ui::ClearFrameInput(&w.input);
+  // After the frame is on screen: what a screen reader reads is what shows. A frame that
+  // changed the screen still shows the old one with the focus on a stale id; the next
+  // frame, with the new screen's default focus, is the one to tell.
+  if (!st.screen_changed) ui::PublishAccess(hwnd);
+  QueryPerformanceCounter(&p0);
+  timing.access_ms = static_cast<double>(p0.QuadPart - p1.QuadPart) * ms;
+  if (w.frame_log) w.frame_log->push_back(timing);
 }
 
 // [SECTION] Window procedure
@@ -435,7 +442,20 @@ LRESULT CALLBACK LauncherWndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
   WindowLayer& w = W();
   switch (message) {
     case WM_DESTROY:
+      ui::AccessWindowGone(hwnd);
       PostQuitMessage(0);
+      return 0;
+    case WM_GETOBJECT: {
+      LRESULT answer = 0;
+      bool wants_frame = false;
+      if (!ui::AnswerGetObject(hwnd, wparam, lparam, &answer, &wants_frame))
+        return DefWindowProcW(hwnd, message, wparam, lparam);
+      if (wants_frame) w.input_pending = true;
+      return answer;
+    }
+    case ui::kAccessActionMessage:
+      // A screen reader's action, queued as the keys that do the same.
+      if (ui::ApplyAccessAction(wparam, lparam, &w.queue)) w.input_pending = true;
       return 0;
     case WM_CLOSE:
       if (ConfirmClose()) {

@@ -16,12 +16,13 @@ struct FrameCounts {
 FrameCounts Counts();
 
 // One painted frame's costs in milliseconds: Frame as a whole, its backdrop and screen
-// parts, and the copy to the window.
+// parts, the copy to the window, and publishing what a screen reader reads (nothing
+// while no client has asked).
 struct FrameTiming {
   bool partial = false;
   bool emblem = false;  // a partial frame that also repainted the emblem
   int frames = 1;       // Frame calls in the paint (FrameUntilSettled)
-  double frame_ms = 0, backdrop_ms = 0, screen_ms = 0, present_ms = 0;
+  double frame_ms = 0, backdrop_ms = 0, screen_ms = 0, present_ms = 0, access_ms = 0;
 };
 // While set, every painted frame appends its timing here (GUI thread; null stops it).
 void SetFrameLog(std::vector<FrameTiming>* log);

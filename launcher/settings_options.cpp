@@ -21,7 +21,7 @@ DisplaySizeList ListDisplaySizes(int desktop_width, int desktop_height, const st
     });
     if (!seen) kept.push_back(m);
   }
-  // Equal pixel counts (1280 × 1024 and 1600 × 819) keep a fixed order: the wider first.
+  // Equal pixel counts (1280 × 960 and 1600 × 768) keep a fixed order: the wider first.
   std::sort(kept.begin(), kept.end(), [](const DisplayMode& a, const DisplayMode& b) {
     const long long pa = 1LL * a.width * a.height, pb = 1LL * b.width * b.height;
     return pa != pb ? pa > pb : a.width > b.width;
@@ -46,14 +46,18 @@ std::wstring MonitorLabel(int number, const std::wstring& name, long width, long
   return label;
 }
 
-std::wstring NativeAspectCaption(int width, int height) {
+AspectPreview PreviewOfAspect(const std::string& aspect, const SettingsOptionLists& lists) {
+  if (aspect == "4:3") return {4.0f / 3.0f, L"4:3 \u00B7 640\u00D7480 look"};
+  if (aspect != "native") return {16.0f / 9.0f, L"16:9 \u00B7 Wii widescreen"};
+  const int width = lists.desktop_width, height = lists.desktop_height;
+  const float ratio = static_cast<float>(width) / static_cast<float>(std::max(1, height));
   const int divisor = std::gcd(width, height);
-  wchar_t caption[64];
-  if (divisor <= 0) return L"window \u00B7 any shape here";  // no size known: nothing to divide
+  if (divisor <= 0) return {ratio, L"window \u00B7 any shape here"};  // no size known: nothing to divide
   int w = width / divisor, h = height / divisor;
   if (w == 8 && h == 5) w = 16, h = 10;  // the name every 1920 x 1200 screen is sold by
+  wchar_t caption[64];
   swprintf(caption, 64, L"window \u00B7 %d:%d here", w, h);
-  return caption;
+  return {ratio, caption};
 }
 
 namespace {

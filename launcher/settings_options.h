@@ -22,9 +22,14 @@ struct DisplaySizeList {
 DisplaySizeList ListDisplaySizes(int desktop_width, int desktop_height, const std::vector<DisplayMode>& modes);
 // "%d · %ls (%ld×%ld)": the 1-based number, the monitor's name and its size.
 std::wstring MonitorLabel(int number, const std::wstring& name, long width, long height);
-// The preview's caption for "native": "window · 16:9 here" for a 1920 × 1080 desktop,
-// the ratio in lowest terms except that 8:5 goes by its usual name, 16:10.
-std::wstring NativeAspectCaption(int width, int height);
+// The Display page's preview of display.aspect: its width over height and its caption.
+// For "native" the desktop's own: "window · 16:9 here" for 1920 × 1080, the ratio in
+// lowest terms except that 8:5 goes by its usual name, 16:10.
+struct AspectPreview {
+  float ratio = 16.0f / 9.0f;
+  std::wstring caption;
+};
+AspectPreview PreviewOfAspect(const std::string& aspect, const SettingsOptionLists& lists);
 
 // Asks the system for its lists, on any thread (the window's asks a worker: listing
 // display modes and audio devices can take a while on some drivers).

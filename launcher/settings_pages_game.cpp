@@ -190,16 +190,9 @@ void DisplayColumn() {
   InfoHeading(L"Preview");
   const float bx = 924, by = 182, bw = 300, bh = 169;
   ui::FillRoundRect(bx, by, bw, bh, 6, Palette::ink);
-  const std::string aspect = Setting("display.aspect");
-  float r = 16.0f / 9.0f;
-  std::wstring caption = L"16:9 \u00B7 Wii widescreen";
-  if (aspect == "4:3") {
-    r = 4.0f / 3.0f;
-    caption = L"4:3 \u00B7 640\u00D7480 look";
-  } else if (aspect == "native") {
-    r = static_cast<float>(o.desktop_width) / static_cast<float>(std::max(1, o.desktop_height));
-    caption = NativeAspectCaption(o.desktop_width, o.desktop_height);
-  }
+  const AspectPreview preview = PreviewOfAspect(Setting("display.aspect"), o);
+  const float r = preview.ratio;
+  const std::wstring& caption = preview.caption;
   const float w = std::min(165 * r, 296.0f), h = std::min(w / r, 165.0f);
   const float px = bx + (bw - w) / 2, py = by + (bh - h) / 2;
   // The sky reaches the sun's colour 1.4 h below its top: at its foot it is that far along.

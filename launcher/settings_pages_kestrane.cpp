@@ -22,6 +22,7 @@
 #include "settings/install_layout.h"
 #include "settings/launcher_log.h"
 #include "settings/settings_store.h"
+#include "ui/access.h"
 #include "ui/buttons.h"
 #include "ui/context.h"
 #include "ui/draw.h"
@@ -47,7 +48,9 @@ std::wstring WithLocalAppData(const std::string& path, const std::string& local_
 
 float Section(const std::wstring& heading, const std::wstring& paragraph, float y) {
   ui::DrawText(ui::UpperCase(heading), FontRole::Label, 12, 304, y, Palette::text_dim, ui::kAlignLeft, 0.24f);
-  return 22 + ui::DrawWrapped(paragraph, FontRole::Body, 14, 304, y + 22, 576, Palette::text, 1.45f);
+  const float h = 22 + ui::DrawWrapped(paragraph, FontRole::Body, 14, 304, y + 22, 576, Palette::text, 1.45f);
+  ui::AccessText(ui::AccessRole::kText, heading, 304, y, 576, h, paragraph);
+  return h;
 }
 
 }  // namespace
@@ -119,9 +122,11 @@ void ErrorLogRow() {
   const int id = ui::Focusable(284, y, 596, 70);
   bool on = SettingsStore::GetInt("launcher.error_log") != 0;
   if (ui::Checkbox(&on, L"Save error logs", 304, y + 6, id)) SettingsStore::Set("launcher.error_log", on ? "1" : "0");
-  ui::DrawWrapped(L"Writes errors and warnings from the launcher and the game to a log file, to help track down "
-                  L"problems. Applies from the next time the game starts.",
-                  FontRole::Body, 13, 340, y + 36, 540, Palette::text_dim, 1.4f);
+  static const std::wstring kHelp =
+      L"Writes errors and warnings from the launcher and the game to a log file, to help track down problems. "
+      L"Applies from the next time the game starts.";
+  ui::DrawWrapped(kHelp, FontRole::Body, 13, 340, y + 36, 540, Palette::text_dim, 1.4f);
+  if (ui::AccessItem* item = ui::AccessFor(id)) item->description = kHelp;
   float height = 70;
   const char* variable = SettingsStore::OverrideVariable("launcher.error_log");
   if (variable) {
@@ -139,8 +144,9 @@ void RunRows() {
   const RunList& f = Launcher().runs;
   if (!f.loaded) return;  // the worker is reading them; a moment later they show
   if (f.runs.empty()) {
-    ui::DrawText(L"No runs yet. They show up here after you play.", FontRole::Body, 14, 304, RowCursor(),
-                 Palette::text_dim);
+    static const std::wstring kNoRuns = L"No runs yet. They show up here after you play.";
+    ui::DrawText(kNoRuns, FontRole::Body, 14, 304, RowCursor(), Palette::text_dim);
+    ui::AccessText(ui::AccessRole::kText, kNoRuns, 304, RowCursor(), 576, 20);
     MoveRowCursor(30);
     return;
   }
@@ -156,9 +162,15 @@ void RunRows() {
     ui::DrawText(outcome, FontRole::Semibold, std::min(14.0f, ui::FitTextSize(outcome, FontRole::Semibold, 14, 266)), 544,
                  y, color);
     const std::string& log = i < f.run_logs.size() ? f.run_logs[i] : std::string();
+    std::wstring said;
+    if (ui::AccessRecording()) {
+      said = text::Utf8ToWide(run.startedAt) + L", " + length + L", " + outcome;
+      ui::AccessText(ui::AccessRole::kListRow, said, 304, y, 576, 22);
+    }
     if (!log.empty()) {
       const int id = ui::Ctx().widget_count;
       if (ui::LinkButton(L"Open", kRight, y - 1, 14, Palette::focus, false, nullptr, ui::kAlignRight)) OpenForPlayer(log);
+      if (ui::AccessItem* item = ui::AccessFor(id)) item->description = L"The log of the run of " + said;
       AddFocusRow(id, y - 3, 14 * 1.4f + 4);
     } else {
       ui::DrawText(run.logKept ? L"rotated out" : L"no log", FontRole::Body, 13, kRight, y + 1, Palette::text_dim,
@@ -203,8 +215,16 @@ void AboutContent() {
                    text::Utf8ToWide(product::kLauncherVersion),
                FontRole::Mono, 12.5f, 344, y + 50, Palette::text_dim);
   float cursor = y + 84;
-  cursor += ui::DrawWrapped(L"Kestrane uses your own copy of the game. No game data is included.", FontRole::Semibold, 16,
-                            304, cursor, 576, Palette::text, 1.45f);
+  static const std::wstring kOwnCopy = L"Kestrane uses your own copy of the game. No game data is included.";
+  const float own_h = ui::DrawWrapped(kOwnCopy, FontRole::Semibold, 16, 304, cursor, 576, Palette::text, 1.45f);
+  if (ui::AccessRecording()) {
+    ui::AccessText(ui::AccessRole::kText,
+                   L"Kestrane, version " + text::Utf8ToWide(product::kVersion) + L", launcher " +
+                       text::Utf8ToWide(product::kLauncherVersion),
+                   304, y, 576, 70);
+    ui::AccessText(ui::AccessRole::kText, kOwnCopy, 304, cursor, 576, own_h);
+  }
+  cursor += own_h;
   cursor += 14;
   cursor += Section(L"Credits",
                     L"Built from the community decompilation of the game on your disc, and its contributors' matching "

@@ -5,6 +5,7 @@
 
 #include "launcher/launcher_state.h"
 #include "settings/settings_store.h"
+#include "ui/access.h"
 #include "ui/buttons.h"
 #include "ui/context.h"
 #include "ui/draw.h"
@@ -91,6 +92,13 @@ RowPlace SettingsRow(const std::wstring& label, const std::wstring& help, const 
 
   const int id = ui::Focusable(284, y, 596, g);
   AddFocusRow(id, y, g);
+  if (ui::AccessRecording()) {
+    // The label names the row's one focus stop; its help and tags describe it.
+    std::wstring description = help;
+    if (next_start) description += std::wstring(description.empty() ? L"" : L" ") + L"Next start.";
+    if (!variable.empty()) description += std::wstring(description.empty() ? L"" : L" ") + L"Set by " + variable + L".";
+    ui::AccessLabel(id, label, description);
+  }
   if (ui::IsFocused(id)) {
     ui::FillRect(274, y, 606, g, ui::Fade(Palette::panel_hi, 0.35f));
     ui::PushSkew(288, y + g / 2, -14);
@@ -162,6 +170,8 @@ void GroupHeading(const std::wstring& text) {
   MoveRowCursor(10);
   ui::DrawText(ui::UpperCase(text), FontRole::Label, 12, kLabelX, RowCursor() + 8, Palette::text_dim, ui::kAlignLeft,
                0.24f);
+  if (ui::AccessItem* item = ui::AccessText(ui::AccessRole::kHeading, text, kLabelX, RowCursor(), kLineRight - kLabelX, 30))
+    item->heading_level = 2;
   MoveRowCursor(30);
   const float y = RowCursor();
   ui::DrawLine(kLabelX, y, kLineRight, y, Palette::gold_tint, 1);
@@ -239,19 +249,29 @@ float DrawHelp(const std::wstring& text, float x, float y, float width, bool dra
 
 void InfoHeading(const std::wstring& text) {
   ui::DrawText(ui::UpperCase(text), FontRole::Label, 12, 924, 156, Palette::text_dim, ui::kAlignLeft, 0.24f);
+  ui::AccessText(ui::AccessRole::kText, text, 924, 156, 300, 16);
 }
 
 void InfoText(const std::wstring& text, float y) {
-  ui::DrawWrapped(text, FontRole::Body, 13, 924, y, 300, Palette::text_dim, 1.5f);
+  const float h = ui::DrawWrapped(text, FontRole::Body, 13, 924, y, 300, Palette::text_dim, 1.5f);
+  ui::AccessText(ui::AccessRole::kText, text, 924, y, 300, h);
 }
 
-void InfoNote(const std::wstring& text, float y) {
-  const float h = ui::DrawWrapped(text, FontRole::Body, 13, 0, 0, 274, Palette::text, 1.45f, false);
+namespace {
+
+// A screen reader is told the whole of what the note shortens.
+void DrawInfoNote(const std::wstring& shown, const std::wstring& said, float y) {
+  const float h = ui::DrawWrapped(shown, FontRole::Body, 13, 0, 0, 274, Palette::text, 1.45f, false);
   ui::FillRect(924, y, 300, h + 20, Palette::focus_tint);
   ui::FillRect(924, y, 3, h + 20, Palette::focus);
-  ui::DrawWrapped(text, FontRole::Body, 13, 938, y + 10, 274, Palette::text, 1.45f);
+  ui::DrawWrapped(shown, FontRole::Body, 13, 938, y + 10, 274, Palette::text, 1.45f);
+  ui::AccessText(ui::AccessRole::kText, said, 924, y, 300, h + 20);
 }
 
+}  // namespace
+
+void InfoNote(const std::wstring& text, float y) { DrawInfoNote(text, text, y); }
+
 void InfoPathNote(const std::wstring& prefix, const std::wstring& path, float y) {
-  InfoNote(prefix + ui::ElideLeft(path, FontRole::Body, 13, 274), y);
+  DrawInfoNote(prefix + ui::ElideLeft(path, FontRole::Body, 13, 274), prefix + path, y);
 }

@@ -7,6 +7,7 @@
 #include "launcher/settings_pages.h"
 #include "launcher/settings_rows.h"
 #include "settings/settings_store.h"
+#include "ui/access.h"
 #include "ui/buttons.h"
 #include "ui/context.h"
 #include "ui/draw.h"
@@ -155,6 +156,12 @@ void SettingsScreen() {
   if (ui::LinkButton(L"Back to home", 28, 672, 15, Palette::focus, false)) GoToScreen(ScreenId::Home);
   ui::DrawIcon("back", 12, 676, 12, Palette::focus, 2.4f);
   ui::DrawText(def.title, FontRole::Display, 42, 304, 88, Palette::text);
+  if (ui::AccessRecording()) {
+    // The side list is for the mouse; the page keys are said with the title.
+    const std::wstring where = L"Page " + std::to_wstring(st.page + 1) + L" of " + std::to_wstring(kSettingsPageCount) +
+                               L". Q and E, or Page Up and Page Down, change the page.";
+    ui::AccessText(ui::AccessRole::kHeading, def.title, 304, 88, 576, 50, where);
+  }
   PageKeys();
 
   // The page's first control gets the focus before it is drawn, so the frame that opens
@@ -164,9 +171,11 @@ void SettingsScreen() {
   {
     const ContentMouse content_mouse;
     ui::PushClip(kClipX, kClipY, kClipW, kClipH);
+    ui::AccessClip(kClipX, kClipY, kClipW, kClipH);
     BeginSettingsContent();
     if (st.page <= 6) ui::DrawLine(304, RowCursor(), 880, RowCursor(), Palette::gold_tint, 1);
     def.content();
+    ui::AccessClipEnd();
     ui::PopState();
   }
   st.focus_default = false;

@@ -2,6 +2,7 @@
 
 #include <cwctype>
 
+#include "ui/access.h"
 #include "ui/context.h"
 #include "ui/draw.h"
 #include "ui/gdiplus_session.h"
@@ -57,6 +58,7 @@ bool PlayButton(const std::wstring& label, float x, float y, float w, float h, b
                 bool icon_after) {
   const Context& c = Ctx();
   const int id = Focusable(x, y, w, h);
+  if (AccessRecording()) detail::DescribeWidget(id, AccessRole::kButton, label, L"Press");
   const bool hovered = Hovered(x, y, w, h);
   const float cx = x + w / 2, cy = y + h / 2;
 
@@ -116,6 +118,8 @@ bool Button(const std::wstring& label, float x, float y, float* out_width, bool 
   const float w = tw + 52;
   if (out_width) *out_width = w;
   const int id = Focusable(x, y, w, 44);
+  if (AccessRecording())
+    detail::DescribeWidget(id, AccessRole::kButton, upper, enabled ? L"Press" : L"", enabled ? 0u : kAccessDisabled);
   const bool hot = Hovered(x, y, w, 44) && enabled;
 
   PushSkew(x + w / 2, y + 22, -14);
@@ -139,6 +143,7 @@ bool LinkButton(const std::wstring& label, float x, float y, float size, const C
   if (out_width) *out_width = total;
   const float rx = x - 2, ry = y - 2, rw = total + 4, rh = 1.4f * size + 4;
   const int id = Focusable(rx, ry, rw, rh);
+  if (AccessRecording()) detail::DescribeWidget(id, AccessRole::kLink, label, L"Press");
   const Color ink = Hovered(rx, ry, rw, rh) ? Mix(color, Palette::text, 0.35f) : color;
 
   DrawText(label, FontRole::Semibold, size, x, y + 0.1f * size, ink, kAlignLeft, 0);
@@ -156,6 +161,9 @@ bool IconButton(const char* icon, float x, float y, const std::wstring& label, f
   if (out_width) *out_width = w;
   const float rx = x - 4, ry = y - 4, rw = w + 8, rh = 30;
   const int id = Focusable(rx, ry, rw, rh);
+  // An icon alone is named by the icon.
+  if (AccessRecording())
+    detail::DescribeWidget(id, AccessRole::kButton, label.empty() ? Utf8ToWide(icon) : label, L"Press");
   const bool hovered = Hovered(rx, ry, rw, rh);
 
   DrawIcon(icon, x, y + 3, 16, Palette::gold, 1.8f);

@@ -16,7 +16,9 @@ void ApplyNavEvent(Input* input, int32_t code) {
     case NavEvent::Settings: input->nav_settings = 1; break;
     case NavEvent::PrevPage: input->nav_prev_page = 1; break;
     case NavEvent::NextPage: input->nav_next_page = 1; break;
-    default: break;
+    default:
+      if (code >= NavEvent::FocusBase) input->focus_to = code - NavEvent::FocusBase;
+      break;
   }
 }
 

@@ -29,12 +29,16 @@ struct Input {
   uint8_t nav_settings = 0;
   uint8_t nav_prev_page = 0;
   uint8_t nav_next_page = 0;
+  int32_t focus_to = -1;       // a screen reader moved the focus to this widget id
 };
 
 namespace NavEvent {
 enum : int32_t {
   Up = 0, Down = 1, Left = 2, Right = 3, Activate = 4,
   Back = 5, Start = 6, Settings = 7, PrevPage = 8, NextPage = 9,
+  // FocusBase + id: the focus moves to the widget with that id, as a screen reader asks
+  // (queued like a key, so it keeps its place among the keys).
+  FocusBase = 0x10000,
 };
 }
 

@@ -1,5 +1,6 @@
 #include "ui/interaction.h"
 
+#include "ui/access.h"
 #include "ui/canvas.h"
 #include "ui/context.h"
 #include "ui/draw.h"
@@ -45,6 +46,10 @@ void BeginFrame(Gdiplus::Graphics* graphics, int width, int height, const Input&
   // The mouse wins within one frame; its wheel too, or the focused row would pull a
   // scrolled page back to itself.
   if (input.mouse_moved || input.mouse_pressed || input.wheel != 0) c.focus_visible = false;
+  if (input.focus_to >= 0) {
+    c.focus = input.focus_to;
+    c.focus_visible = true;  // a screen reader's move is a keyboard move: the ring and the scroll follow it
+  }
 
   if (n > 0) {
     if (input.nav_up) c.focus = Wrap(n + c.focus - 1, n);
@@ -53,6 +58,7 @@ void BeginFrame(Gdiplus::Graphics* graphics, int width, int height, const Input&
   }
 
   SetupFrameGraphics(graphics);
+  detail::BeginAccessFrame();
 }
 
 void EndFrame() {
@@ -69,6 +75,7 @@ bool Hovered(float x, float y, float w, float h) { return Inside(Ctx().mouse, x,
 int Focusable(float x, float y, float w, float h) {
   Context& c = Ctx();
   const int id = c.widget_count++;
+  detail::RecordFocusable(id, x, y, w, h);
   const bool inside = Hovered(x, y, w, h);
   if (c.input.mouse_moved && inside && c.active < 0) c.focus = id;
   if (inside) c.hand_cursor = 1;

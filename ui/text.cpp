@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "platform/text.h"
+#include "ui/access.h"
 #include "ui/context.h"
 #include "ui/draw.h"
 #include "ui/gdiplus_session.h"
@@ -277,6 +278,7 @@ float DrawText(const std::wstring& text, FontRole role, float size, float x, flo
   const float w = MeasureTextSpaced(text, role, size, spacing);
   if (align == kAlignCentre) x -= w / 2;
   if (align == kAlignRight) x -= w;
+  if (detail::g_capturing) detail::CaptureText(text, x, y, w, 1.2f * size);
   if (text.empty() || !IsVisible(x - 4, y - 4, w + 8, 1.6f * size + 8)) return w;
   GpGraphics* g = detail::Native(Ctx().graphics);
   if (!GetFont(role, size)) return w;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cwchar>
 
+#include "ui/access.h"
 #include "ui/context.h"
 #include "ui/draw.h"
 #include "ui/icons.h"
@@ -25,6 +26,14 @@ bool RingFor(int id) { return Ctx().focus == id && Ctx().focus_visible; }
 
 int Modulo(int a, int n) { return ((a % n) + n) % n; }
 
+// A choice's value is the option shown; a client may set it by the option's text.
+void DescribeChoice(int id, AccessRole role, const std::vector<std::wstring>& options, int index,
+                    const std::wstring& action) {
+  const int n = static_cast<int>(options.size());
+  const std::wstring shown = n > 0 ? options[static_cast<size_t>(std::clamp(index, 0, n - 1))] : L"(none)";
+  if (AccessItem* item = detail::DescribeValue(id, role, shown, action)) item->options = options;
+}
+
 }  // namespace
 
 // [SECTION] Segmented
@@ -42,6 +51,11 @@ bool Segmented(const std::vector<std::wstring>& options, int* index, float x, fl
   const float h = height;
   bool changed = false;
 
+  int asked = 0;
+  if (TakeAccessOption(id, &asked) && asked >= 0 && asked < count && asked != *index) {
+    *index = asked;
+    changed = true;
+  }
   if (KeysFor(id) && count > 0) {
     const int delta = (c.input.nav_right ? 1 : 0) - (c.input.nav_left ? 1 : 0);
     if (delta != 0) {
@@ -83,6 +97,7 @@ bool Segmented(const std::vector<std::wstring>& options, int* index, float x, fl
   }
   StrokeRoundRect(x, y, total, h, 4, Palette::line, 1);
   if (RingFor(id)) StrokeRoundRect(x - 3, y - 3, total + 6, h + 6, 6, Palette::focus, 2);
+  if (AccessRecording()) DescribeChoice(id, AccessRole::kSegmented, options, *index, std::wstring());
   return changed;
 }
 
@@ -116,6 +131,9 @@ bool Toggle(bool* value, float x, float y, int id) {
   DrawText(on ? L"On" : L"Off", FontRole::Semibold, 14, x + 56, y + 3, on ? Palette::text : Palette::text_dim,
            kAlignLeft, 0);
   if (RingFor(id)) StrokeRoundRect(x - 3, y - 3, 52, 30, 15, Palette::focus, 2);
+  if (AccessRecording())
+    detail::DescribeValue(id, AccessRole::kToggle, on ? L"On" : L"Off", on ? L"Turn off" : L"Turn on",
+                          on ? kAccessChecked : 0u);
   return *value != before;
 }
 
@@ -138,6 +156,11 @@ bool Slider(int* value, int min, int max, int step, float x, float y, float w, i
       *value = dragged;
       c.consumed = true;
     }
+  }
+  double asked = 0;
+  if (TakeAccessNumber(id, &asked)) {
+    const double steps = std::floor((std::clamp(asked, static_cast<double>(min), static_cast<double>(max)) - min) / step + 0.5);
+    *value = std::clamp(min + step * static_cast<int>(steps), min, max);
   }
   if (KeysFor(id) && (c.input.nav_left || c.input.nav_right)) {
     const long long next = static_cast<long long>(*value) + (c.input.nav_right ? step : -step);
@@ -164,6 +187,13 @@ bool Slider(int* value, int min, int max, int step, float x, float y, float w, i
   std::swprintf(label, 32, L"%d%ls", *value, suffix ? suffix : L"");
   DrawText(label, FontRole::Semibold, 15, x + w, y + 8, Palette::text, kAlignRight, 0);
   if (RingFor(id)) StrokeRoundRect(x - 14, y - 2, w + 20, 38, 6, Palette::focus, 2);
+  AccessItem* item = AccessRecording() ? detail::DescribeValue(id, AccessRole::kSlider, label, std::wstring()) : nullptr;
+  if (item) {
+    item->number = *value;
+    item->minimum = min;
+    item->maximum = max;
+    item->step = step;
+  }
   return *value != before;
 }
 
@@ -175,6 +205,8 @@ bool Selector(const std::vector<std::wstring>& options, int* index, float x, flo
   const int before = *index;
   const bool focused = c.focus == id;
 
+  int asked = 0;
+  if (TakeAccessOption(id, &asked) && asked >= 0 && asked < n) *index = asked;
   if (n >= 1 && !c.consumed && Clicked(x, y, w, 36)) {
     *index = Modulo(*index + (c.mouse[0] < x + w / 2 ? -1 : 1), n);
     c.consumed = true;
@@ -206,6 +238,7 @@ bool Selector(const std::vector<std::wstring>& options, int* index, float x, flo
   if (text_width > w - 56 && text_width > 0) size = 15 * (w - 56) / text_width;
   DrawText(shown, FontRole::Semibold, size, x + w / 2, y + 18 - 0.6f * size, Palette::text, kAlignCentre, 0);
   if (RingFor(id)) StrokeRoundRect(x - 3, y - 3, w + 6, 42, 6, Palette::focus, 2);
+  if (AccessRecording()) DescribeChoice(id, AccessRole::kSelector, options, *index, n >= 2 ? L"Next" : L"");
   return *index != before;
 }
 
@@ -230,6 +263,11 @@ bool Checkbox(bool* value, const std::wstring& label, float x, float y, int id) 
   }
   DrawText(label, FontRole::Semibold, 16, x + 36, y + 2, Palette::text, kAlignLeft, 0);
   if (RingFor(id)) StrokeRoundRect(x - 4, y - 4, 32, 32, 7, Palette::focus, 2);
+  if (AccessRecording()) {
+    AccessItem* item = detail::DescribeValue(id, AccessRole::kCheckbox, std::wstring(), *value ? L"Uncheck" : L"Check",
+                                             *value ? kAccessChecked : 0u);
+    if (item && item->name.empty()) item->name = label;
+  }
   return changed;
 }
 

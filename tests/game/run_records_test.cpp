@@ -188,6 +188,8 @@ TEST_F(RunRecordsTest, AFileHeldForAMomentIsReplacedOnceItIsFree) {
   std::thread monitor([&] { recorded = RecordRun(Run("2024-05-01 10:00", 1, 0)); });
   // The new file is written; its move is what waits for the reader.
   for (DWORD start = GetTickCount(); !PathExists(Logs("runs.tsv.tmp")) && GetTickCount() - start < 20000;) Sleep(5);
+  // The reader lets go half a second later: several retries on, well inside their window.
+  Sleep(500);
   reader.Close();
   monitor.join();
   EXPECT_TRUE(recorded);

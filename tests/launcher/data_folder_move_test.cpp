@@ -5,14 +5,17 @@
 
 #include <windows.h>
 
+#include "game/game_supervisor.h"
 #include "jobs/enhance_job.h"
 #include "jobs/job_status.h"
 #include "launcher/data_folder_move.h"
+#include "launcher/dump_checks.h"
 #include "launcher/navigation.h"
 #include "launcher/settings_pages.h"
 #include "settings/game_data_folder.h"
 #include "settings/settings_store.h"
 #include "tests/launcher/launcher_test_fixture.h"
+#include "tests/support/scoped_env.h"
 #include "ui/context.h"
 
 namespace {
@@ -76,6 +79,30 @@ TEST_F(DataFolderMoveTest, ChangeIsRefusedBeforeThePickerWhileAJobUsesTheFolder)
   EXPECT_FALSE(DataFolderMoving());
   EXPECT_TRUE(testsupport::PathExists(Path("data\\cache\\frames\\0001.png")));
   EXPECT_EQ(Path("data"), SettingsStore::Get("launcher.data_dir"));
+}
+
+// The game reads its files from the folder; a disc check may be extracting an image into it.
+TEST_F(DataFolderMoveTest, TheMoveIsRefusedWhileTheGameRunsOrADiscIsBeingChecked) {
+  ASSERT_TRUE(CopyFileA((testsupport::BinDir() + "standin_game.exe").c_str(), Path("game.exe").c_str(), FALSE));
+  testsupport::ScopedEnv game("KESTRANE_GAME_EXE", Path("game.exe"));
+  std::string message;
+  ASSERT_TRUE(LaunchGame(&message)) << message;
+  EXPECT_FALSE(StartDataFolderMove(Path("moved")));
+  EXPECT_EQ(L"The game is running. Move the game data folder after you quit it.", Launcher().toast_text);
+  EndGame();
+  for (ULONGLONG until = GetTickCount64() + 30000; IsGameRunning() && GetTickCount64() < until;) Sleep(10);
+  ASSERT_FALSE(IsGameRunning());
+
+  DumpChecksTesting::SetGate(gate_);
+  DumpChecks::QueueStatus();  // under way, held at the gate
+  EXPECT_FALSE(StartDataFolderMove(Path("moved")));
+  EXPECT_EQ(L"Your disc is being checked. Move the game data folder when that's done.", Launcher().toast_text);
+  SetEvent(gate_);
+  ASSERT_TRUE(DumpChecks::WaitUntilIdle(60000));
+  DumpChecksTesting::SetGate(nullptr);
+  DumpChecks::TakeFinished();
+  EXPECT_FALSE(DataFolderMoving());
+  EXPECT_TRUE(testsupport::PathExists(Path("data\\cache\\frames\\0001.png")));
 }
 
 TEST_F(DataFolderMoveTest, TheMoveRunsBehindTheWindowAndEndsWithItsToast) {

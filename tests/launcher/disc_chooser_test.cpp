@@ -89,7 +89,13 @@ TEST_F(DiscChooserTest, AFourthDumpShowsOnlyWhenPickedAgainAndThenAtTheTop) {
   ASSERT_EQ(4u, Launcher().shown.size());
   // Three rows, DISC IMAGE…, FOLDER…, the how-to link and CONTINUE: no fourth row, no Back.
   EXPECT_EQ(7, ui::Ctx().widget_count);
+  GoToScreen(ScreenId::DiscChooser);
+  Step();
+  EXPECT_EQ(0, Focus()) << "entering with rows: the first row is the default control";
   const std::string fourth = Launcher().shown[3].path;
+  Launcher().selected = 2;  // a pick or a drop selects what it put first
+  Step();
+  ASSERT_EQ(2, Launcher().selected);
 
   std::string other_case = fourth;
   for (char& ch : other_case) ch = static_cast<char>(toupper(static_cast<unsigned char>(ch)));
@@ -169,6 +175,35 @@ TEST_F(DiscChooserTest, ContinueLeavesTheDumpSettingAloneWhileAJobRuns) {
   EXPECT_EQ(Launcher().shown[0].path, std::string(SettingsStore::Get("launcher.dump_path")));
   EXPECT_EQ(ScreenId::JobProgress, Launcher().screen);
   EXPECT_EQ(L"Getting Kestrane ready", SnapshotJob().title);
+}
+
+// One judgement at a time, in the order asked; an answer to an older status request
+// that arrives after a newer one was asked for is dropped.
+TEST_F(DiscChooserTest, VerdictsComeInTheOrderAskedAndAStaleStatusNeverWins) {
+  Launcher().window_loop = true;  // verdicts wait for the loop to apply them, as in the window
+  SettingsStore::Set("launcher.dump_path", fixtures::MakeDump(Path("old")).chosen.c_str());
+  RefreshDumpStatus();
+  ASSERT_TRUE(DumpChecks::WaitUntilIdle(kLimitMs));
+  HANDLE gate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  DumpChecksTesting::SetGate(gate);
+  SettingsStore::Set("launcher.dump_path", Path("new").c_str());
+  RefreshDumpStatus();  // held: the older verdict is all there is
+  const std::vector<std::string> asked = {Path("a.iso"), Path("b.rvz"), Path("c")};
+  for (const std::string& path : asked) DumpChecks::QueueChoice(path);
+  ApplyFinishedDumpChecks();
+  EXPECT_FALSE(Launcher().status_known);
+  EXPECT_EQ(Path("new"), Launcher().status.judgement.path);
+  SetEvent(gate);
+  ASSERT_TRUE(DumpChecks::WaitUntilIdle(kLimitMs));
+  DumpChecksTesting::SetGate(nullptr);
+  CloseHandle(gate);
+  const std::vector<DumpChecks::Result> done = DumpChecks::TakeFinished();
+  std::vector<std::string> order;
+  for (const DumpChecks::Result& r : done)
+    if (!r.is_status) order.push_back(r.path);
+  EXPECT_EQ(asked, order);
+  ASSERT_FALSE(done.empty());
+  EXPECT_TRUE(done.front().is_status);
 }
 
 TEST_F(DiscChooserTest, BackWorksOnlyWithAVerifiedDump) {

@@ -46,31 +46,38 @@ class HomeScreenTest : public LauncherTest {
   std::unique_ptr<testsupport::ScopedEnv> game_exe_;
 };
 
-TEST_F(HomeScreenTest, ReadinessFollowsTheDumpTheIndexAndTheBuild) {
+// Indexing and building both start the setup, never a rebuild; only a ready game starts.
+TEST_F(HomeScreenTest, ReadinessPlaysLabelAndItsActionFollowTheDumpTheIndexAndTheBuild) {
   struct Case {
     bool dump, imported, built;
     int level;
-  } cases[] = {{false, false, false, 0}, {true, false, false, 2}, {true, true, false, 2}, {true, false, true, 1},
-               {true, true, true, 3}};
+    const wchar_t* label;
+    ScreenId then;
+  } cases[] = {{false, false, false, 0, L"SELECT YOUR DISC", ScreenId::DiscChooser},
+               {true, false, false, 2, L"BUILD KESTRANE", ScreenId::JobProgress},
+               {true, true, false, 2, L"BUILD KESTRANE", ScreenId::JobProgress},
+               {true, false, true, 1, L"GET READY", ScreenId::JobProgress},
+               {true, true, true, 3, L"PLAY", ScreenId::Home}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.level);
+    SCOPED_TRACE(c.label);
+    WaitForNoJob();
     testsupport::RemoveTree(Path("dump"));
     DeleteFileA(Path("KestraneGame.exe").c_str());
     DeleteFileA(Path("local\\Kestrane\\dump.ini").c_str());
     SettingsStore::Reset("launcher.dump_path");
     if (c.dump) MakeDumpState(c.imported, c.built);
-    RefreshDumpStatus();
+    GoToScreen(ScreenId::Home);
+    Step();
     EXPECT_EQ(c.level, ReadyLevel());
+    EXPECT_STREQ(c.label, PlayLabel());
+    Nav(ui::NavEvent::Activate);
+    EXPECT_EQ(c.then, Launcher().screen);
+    if (c.then == ScreenId::JobProgress) {
+      EXPECT_EQ(L"Getting Kestrane ready", SnapshotJob().title);
+    }
+    // The stand-in "game" is no program: its start fails with the reason.
+    EXPECT_EQ(c.then == ScreenId::Home, !Launcher().launch_error.empty());
   }
-}
-
-TEST_F(HomeScreenTest, PlayOnABuiltButNeverIndexedDumpStartsTheSetupNotARebuild) {
-  MakeDumpState(false, true);
-  ASSERT_EQ(1, ReadyLevel());
-  Step();
-  Nav(ui::NavEvent::Activate);
-  EXPECT_EQ(ScreenId::JobProgress, Launcher().screen);
-  EXPECT_EQ(L"Getting Kestrane ready", SnapshotJob().title);
 }
 
 TEST_F(HomeScreenTest, TheRebuildLinkRebuildsAVerifiedBuiltGame) {
@@ -106,6 +113,9 @@ TEST_F(HomeScreenTest, WhileAJobRunsHomeNeitherPlaysNorStartsAnother) {
   EXPECT_FALSE(StartSetup(true));
   EXPECT_EQ(ScreenId::Home, Launcher().screen);
   EXPECT_NE(std::wstring::npos, Launcher().toast_text.find(L"intro video")) << Launcher().toast_text;
+  Step();
+  Nav(ui::NavEvent::Activate);  // PLAY: the enhancement pauses for the game
+  EXPECT_FALSE(Launcher().launch_error.empty()) << "refused: " << Launcher().toast_text;
   EndJob(false);
 }
 
@@ -144,6 +154,8 @@ TEST_F(HomeScreenTest, TheLastRunRowOffersItsLinksByWhatTheRunKept) {
       // A crash with its log kept: View log, Copy report; risky graphics add Use safe settings.
       {"2026-12-09 21:02\t312\tc0000005\tCrashed\t1\n", "[graphics]\ninternal_scale = 2\n", 3},
       {"2026-12-09 21:02\t312\tc0000005\tCrashed\t1\n", "[graphics]\nmsaa = 1\ninternal_scale = 1\n", 2},
+      {"2026-12-09 21:02\t312\tc0000005\tCrashed\t1\n", "[graphics]\nmsaa = 2\ninternal_scale = 1\n", 3},
+      {"2026-12-09 21:02\t312\tc0000005\tCrashed\t1\n", "[graphics]\ninternal_scale = 1\nenhanced_assets = 1\n", 3},
       // No log kept: Turn on, and Use safe settings while the scale is the default "window".
       {"2026-12-09 21:02\t41\t00000060\tStopped\t0\n", "", 2},
       {"2026-12-09 21:02\t41\t00000060\tStopped\t0\n", "[graphics]\ninternal_scale = 1\n", 1},

@@ -74,6 +74,8 @@ TEST(JobViewTest, StepNumberDoneCountAndFraction) {
   const Case cases[] = {
       {"ddddappp", 0.62f, 5, 4, (4 + 0.62f) / 8},
       {"ddddappp", -1, 5, 4, (4 + 0.5f) / 8},  // unknown progress counts half a step
+      {"ddddappp", 0, 5, 4, 4.0f / 8},          // a step just begun counts nothing yet
+      {"ddddappp", 1, 5, 4, 5.0f / 8},
       {"dsdsdpppp", 0, 5, 5, 5.0f / 9},
       {"pppppppp", 0, 1, 0, 0},
       {"dfpppppp", 0, 2, 1, 1.0f / 8},
@@ -102,6 +104,7 @@ TEST(JobViewTest, EveryEndingReadsAsWhatItWas) {
   };
   const std::vector<Case> cases = {
       {SetupJob("ddddappp"), JobPhase::kRunning, L"First run · step 5 of 8", {L"CANCEL"}},
+      {SetupJob("ddddappp", -1, L"Rebuilding Kestrane"), JobPhase::kRunning, L"Step 5 of 8", {L"CANCEL"}},
       {Ended(SetupJob("dddddfpp"), true, false, true), JobPhase::kUnsuccessful, L"Cancelled", {L"TRY AGAIN", L"BACK"}},
       {Ended(SetupJob("dfpppppp"), true, true, false), JobPhase::kUnsuccessful, L"Something went wrong",
        {L"TRY AGAIN", L"BACK"}},
@@ -242,16 +245,23 @@ TEST_F(JobProgressTest, TryAgainOpensTheChooserOnlyWhenTheDiscFailed) {
     const char* states;
     bool cancelled;
     ScreenId then;
+    const wchar_t* title;  // of the job ended, and of the one restarted
   };
-  for (const Case c : {Case{"fppppppp", false, ScreenId::DiscChooser}, Case{"dfpppppp", false, ScreenId::DiscChooser},
-                       Case{"dfpppppp", true, ScreenId::JobProgress}}) {
+  const wchar_t* const first = L"Getting Kestrane ready";
+  for (const Case c : {Case{"fppppppp", false, ScreenId::DiscChooser, first},
+                       Case{"dfpppppp", false, ScreenId::DiscChooser, first},
+                       Case{"dfpppppp", true, ScreenId::JobProgress, first},
+                       Case{"dddddfpp", false, ScreenId::JobProgress, L"Rebuilding Kestrane"}}) {
     GoToScreen(ScreenId::JobProgress);
     Launcher().finish_seen = false;
-    Publish(Ended(SetupJob(c.states), true, !c.cancelled, c.cancelled));
+    Publish(Ended(SetupJob(c.states, -1, c.title), true, !c.cancelled, c.cancelled));
     Step();  // the end: focus moves to TRY AGAIN on the next frame
     Step();
     Nav(ui::NavEvent::Activate);
     EXPECT_EQ(c.then, Launcher().screen) << c.states << (c.cancelled ? " cancelled" : "");
+    if (c.then == ScreenId::JobProgress) {
+      EXPECT_EQ(c.title, SnapshotJob().title);
+    }
     // A restarted job runs on the missing dump; it ends at its first step.
     EXPECT_TRUE(WaitForJobEnd(60000));
   }

@@ -5,17 +5,21 @@
 //     against the full frame;
 //   - how long a key takes to show its outcome on screen (Q and E on Settings);
 //   - full frames drawn by each idle Settings page (the heartbeat is one per 2 s);
+//   - a Home frame drawn alone in turns without and with recording what it shows (what a
+//     screen reader's client costs), and the full and partial frames of the window again
+//     with a client connected (an MSAA client on another thread);
 //   - the watchdog: the longest wait for the window's answer while each slow case runs
 //     against a held stand-in (watchdog_cases.h);
 //   - the CPU time of the launcher on Home at 1280 x 720 over 20 s with the animation off
 //     and with it on, as a share of one core;
 //   - start-up to the first painted frame.
-// The window runs in this process for the frame, key and CPU figures; the watchdog's in
-// the probe; the start-up figure comes from the test build of the launcher as a child
-// process with the same profile.
+// The window runs in this process for the frame, key, screen reader and CPU figures; the
+// watchdog's in the probe; the start-up figure comes from the test build of the launcher
+// as a child process with the same profile.
 //
 //   launcher_bench.exe [frames] [idle seconds]     (default 40 and 20)
 #include <windows.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <functional>
@@ -25,6 +29,7 @@
 #include <vector>
 
 #include "launcher/back_buffer.h"
+#include "launcher/frame.h"
 #include "launcher/launcher_state.h"
 #include "launcher/launcher_window_testing.h"
 #include "launcher/navigation.h"
@@ -37,6 +42,8 @@
 #include "tests/support/child_run.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/window_of.h"
+#include "ui/access.h"
+#include "ui/access_tree.h"
 #include "ui/backdrop.h"
 #include "ui/layer.h"
 #include "ui/gdiplus_api.h"
@@ -56,20 +63,21 @@ double Median(std::vector<double> v) {
 }
 
 struct Medians {
-  double frame, backdrop, screen, present;
+  double frame, backdrop, screen, present, access;
   size_t count;
 };
 
 Medians MediansOf(const std::vector<FrameTiming>& log, bool partial) {
-  std::vector<double> f, b, s, p;
+  std::vector<double> f, b, s, p, a;
   for (const FrameTiming& t : log) {
     if (t.partial != partial) continue;
     f.push_back(t.frame_ms);
     b.push_back(t.backdrop_ms);
     s.push_back(t.screen_ms);
     p.push_back(t.present_ms);
+    a.push_back(t.access_ms);
   }
-  return {Median(f), Median(b), Median(s), Median(p), f.size()};
+  return {Median(f), Median(b), Median(s), Median(p), Median(a), f.size()};
 }
 
 // A verified, indexed dump and a built game, so Home reads "Ready to race".
@@ -104,8 +112,8 @@ void FrameFigures(launchertest::WindowHarness& w, int width, int height, int fra
   }
   w.OnGui([&] { LauncherWindowTesting::SetFrameLog(nullptr); });
   const Medians full = MediansOf(log, false);
-  printf("full frame %ld x %ld: %.1f ms (backdrop %.1f, screen %.1f) + present %.1f ms; median of %zu\n",
-         client.right, client.bottom, full.frame, full.backdrop, full.screen, full.present, full.count);
+  printf("full frame %ld x %ld: %.1f ms (backdrop %.1f, screen %.1f) + present %.1f ms + publish %.2f ms; median of %zu\n",
+         client.right, client.bottom, full.frame, full.backdrop, full.screen, full.present, full.access, full.count);
 
   std::vector<FrameTiming> animation;
   w.OnGui([&] { LauncherWindowTesting::SetFrameLog(&animation); });
@@ -120,10 +128,10 @@ void FrameFigures(launchertest::WindowHarness& w, int width, int height, int fra
     (t.emblem ? emblem : truck).push_back(t);
   }
   const double mean = partial.count ? sum / static_cast<double>(partial.count) : 0;
-  printf("partial frame %ld x %ld: %.2f ms (backdrop %.2f, screen %.2f) + present %.2f ms; median of %zu; "
+  printf("partial frame %ld x %ld: %.2f ms (backdrop %.2f, screen %.2f) + present %.2f ms + publish %.2f ms; median of %zu; "
          "mean with the copy %.2f ms, %.0f %% of the full frame (target 10 %% or less)\n",
          client.right, client.bottom, partial.frame, partial.backdrop, partial.screen, partial.present,
-         partial.count, mean, full.frame > 0 ? 100.0 * mean / (full.frame + full.present) : 0.0);
+         partial.access, partial.count, mean, full.frame > 0 ? 100.0 * mean / (full.frame + full.present) : 0.0);
   printf("  truck only %.2f ms (median of %zu), with the emblem %.2f ms (median of %zu)\n",
          MediansOf(truck, true).frame, truck.size(), MediansOf(emblem, true).frame, emblem.size());
 }
@@ -188,6 +196,37 @@ void PartFigures(launchertest::WindowHarness& w, int width, int height, int fram
     time("emblem", [] { ui::Emblem(824, 58, 360, 40); });
     time("wordmark", [] { ui::Wordmark(829, 396, 350); });
     time("clear", [] { ui::FillFrame(ui::Palette::bg1); });
+    FreeBackBuffer(&buffer);
+  });
+}
+
+// What a client costs a Home frame: Frame drawn into a back buffer of the size in turns
+// without recording (no client, as for everyone else) and with it, then publishing what
+// was recorded; medians of `frames` each. Before any client has asked the window.
+void RecordingFigures(launchertest::WindowHarness& w, int width, int height, int frames) {
+  w.OnGui([&] {
+    BackBuffer buffer;
+    if (!MakeBackBuffer(&buffer, nullptr, width, height)) return;
+    {
+      Gdiplus::Graphics graphics(buffer.dc);
+      std::vector<double> off, on, publish;
+      for (int i = 0; i <= frames; ++i) {
+        for (const bool recording : {false, true}) {
+          ui::AccessRecordFrames(recording);
+          const double t0 = NowMs();
+          Frame(&graphics, width, height, ui::Input());
+          const double t1 = NowMs();
+          ui::PublishAccess(nullptr);
+          if (i == 0) continue;  // the first builds the caches
+          (recording ? on : off).push_back(t1 - t0);
+          if (recording) publish.push_back(NowMs() - t1);
+        }
+      }
+      ui::AccessRecordFrames(false);
+      printf("Home frame %d x %d drawn alone, in turns: %.2f ms without a client, %.2f ms recording (%+.2f ms) "
+             "+ %.3f ms publishing; medians of %d\n",
+             width, height, Median(off), Median(on), Median(on) - Median(off), Median(publish), frames);
+    }
     FreeBackBuffer(&buffer);
   });
 }
@@ -319,6 +358,28 @@ int main(int argc, char** argv) {
     SetWindowPos(w.hwnd(), nullptr, 0, 0, 1280, 720, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
     KeyFigures(w, 20);
     SettingsIdleFigures(w, 10);
+    w.OnGui([] { GoToScreen(ScreenId::Home); });
+    w.WaitFullFrames(2);
+    RecordingFigures(w, 1280, 720, frames * 2);
+    RecordingFigures(w, 1920, 1080, frames * 2);
+
+    // A client asks for the window's object, as a screen reader does when the window
+    // gets the focus; from then on every frame records and publishes what it shows.
+    w.OnGui([] { GoToScreen(ScreenId::Home); });
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IAccessible* client = nullptr;
+    if (AccessibleObjectFromWindow(w.hwnd(), OBJID_CLIENT, ui::access::kIidAccessible, reinterpret_cast<void**>(&client)) == S_OK) {
+      long items = 0;
+      w.WaitFullFrames(2);
+      client->get_accChildCount(&items);
+      printf("with a screen reader's client connected (%ld items on Home):\n", items);
+      FrameFigures(w, 1280, 720, frames);
+      FrameFigures(w, 1920, 1080, frames);
+      client->Release();
+    } else {
+      printf("no client could connect\n");
+    }
+    CoUninitialize();
     CpuFigures(w, idle_seconds);
     w.Close();
   }

@@ -68,14 +68,17 @@ TEST(SettingsRowLogic, TheScrollShowsAWholeRowAndStaysInsideTheContent) {
 
 TEST(SettingsOptions, DisplayModesFoldTogetherDropTheSmallOnesAndSortByPixels) {
   const std::vector<DisplayMode> modes = {{1280, 720},  {1920, 1080}, {640, 400}, {1920, 1080}, {800, 480},
-                                          {2560, 1440}, {640, 480},   {600, 800}, {1280, 720}};
+                                          {2560, 1440}, {640, 480},   {600, 800}, {1280, 720}, {1280, 960},
+                                          {1600, 768}};
   const DisplaySizeList list = ListDisplaySizes(1920, 1080, modes);
-  const std::vector<std::string> values = {"desktop", "2560x1440", "1920x1080", "1280x720", "800x480", "640x480"};
+  // Equal pixel counts: the wider first.
+  const std::vector<std::string> values = {"desktop",  "2560x1440", "1920x1080", "1600x768",
+                                           "1280x960", "1280x720",  "800x480",   "640x480"};
   EXPECT_EQ(values, list.values);
   ASSERT_EQ(values.size(), list.labels.size());
   EXPECT_EQ(L"1920 \u00D7 1080 (desktop)", list.labels[0]);
   EXPECT_EQ(L"2560 \u00D7 1440", list.labels[1]);
-  EXPECT_EQ(L"800 \u00D7 480", list.labels[4]);
+  EXPECT_EQ(L"800 \u00D7 480", list.labels[6]);
 
   const DisplaySizeList none = ListDisplaySizes(1280, 1024, {});
   EXPECT_EQ(std::vector<std::string>{"desktop"}, none.values);
@@ -83,10 +86,22 @@ TEST(SettingsOptions, DisplayModesFoldTogetherDropTheSmallOnesAndSortByPixels) {
 }
 
 TEST(SettingsOptions, TheNativeCaptionShowsTheDesktopRatioAndMonitorsTheirNumberAndSize) {
-  EXPECT_EQ(L"window \u00B7 16:9 here", NativeAspectCaption(1920, 1080));
-  EXPECT_EQ(L"window \u00B7 16:10 here", NativeAspectCaption(1920, 1200));
-  EXPECT_EQ(L"window \u00B7 5:4 here", NativeAspectCaption(1280, 1024));
-  EXPECT_EQ(L"window \u00B7 64:27 here", NativeAspectCaption(2560, 1080));
+  struct Case {
+    const char* aspect;
+    int width, height;
+    const wchar_t* caption;
+  } cases[] = {{"native", 1920, 1080, L"window \u00B7 16:9 here"}, {"native", 1920, 1200, L"window \u00B7 16:10 here"},
+               {"native", 1280, 1024, L"window \u00B7 5:4 here"},  {"native", 2560, 1080, L"window \u00B7 64:27 here"},
+               {"4:3", 1920, 1080, L"4:3 \u00B7 640\u00D7480 look"}, {"16:9", 1280, 1024, L"16:9 \u00B7 Wii widescreen"}};
+  for (const Case& c : cases) {
+    SettingsOptionLists lists;
+    lists.desktop_width = c.width;
+    lists.desktop_height = c.height;
+    const AspectPreview preview = PreviewOfAspect(c.aspect, lists);
+    EXPECT_EQ(c.caption, preview.caption);
+    const float ratio = c.aspect[0] == 'n' ? 1.0f * c.width / c.height : c.aspect[0] == '4' ? 4 / 3.0f : 16 / 9.0f;
+    EXPECT_FLOAT_EQ(ratio, preview.ratio) << c.aspect;
+  }
   EXPECT_EQ(L"2 \u00B7 DELL U2720Q (3840\u00D72160)", MonitorLabel(2, L"DELL U2720Q", 3840, 2160));
 }
 

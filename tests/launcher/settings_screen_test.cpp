@@ -59,15 +59,17 @@ const char kEverySection[] =
     "[launcher]\ndump_path = D:\\dump\nerror_log = 0\n";
 
 TEST_F(SettingsScreenTest, AStoredValueNoOptionMatchesShowsTheDefaultAndIsNotRewrittenUntilChosen) {
-  UseFileWithText("[display]\nwindow_mode = sideways\n");
-  Open(1);
-  for (int i = 0; i < 3; ++i) Step();
-  EXPECT_FALSE(SettingsStoreTesting::IsDirty()) << "showing a row wrote its setting";
-  EXPECT_STREQ("sideways", SettingsStore::Get("display.window_mode"));
-  // The row shows the default, Borderless: one step right is Fullscreen.
-  EXPECT_EQ(Rows().at(0).id, Focus());
-  Nav(ui::NavEvent::Right);
-  EXPECT_STREQ("fullscreen", SettingsStore::Get("display.window_mode"));
+  // The row shows the stored value, else the default, Borderless: one step right from it.
+  for (const char* stored : {"sideways", "windowed"}) {
+    UseFileWithText(std::string("[display]\nwindow_mode = ") + stored + "\n");
+    Open(1);
+    for (int i = 0; i < 3; ++i) Step();
+    EXPECT_FALSE(SettingsStoreTesting::IsDirty()) << "showing a row wrote its setting";
+    EXPECT_STREQ(stored, SettingsStore::Get("display.window_mode"));
+    EXPECT_EQ(Rows().at(0).id, Focus());
+    Nav(ui::NavEvent::Right);
+    EXPECT_STREQ(stored[0] == 's' ? "fullscreen" : "borderless", SettingsStore::Get("display.window_mode"));
+  }
 }
 
 TEST_F(SettingsScreenTest, ASelectorWritesOnlyValuesItsListHas) {

@@ -89,9 +89,11 @@ TEST_F(UiShotTest, BadRequestsFailWithTheirOwnCodes) {
   EXPECT_EQ("could not write " + Path("a folder.bmp") + ": it is a folder\n", Shot({"home", Path("a folder.bmp")}).err);
 
   // Sizes that would divide by zero or ask for gigabytes are refused before anything is drawn.
-  for (const char* size : {"0", "-5", "16385", "width"}) {
-    SCOPED_TRACE(size);
-    testsupport::ChildResult r = Shot({"home", Path("s.bmp"), size, "300"});
+  const std::pair<const char*, const char*> sizes[] = {{"0", "300"},  {"-5", "300"}, {"16385", "300"}, {"width", "300"},
+                                                       {"300", "0"}, {"300", "-5"}, {"300", "16385"}};
+  for (const auto& [w, h] : sizes) {
+    SCOPED_TRACE(std::string(w) + " x " + h);
+    testsupport::ChildResult r = Shot({"home", Path("s.bmp"), w, h});
     EXPECT_EQ(2u, r.exit_code);
     EXPECT_NE(std::string::npos, r.err.find("1 to 16384")) << r.err;
     EXPECT_FALSE(testsupport::PathExists(Path("s.bmp")));

@@ -16,6 +16,12 @@ std::string Lf(const std::string& text) {
   return out;
 }
 
+static std::wstring CommandLine(const std::string& exe, const std::vector<std::string>& args) {
+  std::wstring cmd = QuoteArgument(text::Utf8ToWide(exe));
+  for (const std::string& a : args) cmd += L" " + QuoteArgument(text::Utf8ToWide(a));
+  return cmd;
+}
+
 struct Drain {
   HANDLE pipe = nullptr;
   std::string* into = nullptr;
@@ -65,8 +71,7 @@ ChildResult RunChild(const std::string& exe, const std::vector<std::string>& arg
   }
   HANDLE null_in = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0, nullptr);
 
-  std::wstring cmd = QuoteArgument(text::Utf8ToWide(exe));
-  for (const std::string& a : args) cmd += L" " + QuoteArgument(text::Utf8ToWide(a));
+  std::wstring cmd = CommandLine(exe, args);
   std::wstring env = BuildEnvironmentBlock(options.env);
   std::wstring cwd = text::Utf8ToWide(options.working_dir);
 
@@ -111,6 +116,23 @@ ChildResult RunChild(const std::string& exe, const std::vector<std::string>& arg
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
   return result;
+}
+
+StartedChild StartChild(const std::string& exe, const std::vector<std::string>& args, const ChildOptions& options) {
+  std::wstring cmd = CommandLine(exe, args);
+  std::wstring env = BuildEnvironmentBlock(options.env);
+  const std::wstring cwd = text::Utf8ToWide(options.working_dir);
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  StartedChild child;
+  if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT, &env[0],
+                      cwd.empty() ? nullptr : cwd.c_str(), &si, &pi))
+    return child;
+  CloseHandle(pi.hThread);
+  child.process = pi.hProcess;
+  child.id = pi.dwProcessId;
+  return child;
 }
 
 }  // namespace testsupport

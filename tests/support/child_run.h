@@ -33,6 +33,15 @@ struct ChildResult {
 ChildResult RunChild(const std::string& exe, const std::vector<std::string>& args,
                      const ChildOptions& options = ChildOptions());
 
+// A child left running, with no standard handles of the test's: its process handle (the
+// caller waits for and closes it) and id; a null process when it didn't start. Only env
+// and working_dir of the options apply.
+struct StartedChild {
+  void* process = nullptr;
+  unsigned long id = 0;
+};
+StartedChild StartChild(const std::string& exe, const std::vector<std::string>& args, const ChildOptions& options);
+
 // Turns every CR LF into LF.
 std::string Lf(const std::string& text);
 

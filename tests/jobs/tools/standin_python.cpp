@@ -11,6 +11,7 @@
 //   write_game=0      build nothing
 //   game_from=PATH    the built game is a copy of that program (else a few bytes of text)
 //   spin=1            after the lines, keep building with a grandchild until killed
+//   wait_for=PATH     after the lines, build on only once that file exists (two minutes at most)
 //   zig=PATH          the ZIG the launcher must pass ("unset": none)
 //   exit=N            exit code (default 0)
 // It first reports "cwd=", "KESTRANE_DOL=", "PYTHONUNBUFFERED=" and "ZIG=" (or "ZIG unset")
@@ -65,6 +66,20 @@ bool CopyGame(const std::string& from, const std::string& to) {
   return ok != FALSE;
 }
 
+// Holds the build in its step until the test lets it go by making the file.
+void WaitForFile(const std::string& path) {
+  const std::wstring file = text::Utf8ToWide(path);
+  const std::wstring folder = file.substr(0, file.find_last_of(L"\\/"));
+  HANDLE change = FindFirstChangeNotificationW(folder.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME);
+  if (change == INVALID_HANDLE_VALUE) return;
+  const ULONGLONG until = GetTickCount64() + 120000;
+  while (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES && GetTickCount64() < until) {
+    WaitForSingleObject(change, 1000);  // a change in the folder, or a second to look again
+    FindNextChangeNotification(change);
+  }
+  FindCloseChangeNotification(change);
+}
+
 int Build(const std::string& script) {
   standin::Steering steering = standin::ReadSteering(script);
   if (steering.empty()) return Fail("can't read " + script);
@@ -91,6 +106,8 @@ int Build(const std::string& script) {
   if (lines != steering.end())
     for (const std::string& line : lines->second) standin::Line(line);
   if (standin::Value(steering, "spin", "0") == "1") standin::SpinWithGrandchild("build");
+  const std::string wait_for = standin::Value(steering, "wait_for", "");
+  if (!wait_for.empty()) WaitForFile(wait_for);
 
   if (standin::Value(steering, "write_game", "1") == "1") {
     std::string output = standin::Value(steering, "output", "");
