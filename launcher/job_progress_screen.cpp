@@ -8,6 +8,7 @@
 #include "jobs/shortcuts.h"
 #include "launcher/home_screen.h"
 #include "launcher/launcher_state.h"
+#include "launcher/loop_events.h"
 #include "launcher/navigation.h"
 #include "launcher/sample_job.h"
 #include "platform/text.h"
@@ -304,7 +305,10 @@ void TryAgain(const JobStatus& job, const JobView& v) {
   if (job.kind == kJobEnhance) {
     st.finish_seen = false;
     st.screen_changed = true;
-    if (!StartEnhanceJob()) ShowToast(L"Another job started just now. Try again when it's done.");
+    if (!StartEnhanceJob())
+      ShowToast(L"Another job started just now. Try again when it's done.");
+    else
+      NoteJobStarted();
     return;
   }
   // The dump itself was the problem: choose another. A cancel there wasn't.

@@ -355,8 +355,9 @@ void PaintFrame(HWND hwnd, bool full) {
   ui::ClearFrameInput(&w.input);
   // After the frame is on screen: what a screen reader reads is what shows. A frame that
   // changed the screen still shows the old one with the focus on a stale id; the next
-  // frame, with the new screen's default focus, is the one to tell.
-  if (!st.screen_changed) ui::PublishAccess(hwnd);
+  // frame, with the new screen's default focus, is the one to tell. A composited partial
+  // frame draws only the backdrop's moving parts: what it recorded is not the screen.
+  if (!st.screen_changed && !composite) ui::PublishAccess(hwnd);
   QueryPerformanceCounter(&p0);
   timing.access_ms = static_cast<double>(p0.QuadPart - p1.QuadPart) * ms;
   if (w.frame_log) w.frame_log->push_back(timing);

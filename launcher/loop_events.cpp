@@ -104,6 +104,12 @@ bool ApplyLoopEvents() {
   return changed;
 }
 
+void NoteJobStarted() {
+  LauncherState& st = Launcher();
+  const bool log_shown = st.screen == ScreenId::JobProgress && st.show_details;
+  st.job = SnapshotJob(log_shown ? kShownLogLines : 0);
+}
+
 void NoteGameEnded() {
   LauncherState& st = Launcher();
   st.game_started = false;

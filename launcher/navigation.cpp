@@ -13,6 +13,7 @@
 #include "jobs/setup_job.h"
 #include "launcher/data_folder_move.h"
 #include "launcher/dump_checks.h"
+#include "launcher/loop_events.h"
 #include "launcher/offload.h"
 #include "launcher/settings_pages.h"
 #include "platform/text.h"
@@ -76,6 +77,7 @@ bool StartSetup(bool rebuild) {
     ShowToast(L"Another job started just now. Try again when it's done.");
     return false;
   }
+  NoteJobStarted();
   st.screen = ScreenId::JobProgress;
   return true;
 }

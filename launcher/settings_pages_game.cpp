@@ -10,6 +10,7 @@
 #include "jobs/enhance_job.h"
 #include "jobs/job_status.h"
 #include "launcher/data_folder_move.h"
+#include "launcher/loop_events.h"
 #include "launcher/navigation.h"
 #include "launcher/offload.h"
 #include "launcher/pickers.h"
@@ -225,6 +226,7 @@ void StartEnhancing() {
     ShowToast(L"Another job started just now. Try again when it's done.");
     return;
   }
+  NoteJobStarted();
   st.sample_job = false;
   st.finish_seen = false;
   GoToScreen(ScreenId::JobProgress);

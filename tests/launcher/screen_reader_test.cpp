@@ -417,7 +417,7 @@ TEST_F(ScreenReaderTest, TheFirstRunHeardWithTheKeyboardAlone) {
 
   // Enter on it: the progress screen, the focus on CANCEL, the current step with its state
   // and detail while the build is held in it.
-  EXPECT_EQ(L"CANCEL", Press(VK_RETURN).name);
+  EXPECT_EQ(L"CANCEL", Press(VK_RETURN).name) << Heard() << Tree();
   std::wstring step;
   ASSERT_TRUE(Until([&] {
     for (const Said& s : Items())
