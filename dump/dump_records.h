@@ -1,6 +1,6 @@
-// What the launcher knows about the player's dump, derived afresh on every call from
-// launcher.dump_path, dump.ini (the importer's record), the game executable and, in a
-// source checkout, the source revision. Keeps nothing; any thread may call it.
+// What the launcher knows about the player's dump, derived afresh on every call from the
+// dump's path (as the caller has it from launcher.dump_path) and dump.ini, the importer's
+// record. Keeps nothing; any thread may call it.
 #pragma once
 
 #include <string>
@@ -11,22 +11,15 @@ struct DumpStatus {
   DumpJudgement judgement;  // of the configured dump, unmeasured; empty when none is configured
   bool configured = false;  // a dump path is known
   bool imported = false;    // dump.ini describes this very dump and says it was verified
-  bool built = false;       // the game executable exists
-  std::string built_time;   // its last-write time, when built
-  std::string source_ref;   // up to 7 characters of the checkout's source revision
 };
 
 struct CancelToken;  // process/cancel_token.h
 
-// The dump the player has chosen: launcher.dump_path, else the folder above the files
-// folder dump.ini names; "" when neither says. Reads the setting and dump.ini only.
-std::string ConfiguredDumpPath();
+// The dump the player has chosen: `chosen` (the setting), else the folder above the files
+// folder dump.ini names; "" when neither says. Reads dump.ini only.
+std::string ConfiguredDumpPath(const std::string& chosen);
 
-// The build's half of the status (built, built_time, source_ref): a look at the game
-// executable and the checkout's revision file, no judgement.
-void ReadBuildStatus(DumpStatus* status);
-
-// Judges the configured dump (a disc image may be extracted first: minutes) and reads
-// the build's state. Never on the window's thread. A cancel through `cancel` ends an
-// extraction, and the dump then counts as not found.
-DumpStatus ReadDumpStatus(CancelToken* cancel = nullptr);
+// Judges the dump at `path` (ConfiguredDumpPath's answer; "" for none), which may extract
+// a disc image first: minutes. Never on the window's thread. A cancel through `cancel`
+// ends an extraction, and the dump then counts as not found.
+DumpStatus ReadDumpStatus(const std::string& path, CancelToken* cancel = nullptr);

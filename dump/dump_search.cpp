@@ -10,9 +10,7 @@
 #include "platform/files.h"
 #include "platform/scoped_lock.h"
 #include "platform/text.h"
-#include "settings/ini_file.h"
 #include "settings/install_layout.h"
-#include "settings/settings_store.h"
 
 namespace {
 
@@ -69,20 +67,8 @@ void ScanFolder(const std::string& folder, int depth, std::vector<std::string>* 
   }
 }
 
-// The dump chosen before: the setting, else the folder above dump.ini's files folder.
-std::string ConfiguredDump() {
-  std::string dump = SettingsStore::Get("launcher.dump_path");
-  if (!dump.empty()) return dump;
-  IniMap ini;
-  if (!ReadIniFile(InstallLayout::DumpIniPath(), &ini)) return std::string();
-  auto disc = ini.find("disc");
-  if (disc == ini.end() || disc->second.empty()) return std::string();
-  return InstallLayout::FullPath(disc->second + "\\..");
-}
-
-std::vector<std::string> FindDiscFolders() {
+std::vector<std::string> FindDiscFolders(const std::string& configured) {
   std::vector<std::string> found;
-  const std::string configured = ConfiguredDump();
   if (!configured.empty()) {
     const std::string full = InstallLayout::FullPath(configured);
     if (full.size() > 3) ScanFolder(full, 0, &found);
@@ -121,7 +107,10 @@ std::vector<DumpCandidate> ClassifyFolders(const std::vector<std::string>& found
   return candidates;
 }
 
-DWORD WINAPI SearchThread(LPVOID) {
+// `param` is the configured dump's path, the thread's to delete.
+DWORD WINAPI SearchThread(LPVOID param) {
+  const std::string configured = *static_cast<std::string*>(param);
+  delete static_cast<std::string*>(param);
   HANDLE gate, stop;
   {
     ScopedLock lock(&g_search_lock);
@@ -133,7 +122,7 @@ DWORD WINAPI SearchThread(LPVOID) {
     WaitForMultipleObjects(2, either, FALSE, INFINITE);
   }
 
-  std::vector<DumpCandidate> candidates = ClassifyFolders(FindDiscFolders());
+  std::vector<DumpCandidate> candidates = ClassifyFolders(FindDiscFolders(configured));
   wchar_t status[128];
   swprintf(status, 128, L"Searched Downloads, Desktop, Documents \u00B7 %d found", (int)candidates.size());
 
@@ -154,7 +143,7 @@ DWORD WINAPI SearchThread(LPVOID) {
 
 namespace DumpSearch {
 
-bool Start() {
+bool Start(const std::string& configured) {
   {
     ScopedLock lock(&g_search_lock);
     if (g_search.running) return false;
@@ -166,8 +155,10 @@ bool Start() {
     g_search.status_before = g_search.status;
     g_search.status = L"Searching Downloads, Desktop, Documents\u2026";
   }
-  HANDLE thread = CreateThread(nullptr, 0, SearchThread, nullptr, 0, nullptr);
+  auto* param = new std::string(configured);
+  HANDLE thread = CreateThread(nullptr, 0, SearchThread, param, 0, nullptr);
   if (!thread) {
+    delete param;
     // Without a thread nothing would ever clear the flag and no search could start again.
     ScopedLock lock(&g_search_lock);
     g_search.running = false;

@@ -14,8 +14,10 @@ using DumpCandidate = DumpJudgement;
 
 namespace DumpSearch {
 
-// Starts a search unless one is running; true when this call started it.
-bool Start();
+// Starts a search unless one is running; true when this call started it. `configured` is
+// the dump chosen before (ConfiguredDumpPath), whose folder and siblings are searched too;
+// "" for none.
+bool Start(const std::string& configured);
 // Asks a running search to end at its next folder and waits up to `timeoutMs` for it.
 // What a stopped search found is dropped: the results and status stay those of the last
 // finished search. True when no search runs any more.

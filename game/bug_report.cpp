@@ -229,18 +229,16 @@ bool WriteWhole(const std::string& path, const std::string& bytes) {
 
 }  // namespace
 
-std::string ComposeReport() { return ComposeReport(ReadDumpStatus()); }
-
-std::string ComposeReport(const DumpStatus& status) {
+std::string ComposeReport(const DumpStatus& dump, const BuildStatus& build) {
   OFF_WINDOW_THREAD("ComposeReport");
   std::string out;
   out += std::string(product::kName) + " bug report\n";
   out += std::string("version ") + product::kVersion + ", launcher " + product::kLauncherVersion + "\n";
-  out += "build: " + (status.built ? status.built_time : std::string("not built"));
-  if (!status.source_ref.empty()) out += ", decomp " + status.source_ref;
+  out += "build: " + (build.built ? build.built_time : std::string("not built"));
+  if (!build.source_ref.empty()) out += ", decomp " + build.source_ref;
   out += "\n";
-  out += std::string("dump: ") + (status.judgement.verified ? "verified RKVE01" : "not verified") +
-         ", main.dol sha1 " + (status.judgement.sha1.empty() ? std::string("-") : status.judgement.sha1) + "\n";
+  out += std::string("dump: ") + (dump.judgement.verified ? "verified RKVE01" : "not verified") +
+         ", main.dol sha1 " + (dump.judgement.sha1.empty() ? std::string("-") : dump.judgement.sha1) + "\n";
 
   out += "\n## Last runs\n";
   const std::vector<RunRecord> runs = ReadRuns();
@@ -275,16 +273,14 @@ std::string ScrubPersonalData(const std::string& text) {
   return out;
 }
 
-std::string WriteReportFolder() { return WriteReportFolder(ReadDumpStatus()); }
-
-std::string WriteReportFolder(const DumpStatus& status) {
+std::string WriteReportFolder(const DumpStatus& dump, const BuildStatus& build) {
   OFF_WINDOW_THREAD("WriteReportFolder");
   const std::string parent = InstallLayout::LocalDir() + "\\reports";
   CreateDirectoryA(parent.c_str(), nullptr);
   const std::string folder = parent + "\\" + local_time::Now("report_%Y-%m-%d_%H%M%S");
   if (!CreateDirectoryA(folder.c_str(), nullptr)) return std::string();
 
-  bool ok = WriteWhole(folder + "\\report.txt", ComposeReport(status));
+  bool ok = WriteWhole(folder + "\\report.txt", ComposeReport(dump, build));
   const std::string log = ErrorLogPath();
   for (int n = 0; n <= 4; ++n) {
     const std::string suffix = n == 0 ? std::string() : "." + std::to_string(n);

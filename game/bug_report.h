@@ -9,13 +9,13 @@
 #include <string>
 
 #include "dump/dump_records.h"
+#include "game/build_status.h"
 
 // Composing and saving read logs that can be megabytes: never on the window's thread.
 
-// The report text (UTF-8), already scrubbed, with the build and dump lines from `status`
-// (the window's snapshot) or, without one, from ReadDumpStatus.
-std::string ComposeReport(const DumpStatus& status);
-std::string ComposeReport();
+// The report text (UTF-8), already scrubbed, with the build and dump lines from `dump`
+// and `build` (the window's snapshot).
+std::string ComposeReport(const DumpStatus& dump, const BuildStatus& build);
 // USERPROFILE becomes "%USERPROFILE%" and USERNAME, when longer than two characters,
 // "<user>", in any letter case; the home folder also with slashes for backslashes and in
 // its short 8.3 form. One pass from left to right: what it puts in, and markers already
@@ -25,8 +25,7 @@ std::string ScrubPersonalData(const std::string& text);
 // A new folder under %LOCALAPPDATA%\Kestrane\reports with report.txt, scrubbed copies of
 // the error logs and settings.ini. Its path, or "" when it couldn't be created (a second
 // save within the same second) or any file in it couldn't be written completely.
-std::string WriteReportFolder(const DumpStatus& status);
-std::string WriteReportFolder();
+std::string WriteReportFolder(const DumpStatus& dump, const BuildStatus& build);
 // Puts the text on the clipboard as Unicode text.
 bool CopyToClipboard(HWND window, const std::string& text);
 // Opens a folder or file the way Explorer would.

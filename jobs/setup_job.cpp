@@ -6,7 +6,7 @@
 #include <iterator>
 
 #include "dump/dump_judgement.h"
-#include "dump/dump_records.h"
+#include "game/build_status.h"
 #include "jobs/build_folder_size.h"
 #include "jobs/console_progress.h"
 #include "jobs/free_space_probe.h"
@@ -19,7 +19,6 @@
 #include "settings/game_location.h"
 #include "settings/install_layout.h"
 #include "settings/launcher_log.h"
-#include "settings/settings_store.h"
 
 namespace {
 
@@ -52,6 +51,7 @@ const int64_t kBuildSpaceShown = 0x60000000;
 struct SetupRequest {
   std::string dump_path;
   bool rebuild = false;
+  DumpIndexedHook on_indexed = nullptr;
 };
 
 void Done(int step, const std::wstring& detail) { SetStep(step, StepState::kDone, detail, kKeepProgress); }
@@ -141,7 +141,7 @@ bool CheckBuildTools(bool already_built) {
   return true;
 }
 
-bool FindSource(bool already_built) {
+bool FindSource(bool already_built, const std::string& ref) {
   if (CheckCancel(kSource)) return false;
   if (already_built) {
     Skip(kSource, L"Not needed: the game is already built");
@@ -155,13 +155,12 @@ bool FindSource(bool already_built) {
     return false;
   }
   std::wstring detail = files::IsFolder(source + "\\.git") ? L"Using this PC's checkout" : L"Using the source in this download";
-  const std::string ref = ReadDumpStatus().source_ref;
   if (!ref.empty()) detail += L" \x00B7 decomp " + text::Utf8ToWide(ref);
   Done(kSource, detail);
   return true;
 }
 
-bool IndexGameFiles(const DumpJudgement& judgement) {
+bool IndexGameFiles(const SetupRequest& request, const DumpJudgement& judgement) {
   if (CheckCancel(kIndex)) return false;
   SetStep(kIndex, StepState::kActive, L"Reading every resource set and checking its CRCs", -1);
   const std::string launcher_dir = InstallLayout::ExeDir();
@@ -193,14 +192,14 @@ bool IndexGameFiles(const DumpJudgement& judgement) {
   wchar_t detail[128];
   swprintf(detail, 128, L"%d resource sets, %lld resources, every CRC checked", ok, resources);
   SetStep(kIndex, StepState::kDone, detail, -1);
-  SettingsStore::Set("launcher.dump_path", judgement.path.c_str());
+  if (request.on_indexed) request.on_indexed(judgement.path);
   return true;
 }
 
-bool BuildGame(const DumpJudgement& judgement, bool already_built) {
+bool BuildGame(const DumpJudgement& judgement, const BuildStatus& before_job) {
   if (CheckCancel(kBuild)) return false;
-  if (already_built) {
-    Skip(kBuild, L"Already built (" + text::Utf8ToWide(ReadDumpStatus().built_time) + L")");
+  if (before_job.built) {
+    Skip(kBuild, L"Already built (" + text::Utf8ToWide(before_job.built_time) + L")");
     return true;
   }
   SetStep(kBuild, StepState::kActive, L"Compiling the decomp into a PC game. This takes a few minutes.", -1);
@@ -232,34 +231,37 @@ bool BuildGame(const DumpJudgement& judgement, bool already_built) {
     FailStep(kBuild, L"Build failed. Show details for the log.");
     return false;
   }
-  Done(kBuild, L"Built " + text::Utf8ToWide(ReadDumpStatus().built_time));
+  Done(kBuild, L"Built " + text::Utf8ToWide(InstallLayout::FileDate(game)));
   ForgetBuildFolderSize();
   return true;
 }
 
 void RunSetup(const SetupRequest& request) {
-  // Decided once: the steps that keep an installed game must agree on it.
-  const bool already_built = !request.rebuild && files::IsFile(GameExePath());
+  // Read once: the steps that keep an installed game must agree on it. A rebuild counts
+  // the installed game as not there.
+  BuildStatus before_job = ReadBuildStatus();
+  if (request.rebuild) before_job.built = false;
+  const bool already_built = before_job.built;
   DumpJudgement judgement;
   if (!FindDump(request, &judgement)) return;
   if (!CheckDisc(judgement)) return;
   if (!CheckBuildTools(already_built)) return;
-  if (!FindSource(already_built)) return;
-  if (!IndexGameFiles(judgement)) return;
-  if (!BuildGame(judgement, already_built)) return;
+  if (!FindSource(already_built, before_job.source_ref)) return;
+  if (!IndexGameFiles(request, judgement)) return;
+  if (!BuildGame(judgement, before_job)) return;
   Skip(kShaders, L"Not needed: shaders are made as the game runs");
   Done(kReady, L"Press PLAY to start.");
 }
 
 }  // namespace
 
-bool StartSetupJob(const std::string& dumpPath, bool rebuild) {
+bool StartSetupJob(const std::string& dumpPath, bool rebuild, DumpIndexedHook onIndexed) {
   JobStart start;
   start.kind = kJobSetup;
   start.title = rebuild ? L"Rebuilding Kestrane" : L"Getting Kestrane ready";
   start.subtitle = L"We read your disc dump and build the game on this PC. This takes a few minutes.";
   start.steps.assign(std::begin(kStepTitles), std::end(kStepTitles));
-  const SetupRequest request{dumpPath, rebuild};
+  const SetupRequest request{dumpPath, rebuild, onIndexed};
   start.work = [request] {
     RunSetup(request);
     EndJob(true);  // finished, whether it succeeded, failed or was cancelled
@@ -267,8 +269,8 @@ bool StartSetupJob(const std::string& dumpPath, bool rebuild) {
   return StartJob(start);
 }
 
-int RunSetupFromConsole(const std::string& dumpPath, bool rebuild) {
-  if (!StartSetupJob(dumpPath, rebuild)) {
+int RunSetupFromConsole(const std::string& dumpPath, bool rebuild, DumpIndexedHook onIndexed) {
+  if (!StartSetupJob(dumpPath, rebuild, onIndexed)) {
     printf("a job is already running\n");
     fflush(stdout);
     return 1;

@@ -9,7 +9,6 @@
 #include "launcher/pickers.h"
 #include "platform/text.h"
 #include "settings/install_layout.h"
-#include "settings/settings_store.h"
 #include "ui/access.h"
 #include "ui/buttons.h"
 #include "ui/context.h"
@@ -41,8 +40,6 @@ constexpr float kRowX = 96, kRowWidth = 710, kRowRight = kRowX + kRowWidth;
 constexpr size_t kMaxRows = 3;
 // The lowest a row may end: below it come the drop zone (6 + 66) and the links at 636.
 constexpr float kRowsBottom = 548;
-
-bool DumpVerified(const DumpStatus& s) { return s.configured && s.judgement.recognised && s.judgement.verified; }
 
 struct KindChip {
   const wchar_t* label;
@@ -144,8 +141,9 @@ std::wstring NotReadyToast(const LauncherState& st) {
   return L"That folder can't be used. Pick one marked Ready.";
 }
 
-// CONTINUE and Activate on a ready row. The job reads launcher.dump_path as it goes, so
-// a running job keeps the setting as it is.
+// CONTINUE and Activate on a ready row: the chosen dump becomes the player's dump, and its
+// path goes on to the status and the setup job as it is. A running job records the dump
+// it indexed, so while one runs the setting stays as it is.
 void ContinueWith(const DumpCandidate& c) {
   int kind = kJobSetup;
   if (JobRunning(&kind)) {
@@ -153,8 +151,8 @@ void ContinueWith(const DumpCandidate& c) {
                                 : L"The intro video is being enhanced. Choose another disc when that's done.");
     return;
   }
-  SettingsStore::Set("launcher.dump_path", c.path.c_str());
-  RefreshDumpStatus();
+  KeepDump(c.path);
+  RefreshDumpStatus(c.path);
   StartSetup(false);
 }
 
@@ -291,7 +289,7 @@ void DiscChooserScreen() {
   st.shown = MergeChooserList(st.chosen, found);
   if (st.selected < 0 || static_cast<size_t>(st.selected) >= st.shown.size()) st.selected = 0;
   const bool searching = DumpSearch::IsRunning();
-  const bool verified = DumpVerified(st.status);
+  const bool verified = DiscVerified(st.status);
 
   ui::SectionTitle(st.status.configured ? L"Choose your disc" : L"First run · choose your disc", kRowX, 84,
                    Palette::gold);

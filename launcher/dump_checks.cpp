@@ -64,10 +64,12 @@ Result Judge(const Request& request) {
   result.is_status = request.is_status;
   result.ticket = request.ticket;
   result.path = request.path;
-  if (request.is_status)
-    result.status = ReadDumpStatus(&S().cancel);
-  else
+  if (request.is_status) {
+    result.status = ReadDumpStatus(request.path, &S().cancel);
+    result.build = ReadBuildStatus();
+  } else {
     result.candidate = ClassifyDump(request.path, &S().cancel);
+  }
   return result;
 }
 
@@ -126,7 +128,7 @@ uint64_t Queue(bool is_status, const std::string& path) {
 
 uint64_t QueueChoice(const std::string& path) { return Queue(false, path); }
 
-uint64_t QueueStatus() { return Queue(true, std::string()); }
+uint64_t QueueStatus(const std::string& path) { return Queue(true, path); }
 
 std::vector<Result> TakeFinished() {
   ScopedLock lock(&S().lock);

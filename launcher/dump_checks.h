@@ -11,21 +11,24 @@
 
 #include "dump/dump_records.h"
 #include "dump/dump_search.h"
+#include "game/build_status.h"
 
 namespace DumpChecks {
 
 struct Result {
-  bool is_status = false;   // a ReadDumpStatus request; else a ClassifyDump of `path`
+  bool is_status = false;   // a ReadDumpStatus (and ReadBuildStatus) of `path`; else a ClassifyDump
   uint64_t ticket = 0;      // what Queue* returned
   std::string path;
   DumpStatus status;        // is_status
+  BuildStatus build;        // is_status
   DumpCandidate candidate;  // !is_status
 };
 
 // Queue a ClassifyDump of path; returns the request's ticket.
 uint64_t QueueChoice(const std::string& path);
-// Queue a ReadDumpStatus; returns the request's ticket.
-uint64_t QueueStatus();
+// Queue a ReadDumpStatus of the configured dump's path ("" for none); returns the
+// request's ticket.
+uint64_t QueueStatus(const std::string& path);
 // Finished requests since the last call, oldest first.
 std::vector<Result> TakeFinished();
 // A request is queued or being worked on.

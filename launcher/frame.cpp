@@ -10,6 +10,7 @@
 #include "launcher/launcher_state.h"
 #include "launcher/navigation.h"
 #include "launcher/settings_screen.h"
+#include "launcher/window_geometry.h"
 #include "settings/product.h"
 #include "ui/access.h"
 #include "ui/backdrop.h"
@@ -42,10 +43,7 @@ bool TopBarButton(const char* icon, float left, bool is_close, RECT* window_rect
                       is_close ? ui::Fade(Palette::error, 0.8f) : ui::Fade(Palette::panel_hi, 0.9f));
   }
   ui::DrawIcon(icon, left + 10, 19, 14, hovered ? Palette::text : Palette::text_dim, 1.6f);
-  window_rect->left = static_cast<LONG>(std::floor(c.scale * left + c.offset_x));
-  window_rect->top = static_cast<LONG>(std::floor(c.scale * y + c.offset_y));
-  window_rect->right = static_cast<LONG>(std::ceil(c.scale * (left + w) + c.offset_x));
-  window_rect->bottom = static_cast<LONG>(std::ceil(c.scale * (y + h) + c.offset_y));
+  *window_rect = DesignToPixels(c.scale, c.offset_x, c.offset_y, left, y, left + w, y + h);
   return ui::Clicked(left, y, w, h);
 }
 

@@ -34,8 +34,6 @@ using ui::Palette;
 
 constexpr float kLeft = 84, kRight = 734, kContentX = 298;
 
-bool DiscVerified(const DumpStatus& s) { return s.configured && s.judgement.recognised && s.judgement.verified; }
-
 // The graphics settings that make crashes likelier than the safe trio does.
 bool GraphicsDifferFromSafe() {
   return SettingsStore::GetInt("graphics.msaa") > 1 || std::string(SettingsStore::Get("graphics.internal_scale")) != "1" ||
@@ -125,7 +123,7 @@ void YourGame(const DumpStatus& s, float x, float y) {
   }
 }
 
-void YourBuild(const DumpStatus& s, float x, float y) {
+void YourBuild(const BuildStatus& s, float x, float y) {
   if (!s.built) {
     TitleWithChip(L"Kestrane", x, y, L"Missing", Palette::warn, false);
     ui::DrawText(L"Not built yet. It takes about two minutes.", FontRole::Body, 14, x, y + 26, Palette::warn);
@@ -261,12 +259,14 @@ void PlayAction(int level) {
 
 }  // namespace
 
-void HomeEmblem() { ui::Emblem(824, 58, 360, std::fmod(Launcher().truck_time * 9.0f, 360.0f)); }
+void HomeEmblem() {
+  ui::Emblem(kHomeEmblemX, kHomeEmblemY, kHomeEmblemSize, std::fmod(Launcher().truck_time * 9.0f, 360.0f));
+}
 
 int ReadyLevel() {
   const DumpStatus& s = Launcher().status;
   if (!DiscVerified(s)) return 0;
-  if (!s.built) return 2;
+  if (!Launcher().build.built) return 2;
   return s.imported ? 3 : 1;
 }
 
@@ -300,6 +300,7 @@ void PlayGame() {
 void HomeScreen() {
   LauncherState& st = Launcher();
   const DumpStatus& s = st.status;
+  const BuildStatus& b = st.build;
   const int level = ReadyLevel();
   const JobStatus& job = st.job;
   const bool enhancing = job.kind == kJobEnhance && job.running;
@@ -343,10 +344,10 @@ void HomeScreen() {
                 s.configured ? L"Change" : L"Select"))
     GoToScreen(ScreenId::DiscChooser);
   y += h;
-  if (StatusRow(y, h, L"Your build", s.built ? Palette::gold : Palette::warn,
-                [&s](float x, float cy) { YourBuild(s, x, cy); }, s.built ? L"Rebuild" : L"Build")) {
+  if (StatusRow(y, h, L"Your build", b.built ? Palette::gold : Palette::warn,
+                [&b](float x, float cy) { YourBuild(b, x, cy); }, b.built ? L"Rebuild" : L"Build")) {
     if (DiscVerified(s))
-      StartSetup(s.built);
+      StartSetup(b.built);
     else
       GoToScreen(ScreenId::DiscChooser);
   }

@@ -9,7 +9,8 @@ void HomeScreen();
 // PLAY's label: RUNNING while the game runs, else what PLAY would do now.
 const wchar_t* PlayLabel();
 // The emblem with its ring turned by the truck time: the part of Home that moves (the
-// animation's partial frames draw it alone).
+// animation's partial frames draw it alone), in its square of the design canvas.
+constexpr float kHomeEmblemX = 824, kHomeEmblemY = 58, kHomeEmblemSize = 360;
 void HomeEmblem();
 // Starts the game (hiding or minimising the window), or says with a toast why not.
 void PlayGame();

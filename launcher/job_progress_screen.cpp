@@ -22,6 +22,18 @@
 #include "ui/text.h"
 #include "ui/value_controls.h"
 
+const wchar_t* JobActionLabel(JobAction action) {
+  switch (action) {
+    case JobAction::kCancel: return L"CANCEL";
+    case JobAction::kContinueInBackground: return L"CONTINUE IN BACKGROUND";
+    case JobAction::kTryAgain: return L"TRY AGAIN";
+    case JobAction::kBack: return L"BACK";
+    case JobAction::kHome: return L"HOME";
+    case JobAction::kPlay: return L"PLAY";
+  }
+  return L"";
+}
+
 JobView ViewOfJob(const JobStatus& job) {
   JobView v;
   const int n = static_cast<int>(job.steps.size());
@@ -63,11 +75,11 @@ JobView ViewOfJob(const JobStatus& job) {
   switch (v.phase) {
     case JobPhase::kUnsuccessful:
       v.eyebrow = v.cancelled ? L"Cancelled" : L"Something went wrong";
-      v.buttons = {L"TRY AGAIN", L"BACK"};
+      v.buttons = {JobAction::kTryAgain, JobAction::kBack};
       break;
     case JobPhase::kSucceeded:
       v.eyebrow = L"All set";
-      v.buttons = {L"PLAY", L"HOME"};
+      v.buttons = {JobAction::kPlay, JobAction::kHome};
       break;
     case JobPhase::kRunning:
     case JobPhase::kIdle: {
@@ -77,10 +89,10 @@ JobView ViewOfJob(const JobStatus& job) {
       swprintf(eyebrow, 64, first_run ? L"First run · step %d of %d" : L"Step %d of %d", v.step_number, n);
       v.eyebrow = eyebrow;
       if (v.phase == JobPhase::kIdle) {
-        v.buttons = {L"BACK"};
+        v.buttons = {JobAction::kBack};
       } else {
-        v.buttons = {L"CANCEL"};
-        if (v.continue_in_background) v.buttons.push_back(L"CONTINUE IN BACKGROUND");
+        v.buttons = {JobAction::kCancel};
+        if (v.continue_in_background) v.buttons.push_back(JobAction::kContinueInBackground);
       }
       break;
     }
@@ -312,25 +324,31 @@ void Leave() {
   GoToScreen(ScreenId::Home);
 }
 
-// The action behind each button label.
-void Act(const std::wstring& label, const JobStatus& job, const JobView& v) {
+void Act(JobAction action, const JobStatus& job, const JobView& v) {
   LauncherState& st = Launcher();
-  if (label == L"CANCEL") {
-    CancelJob();
-    st.sample_job = false;
-  } else if (label == L"CONTINUE IN BACKGROUND") {
-    GoToScreen(ScreenId::Home);  // which reads the dump status again
-    ShowToast(L"Enhancing in the background. You can play now: it pauses while the game runs.");
-  } else if (label == L"TRY AGAIN") {
-    TryAgain(job, v);
-  } else if (label == L"BACK") {
-    GoToScreen(ScreenId::Home);
-  } else if (label == L"HOME") {
-    Leave();
-  } else if (label == L"PLAY") {
-    MakeShortcuts();
-    GoToScreen(ScreenId::Home);  // which reads the dump status again
-    PlayGame();
+  switch (action) {
+    case JobAction::kCancel:
+      CancelJob();
+      st.sample_job = false;
+      break;
+    case JobAction::kContinueInBackground:
+      GoToScreen(ScreenId::Home);  // which reads the dump status again
+      ShowToast(L"Enhancing in the background. You can play now: it pauses while the game runs.");
+      break;
+    case JobAction::kTryAgain:
+      TryAgain(job, v);
+      break;
+    case JobAction::kBack:
+      GoToScreen(ScreenId::Home);
+      break;
+    case JobAction::kHome:
+      Leave();
+      break;
+    case JobAction::kPlay:
+      MakeShortcuts();
+      GoToScreen(ScreenId::Home);  // which reads the dump status again
+      PlayGame();
+      break;
   }
 }
 
@@ -381,29 +399,35 @@ void JobProgressScreen() {
   // Buttons, registered left to right so Tab walks them as they read; the first label
   // (the rightmost) is the default.
   int default_id = -1;
-  std::wstring pressed;
+  bool any_pressed = false;
+  JobAction pressed = JobAction::kBack;
+  auto press = [&](JobAction action) {
+    any_pressed = true;
+    pressed = action;
+  };
   if (succeeded) {
-    if (ui::Button(L"HOME", 894 - ButtonWidth(L"HOME"), kButtonY)) pressed = L"HOME";
+    const wchar_t* home = JobActionLabel(JobAction::kHome);
+    if (ui::Button(home, 894 - ButtonWidth(home), kButtonY)) press(JobAction::kHome);
     default_id = c.widget_count;
-    if (ui::PlayButton(L"PLAY", 924, 618, 260, 62, true, false)) pressed = L"PLAY";
+    if (ui::PlayButton(JobActionLabel(JobAction::kPlay), 924, 618, 260, 62, true, false)) press(JobAction::kPlay);
   } else {
     std::vector<float> left(v.buttons.size());
     float right = kRight;
     for (size_t i = 0; i < v.buttons.size(); ++i) {
-      left[i] = right - ButtonWidth(v.buttons[i]);
+      left[i] = right - ButtonWidth(JobActionLabel(v.buttons[i]));
       right = left[i] - 20;
     }
     for (size_t i = v.buttons.size(); i-- > 0;) {
       if (i == 0) default_id = c.widget_count;
-      if (ui::Button(v.buttons[i], left[i], kButtonY)) pressed = v.buttons[i];
+      if (ui::Button(JobActionLabel(v.buttons[i]), left[i], kButtonY)) press(v.buttons[i]);
     }
   }
-  if (!pressed.empty()) Act(pressed, job, v);
+  if (any_pressed) Act(pressed, job, v);
 
   if (!c.consumed && c.input.nav_back) {
     c.consumed = true;
     if (running) {
-      Act(L"CANCEL", job, v);
+      Act(JobAction::kCancel, job, v);
     } else if (succeeded) {
       Leave();
     } else {

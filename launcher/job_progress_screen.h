@@ -18,6 +18,18 @@ enum class JobPhase {
   kUnsuccessful,  // failed or cancelled
 };
 
+// What a button of the screen does. The button shows JobActionLabel's text; the action
+// follows from the button, never from its text.
+enum class JobAction {
+  kCancel,
+  kContinueInBackground,
+  kTryAgain,
+  kBack,
+  kHome,
+  kPlay,
+};
+const wchar_t* JobActionLabel(JobAction action);
+
 // What the screen makes of one job record; pure, so the screen, its tests and the
 // probe read a job the same way.
 struct JobView {
@@ -31,7 +43,7 @@ struct JobView {
   bool rebuild = false;           // a setup job titled as a rebuild
   bool continue_in_background = false;  // the enhancement is upscaling and may go on behind Home
   std::wstring eyebrow;
-  std::vector<std::wstring> buttons;  // right to left, as labelled
+  std::vector<JobAction> buttons;  // right to left
 };
 
 JobView ViewOfJob(const JobStatus& job);

@@ -11,6 +11,7 @@
 
 #include "dump/dump_records.h"
 #include "dump/dump_search.h"
+#include "game/build_status.h"
 #include "game/run_records.h"
 #include "jobs/job_status.h"
 
@@ -24,6 +25,11 @@ enum class ScreenId : int32_t {
 // 0..8: Game files, Display, Graphics, Audio, Controls, Language, Builds, Logs, About.
 using SettingsPage = int32_t;
 constexpr int32_t kSettingsPageCount = 9;
+// Any page number brought into 0..8 the way Q and E step through them: past the last is
+// the first, before the first is the last.
+inline SettingsPage WrapSettingsPage(int32_t page) {
+  return ((page % kSettingsPageCount) + kSettingsPageCount) % kSettingsPageCount;
+}
 
 // A chooser entry whose verdict is not in yet: a dropped or picked path waits for the
 // dump checker (dump_checks.h). Outside the kinds ClassifyDump gives.
@@ -84,6 +90,7 @@ struct LauncherState {
   // The dump and build status the screens show (status_snapshot.h): the last verdict a
   // worker brought, refreshed on events, never computed by a screen.
   DumpStatus status;
+  BuildStatus build;               // read with every status, and at once for a stand-in
   bool status_checking = false;    // a newer verdict is on its way
   bool status_known = false;       // status is a verdict on the configured dump, not a stand-in
   std::string status_for;          // the configured path (as set) the verdict is for
@@ -163,6 +170,10 @@ struct LauncherState {
 };
 
 LauncherState& Launcher();
+
+// The configured dump was found and its main.dol is the retail one: what Home, the chooser
+// and the Builds page mean by a verified disc.
+inline bool DiscVerified(const DumpStatus& s) { return s.configured && s.judgement.recognised && s.judgement.verified; }
 
 // GetTickCount64, or the frozen tick of a UI shot.
 uint64_t TickNow();

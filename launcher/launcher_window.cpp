@@ -18,6 +18,7 @@
 #include "launcher/data_folder_move.h"
 #include "launcher/dump_checks.h"
 #include "launcher/frame.h"
+#include "launcher/home_screen.h"
 #include "launcher/launcher_state.h"
 #include "launcher/launcher_window_testing.h"
 #include "launcher/loop_events.h"
@@ -134,18 +135,17 @@ std::vector<RECT> DirtyRects(bool with_emblem) {
   const LauncherState& st = Launcher();
   const BackBuffer& b = W().buffer;
   const ui::Canvas canvas = ui::ComputeCanvas(std::max(1, b.width), std::max(1, b.height));
+  // Two pixels more on every side: anti-aliased edges and rounding may reach past the box.
   auto to_pixels = [&](float x0, float y0, float x1, float y1) {
-    RECT r;
-    r.left = static_cast<LONG>(std::floor(x0 * canvas.scale + canvas.offset_x - 2));
-    r.top = static_cast<LONG>(std::floor(y0 * canvas.scale + canvas.offset_y - 2));
-    r.right = static_cast<LONG>(std::ceil(x1 * canvas.scale + canvas.offset_x + 2));
-    r.bottom = static_cast<LONG>(std::ceil(y1 * canvas.scale + canvas.offset_y + 2));
-    return r;
+    return DesignToPixels(canvas.scale, canvas.offset_x, canvas.offset_y, x0, y0, x1, y1, 2);
   };
   std::vector<RECT> rects;
   float box[4];
   if (ui::Truck().Bounds(st.truck_left, st.truck_kx, box)) rects.push_back(to_pixels(box[0], box[1], box[2], box[3]));
-  if (with_emblem) rects.push_back(to_pixels(822, 56, 1186, 420));
+  // The emblem's square and two design units around it, where its ring's stroke reaches.
+  if (with_emblem)
+    rects.push_back(to_pixels(kHomeEmblemX - 2, kHomeEmblemY - 2, kHomeEmblemX + kHomeEmblemSize + 2,
+                              kHomeEmblemY + kHomeEmblemSize + 2));
   return rects;
 }
 

@@ -97,7 +97,7 @@ bool ApplyLoopEvents() {
     }
   }
   if (st.screen == ScreenId::DiscChooser && !st.search_started) {
-    DumpSearch::Start();
+    DumpSearch::Start(ConfiguredDump());
     st.search_started = true;
     changed = true;
   }

@@ -17,21 +17,6 @@
 #include "launcher/offload.h"
 #include "launcher/settings_pages.h"
 #include "platform/text.h"
-#include "settings/settings_store.h"
-
-LauncherState& Launcher() {
-  static LauncherState state;
-  return state;
-}
-
-uint64_t TickNow() {
-  const uint64_t frozen = Launcher().frozen_tick;
-  return frozen ? frozen : GetTickCount64();
-}
-
-double NowSeconds() { return static_cast<double>(TickNow() - Launcher().start_tick) / 1000.0; }
-
-double JobClockNow() { return static_cast<double>(TickNow()) / 1000.0; }
 
 void GoToScreen(ScreenId s) {
   LauncherState& st = Launcher();
@@ -40,7 +25,7 @@ void GoToScreen(ScreenId s) {
   st.settings_scroll = 0;
   if (s == ScreenId::Home) RefreshDumpStatus();
   if (s == ScreenId::DiscChooser && !st.search_started) {
-    DumpSearch::Start();  // once per process: its rows show as it finds them
+    DumpSearch::Start(ConfiguredDump());  // once per process: its rows show as it finds them
     st.search_started = true;
   }
 }
@@ -48,7 +33,7 @@ void GoToScreen(ScreenId s) {
 void GoToSettingsPage(SettingsPage page) {
   LauncherState& st = Launcher();
   st.screen = ScreenId::Settings;
-  st.page = ((page % kSettingsPageCount) + kSettingsPageCount) % kSettingsPageCount;
+  st.page = WrapSettingsPage(page);
   st.screen_changed = true;
   st.settings_scroll = 0;
   LoadSettingsPageFiles(st.page);  // before the page's first frame, never inside one
@@ -88,7 +73,7 @@ bool StartSetup(bool rebuild) {
   }
   st.sample_job = false;
   st.finish_seen = false;
-  if (!StartSetupJob(st.status.judgement.path, rebuild)) {
+  if (!StartSetupJob(st.status.judgement.path, rebuild, KeepDump)) {
     ShowToast(L"Another job started just now. Try again when it's done.");
     return false;
   }
@@ -152,8 +137,9 @@ void CopyReport() {
   if (st.report_busy) return;  // one at a time; the first one's toast follows
   st.report_busy = true;
   const DumpStatus status = st.status;
+  const BuildStatus build = st.build;
   auto text = std::make_shared<std::string>();
-  Offload::Post([status, text] { *text = ComposeReport(status); },
+  Offload::Post([status, build, text] { *text = ComposeReport(status, build); },
                 [text] {
                   LauncherState& now = Launcher();
                   now.report_busy = false;
@@ -167,10 +153,11 @@ void SaveReport() {
   if (st.report_busy) return;
   st.report_busy = true;
   const DumpStatus status = st.status;
+  const BuildStatus build = st.build;
   auto folder = std::make_shared<std::string>();
   Offload::Post(
-      [status, folder] {
-        *folder = WriteReportFolder(status);
+      [status, build, folder] {
+        *folder = WriteReportFolder(status, build);
         if (!folder->empty()) Open(*folder);
       },
       [folder] {

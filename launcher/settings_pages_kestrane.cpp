@@ -60,22 +60,23 @@ float Section(const std::wstring& heading, const std::wstring& paragraph, float 
 void BuildsContent() {
   const LauncherState& st = Launcher();
   const DumpStatus& s = st.status;
-  const bool verified = s.configured && s.judgement.recognised && s.judgement.verified;
+  const BuildStatus& b = st.build;
+  const bool verified = DiscVerified(s);
 
   const RowPlace row = SettingsRow(L"Your build", L"", nullptr, 44);
-  if (s.built) {
+  if (b.built) {
     ui::DrawText(L"Kestrane " + text::Utf8ToWide(product::kVersion), FontRole::Semibold, 15, kControlX, row.top,
                  Palette::text);
     std::wstring line;
-    if (!s.source_ref.empty()) line = L"decomp " + text::Utf8ToWide(s.source_ref) + L" \u00B7 ";
-    line += L"built " + text::Utf8ToWide(s.built_time);
+    if (!b.source_ref.empty()) line = L"decomp " + text::Utf8ToWide(b.source_ref) + L" \u00B7 ";
+    line += L"built " + text::Utf8ToWide(b.built_time);
     ui::DrawText(line, FontRole::Body, 13, kControlX, row.top + 22, Palette::text_dim);
   } else {
     ui::DrawText(L"Not built yet", FontRole::Semibold, 15, kControlX, row.top, Palette::warn);
     ui::DrawText(L"It takes about two minutes.", FontRole::Body, 13, kControlX, row.top + 22, Palette::text_dim);
   }
-  if (RowButton(row.id, s.built ? L"Rebuild" : L"Build", kRight, row.top, verified && !st.data_move_running))
-    StartSetup(s.built);
+  if (RowButton(row.id, b.built ? L"Rebuild" : L"Build", kRight, row.top, verified && !st.data_move_running))
+    StartSetup(b.built);
 
   const RowPlace disk = SettingsRow(L"Disk use", L"The game, its build files and the compiler's cache. Rebuilds reuse the "
                                                  L"cache, so they're faster.",
@@ -272,7 +273,7 @@ const SettingsPageDef& SettingsPageAt(SettingsPage page) {
       {L"Logs", "logs", nullptr, LogsContent, LogsColumn},
       {L"About", "about", nullptr, AboutContent, AboutColumn},
   };
-  return kPages[((page % kSettingsPageCount) + kSettingsPageCount) % kSettingsPageCount];
+  return kPages[WrapSettingsPage(page)];
 }
 
 void LoadSettingsPageFiles(SettingsPage page) {

@@ -149,7 +149,7 @@ void Keys() {
 void SettingsScreen() {
   LauncherState& st = Launcher();
   ui::Context& c = ui::Ctx();
-  st.page = ((st.page % kSettingsPageCount) + kSettingsPageCount) % kSettingsPageCount;
+  st.page = WrapSettingsPage(st.page);
   const SettingsPageDef& def = SettingsPageAt(st.page);
 
   SideList();

@@ -8,6 +8,7 @@
 #include "launcher/navigation.h"
 #include "launcher/offload.h"
 #include "platform/text.h"
+#include "settings/settings_store.h"
 
 namespace {
 
@@ -27,13 +28,18 @@ void SettleWhenWindowless() {
   if (!Launcher().window_loop) SettleSnapshot(kWindowlessWaitMs);
 }
 
-void RefreshDumpStatus() {
+std::string ConfiguredDump() { return ConfiguredDumpPath(SettingsStore::Get("launcher.dump_path")); }
+
+void KeepDump(const std::string& path) { SettingsStore::Set("launcher.dump_path", path.c_str()); }
+
+void RefreshDumpStatus() { RefreshDumpStatus(ConfiguredDump()); }
+
+void RefreshDumpStatus(const std::string& configured) {
   LauncherState& st = Launcher();
   // A disc image's status may extract it into the folder being moved; the move's end
   // refreshes the status anyway.
   if (DataFolderMoving()) return;
-  const std::string configured = ConfiguredDumpPath();
-  g_status_ticket = DumpChecks::QueueStatus();
+  g_status_ticket = DumpChecks::QueueStatus(configured);
   g_status_for = configured;
   st.status_checking = true;
   if (!st.status_known || !text::EqualsNoCase(st.status_for, configured)) {
@@ -42,8 +48,8 @@ void RefreshDumpStatus() {
     DumpStatus standin;
     standin.configured = !configured.empty();
     standin.judgement.path = configured;
-    ReadBuildStatus(&standin);
     st.status = standin;
+    st.build = ReadBuildStatus();
     st.status_known = false;
     st.status_for = configured;
   }
@@ -85,6 +91,7 @@ bool ApplyFinishedDumpChecks() {
     if (r.is_status) {
       if (r.ticket != g_status_ticket) continue;
       st.status = std::move(r.status);
+      st.build = std::move(r.build);
       st.status_for = g_status_for;
       st.status_known = true;
       st.status_checking = false;

@@ -8,10 +8,20 @@
 
 #include "launcher/launcher_state.h"
 
-// Asks the dump checker for the configured dump's status. Until the verdict comes,
-// status_checking is set and status keeps the last verdict when the configured dump is
-// the one it was for; a newly configured dump gets a stand-in (status_known false) that
-// knows only its path and the build. Without the window's loop the verdict is waited for.
+// The dump the player has chosen: launcher.dump_path, else the one dump.ini names. The
+// window reads the setting here and nowhere else; what it finds is passed on.
+std::string ConfiguredDump();
+// Makes `path` the player's dump (launcher.dump_path): CONTINUE in the chooser, and the
+// setup job once it has indexed the dump (on the job's thread: the store has its lock).
+void KeepDump(const std::string& path);
+
+// Asks the dump checker for the status of the dump at `configured` (ConfiguredDump's
+// answer, or a path the player just chose). Until the verdict comes, status_checking is
+// set and status keeps the last verdict when that dump is the one it was for; another
+// dump gets a stand-in (status_known false) that knows only its path, and the build is
+// read at once. Without the window's loop the verdict is waited for.
+void RefreshDumpStatus(const std::string& configured);
+// The same for ConfiguredDump.
 void RefreshDumpStatus();
 
 // "Check again": RefreshDumpStatus, and when its verdict arrives the toast that says how

@@ -243,7 +243,7 @@ int Render(const ScreenChoice* choice, const std::string& out, int width, int he
   const DumpStatus& s = st.status;
   printf("dump: configured %d found %d verified %d imported %d (%s) built %d; settings %s\n", s.configured ? 1 : 0,
          s.judgement.recognised ? 1 : 0, s.judgement.verified ? 1 : 0, s.imported ? 1 : 0,
-         s.judgement.message.c_str(), s.built ? 1 : 0, SettingsStore::FilePath().c_str());
+         s.judgement.message.c_str(), st.build.built ? 1 : 0, SettingsStore::FilePath().c_str());
   fflush(stdout);
   if (fonts) ui::UnloadFonts();
   if (SUCCEEDED(com)) CoUninitialize();

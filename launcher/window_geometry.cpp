@@ -1,6 +1,7 @@
 #include "launcher/window_geometry.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -15,6 +16,16 @@ SIZE FitToWorkArea(int w, int h, const RECT& work) {
 }
 
 }  // namespace
+
+RECT DesignToPixels(float scale, float offset_x, float offset_y, float x0, float y0, float x1, float y1,
+                    float margin) {
+  RECT r;
+  r.left = static_cast<LONG>(std::floor(x0 * scale + offset_x - margin));
+  r.top = static_cast<LONG>(std::floor(y0 * scale + offset_y - margin));
+  r.right = static_cast<LONG>(std::ceil(x1 * scale + offset_x + margin));
+  r.bottom = static_cast<LONG>(std::ceil(y1 * scale + offset_y + margin));
+  return r;
+}
 
 RECT InitialWindowRect(int dpi, const RECT& work) {
   const SIZE size = FitToWorkArea(MulDiv(1280, dpi, 96), MulDiv(720, dpi, 96), work);

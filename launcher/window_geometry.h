@@ -10,6 +10,13 @@ RECT InitialWindowRect(int dpi, const RECT& work_area);
 // be larger than the screen, and the minimum may never force the window off it.
 SIZE MinimumWindowSize(int dpi, const RECT& work_area);
 
+// The window pixels a rectangle of the design canvas covers (`scale` and the offsets as
+// in ui::Canvas), grown by `margin` pixels on every side and rounded outwards, so that it
+// covers every pixel the rectangle touches: the top bar's hit boxes and the animation's
+// dirty rectangles.
+RECT DesignToPixels(float scale, float offset_x, float offset_y, float x0, float y0, float x1, float y1,
+                    float margin = 0);
+
 // Makes the process per-monitor DPI aware where Windows offers it, before any window or
 // back buffer is made, so the window and the UI shots draw at the monitor's own scale.
 void SetDpiAwareness();

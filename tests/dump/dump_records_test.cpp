@@ -1,5 +1,4 @@
-// The dump status derived from launcher.dump_path, dump.ini, the game executable and the
-// source checkout's revision file.
+// The dump status derived from the chosen dump's path and dump.ini.
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -10,13 +9,16 @@
 #include "tests/settings/settings_test_fixture.h"
 
 using fixtures::MakeDump;
-using testsupport::ScopedEnv;
 
 namespace {
 
 class DumpRecordsTest : public SettingsTest {
  protected:
   void WriteDumpIni(const std::string& text) { testsupport::WriteFile(InstallLayout::DumpIniPath(), text); }
+  // As the window asks: the chosen path (the setting's value), else what dump.ini names.
+  static DumpStatus Status(const std::string& chosen = std::string()) {
+    return ReadDumpStatus(ConfiguredDumpPath(chosen));
+  }
 };
 
 std::string Upper(std::string s) {
@@ -30,7 +32,7 @@ TEST_F(DumpRecordsTest, DumpIniNamesTheDumpAndSaysWhetherItWasImported) {
   fixtures::MadeDump d = MakeDump(Path("D\\dump"), contents);
 
   WriteDumpIni("# written by the dump importer\ndisc=" + d.files_dir + "\ndol=" + d.dol_path + "\nverified=1\n");
-  DumpStatus s = ReadDumpStatus();
+  DumpStatus s = Status();
   EXPECT_TRUE(s.configured);
   EXPECT_TRUE(s.imported);
   EXPECT_EQ(Path("D\\dump"), s.judgement.path);
@@ -38,68 +40,38 @@ TEST_F(DumpRecordsTest, DumpIniNamesTheDumpAndSaysWhetherItWasImported) {
   EXPECT_EQ(-1, s.judgement.bytes);
 
   WriteDumpIni("disc=" + d.files_dir + "\nverified=yes\n");
-  EXPECT_FALSE(ReadDumpStatus().imported);
+  EXPECT_FALSE(Status().imported);
 
   // Spaces around '=' belong to the key: there is no "disc" then.
   WriteDumpIni("disc = " + d.files_dir + "\nverified = 1\n");
-  EXPECT_FALSE(ReadDumpStatus().configured);
+  EXPECT_FALSE(Status().configured);
 
   // The setting names the dump; dump.ini's path differs only in letter case.
-  SettingsStore::Set("launcher.dump_path", d.root.c_str());
   WriteDumpIni("disc=" + Upper(d.files_dir) + "\nverified=1\n");
-  EXPECT_TRUE(ReadDumpStatus().imported);
+  EXPECT_TRUE(Status(d.root).imported);
 }
 
 TEST_F(DumpRecordsTest, AnotherOrAMissingDumpIsNotTheImportedOne) {
   fixtures::MadeDump mine = MakeDump(Path("mine"));
   fixtures::MadeDump other = MakeDump(Path("other"));
   WriteDumpIni("disc=" + other.files_dir + "\nverified=1\n");
-  SettingsStore::Set("launcher.dump_path", mine.root.c_str());
-  DumpStatus s = ReadDumpStatus();
+  DumpStatus s = Status(mine.root);
   EXPECT_TRUE(s.configured && s.judgement.verified);
   EXPECT_FALSE(s.imported);
 
-  SettingsStore::Set("launcher.dump_path", Path("gone").c_str());
   WriteDumpIni("disc=" + Path("gone\\files") + "\nverified=1\n");
-  s = ReadDumpStatus();
+  s = Status(Path("gone"));
   EXPECT_TRUE(s.configured);
   EXPECT_FALSE(s.imported);
   EXPECT_EQ(0u, s.judgement.message.find("There's nothing at " + Path("gone") + ". ")) << s.judgement.message;
 }
 
 TEST_F(DumpRecordsTest, WithoutASettingOrADiscInDumpIniNothingIsConfigured) {
-  EXPECT_FALSE(ReadDumpStatus().configured);
+  EXPECT_FALSE(Status().configured);
   WriteDumpIni("dol=" + Path("x\\sys\\main.dol") + "\nverified=1\n");
-  DumpStatus s = ReadDumpStatus();
+  DumpStatus s = Status();
   EXPECT_FALSE(s.configured);
   EXPECT_EQ("", s.judgement.path);
-  EXPECT_EQ("", s.source_ref);  // the test program is not in a source checkout
-}
-
-TEST_F(DumpRecordsTest, BuiltMeansTheGameExecutableIsAFile) {
-  testsupport::WriteFile(Path("game\\KestraneGame.exe"), "MZ");
-  {
-    ScopedEnv exe("KESTRANE_GAME_EXE", Path("game\\KestraneGame.exe"));
-    DumpStatus s = ReadDumpStatus();
-    EXPECT_TRUE(s.built);
-    EXPECT_EQ(InstallLayout::FileDate(Path("game\\KestraneGame.exe")), s.built_time);
-  }
-  ScopedEnv folder("KESTRANE_GAME_EXE", Path("game"));
-  EXPECT_FALSE(ReadDumpStatus().built);
-  EXPECT_EQ("", ReadDumpStatus().built_time);
-}
-
-TEST_F(DumpRecordsTest, ASourceCheckoutGivesTheStartOfItsRevision) {
-  const std::string probe = Path("port\\build\\probe.exe");
-  ASSERT_TRUE(fixtures::AddTool(Path("port\\build"), "probe.exe", "dump_status_probe.exe"));
-  testsupport::WriteFile(Path("port\\tools\\gametrial\\link.py"), "");
-  const std::pair<std::string, std::string> cases[] = {
-      {"4b825dc642cb6eb9a060e54bf8d69288fbee4904\n", "4b825dc"}, {"", ""}, {"v2\r\nmore\n", "v2"}};
-  for (const auto& [file, ref] : cases) {
-    testsupport::WriteFile(Path("port\\tools\\gametrial\\decomp_ref.txt"), file);
-    testsupport::ChildResult r = testsupport::RunChild(probe, {}, fixtures::LauncherOptions(Path("profile")));
-    EXPECT_NE(std::string::npos, r.out.find("source_ref [" + ref + "]\n")) << r.out;
-  }
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
   for (int i = 0; i < runs; ++i) {
     LARGE_INTEGER t0, t1;
     QueryPerformanceCounter(&t0);
-    DumpSearch::Start();
+    DumpSearch::Start("");
     while (DumpSearch::IsRunning()) Sleep(1);
     QueryPerformanceCounter(&t1);
     printf("search %d: %.1f ms, %zu found\n", i + 1, 1000.0 * (double)(t1.QuadPart - t0.QuadPart) / (double)freq.QuadPart,

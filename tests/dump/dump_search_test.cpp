@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "dump/dump_records.h"
 #include "dump/dump_search.h"
 #include "platform/files.h"
 #include "settings/install_layout.h"
@@ -32,9 +33,10 @@ class DumpSearchTest : public SettingsTest {
     for (int i = 0; i < 6000 && DumpSearch::IsRunning(); ++i) Sleep(10);
     ASSERT_FALSE(DumpSearch::IsRunning());
   }
-  // The found dumps' paths relative to the test folder, in the order listed.
-  std::vector<std::string> Search() {
-    EXPECT_TRUE(DumpSearch::Start());
+  // The found dumps' paths relative to the test folder, in the order listed, with `chosen`
+  // as the setting the window would pass on.
+  std::vector<std::string> Search(const std::string& chosen = std::string()) {
+    EXPECT_TRUE(DumpSearch::Start(ConfiguredDumpPath(chosen)));
     WaitForSearch();
     std::vector<std::string> paths;
     for (const DumpCandidate& c : DumpSearch::Results()) paths.push_back(c.path.substr(root().size() + 1));
@@ -79,11 +81,9 @@ TEST_F(DumpSearchTest, TheConfiguredDumpAndItsSiblingsAreFound) {
   Dump("Dumps\\Mine");
   Dump("Dumps\\Other");
   Dump("Dumps\\nested\\deeper");
-  SettingsStore::Set("launcher.dump_path", Path("Dumps\\Mine").c_str());
-  EXPECT_EQ((Paths{"Dumps\\Mine", "Dumps\\Other"}), Search());
+  EXPECT_EQ((Paths{"Dumps\\Mine", "Dumps\\Other"}), Search(Path("Dumps\\Mine")));
 
   // Without the setting, dump.ini's files folder leads there.
-  SettingsStore::Set("launcher.dump_path", "");
   testsupport::WriteFile(InstallLayout::DumpIniPath(), "disc=" + Path("Dumps\\Other\\files") + "\n");
   EXPECT_EQ((Paths{"Dumps\\Other", "Dumps\\Mine"}), Search());
 }
@@ -93,8 +93,7 @@ TEST_F(DumpSearchTest, OneDumpFoundTwiceIsListedOnce) {
   data.layout = fixtures::DumpLayout::kData;
   Dump("home\\Downloads\\disc", data);
   // Found as DATA itself, as the folder above it, and again below Downloads.
-  SettingsStore::Set("launcher.dump_path", Path("home\\Downloads\\disc\\DATA").c_str());
-  EXPECT_EQ(Paths{"home\\Downloads\\disc"}, Search());
+  EXPECT_EQ(Paths{"home\\Downloads\\disc"}, Search(Path("home\\Downloads\\disc\\DATA")));
 }
 
 TEST_F(DumpSearchTest, ReadyDumpsComeFirstAndAtMost21AreListed) {
@@ -146,8 +145,8 @@ TEST_F(DumpSearchTest, OneSearchRunsAtATime) {
   HANDLE gate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   DumpSearchTesting::SetGate(gate);
   Dump("home\\Desktop\\disc");
-  EXPECT_TRUE(DumpSearch::Start());
-  EXPECT_FALSE(DumpSearch::Start());
+  EXPECT_TRUE(DumpSearch::Start(""));
+  EXPECT_FALSE(DumpSearch::Start(""));
   EXPECT_TRUE(DumpSearch::IsRunning());
   EXPECT_EQ(L"Searching Downloads, Desktop, Documents\u2026", DumpSearch::Status());
   EXPECT_EQ(1u, DumpSearch::Results().size());  // the last search's, until this one ends

@@ -40,6 +40,11 @@ class BugReportTest : public SettingsTest {
     SettingsTest::TearDown();
   }
 
+  // What the window's snapshot would hold: the status of the dump the settings name.
+  static std::string Report() { return ComposeReport(Dump(), ReadBuildStatus()); }
+  static std::string SavedReportFolder() { return WriteReportFolder(Dump(), ReadBuildStatus()); }
+  static DumpStatus Dump() { return ReadDumpStatus(ConfiguredDumpPath(SettingsStore::Get("launcher.dump_path"))); }
+
   std::string Logs(const std::string& name) const { return Path("local\\Kestrane\\logs\\" + name); }
   std::string Forward(std::string path) const {
     for (char& c : path)
@@ -127,7 +132,7 @@ TEST_F(BugReportTest, AFreshInstallReportsWhatIsMissing) {
                 SettingsStore::Text() +
                 "\n## kestrane_log.txt (last 200 lines)\n"
                 "(no log: \"Save error logs\" is off or the game hasn't run yet)\n",
-            ComposeReport());
+            Report());
 }
 
 TEST_F(BugReportTest, TheReportHoldsEverythingInOrderWithNothingPersonal) {
@@ -143,7 +148,7 @@ TEST_F(BugReportTest, TheReportHoldsEverythingInOrderWithNothingPersonal) {
   WriteFile(Logs("crash_2024-05-01_10-02.txt"), Lines("crash", 250));
   WriteFile(Logs("crash_2024-05-01_09-00.txt"), "an older crash\n");
 
-  const std::string report = ComposeReport();
+  const std::string report = Report();
   std::string log_tail, crash_head;
   for (int i = 51; i <= 250; ++i) log_tail += "log " + std::to_string(i) + " %USERPROFILE%\\Saves %USERPROFILE%/x <user>\n";
   for (int i = 1; i <= 200; ++i) crash_head += "crash " + std::to_string(i) + " %USERPROFILE%\\Saves %USERPROFILE%/x <user>\n";
@@ -164,7 +169,7 @@ TEST_F(BugReportTest, TheReportHoldsEverythingInOrderWithNothingPersonal) {
 
   // A line longer than the reading buffer counts as several.
   WriteFile(Logs("kestrane_log.txt"), Lines("log", 199) + std::string(5000, 'x') + "\n");
-  const std::string tail = ComposeReport();
+  const std::string tail = Report();
   EXPECT_EQ(std::string::npos, tail.find("log 2 "));
   EXPECT_NE(std::string::npos, tail.find("log 3 "));
 }
@@ -172,11 +177,11 @@ TEST_F(BugReportTest, TheReportHoldsEverythingInOrderWithNothingPersonal) {
 TEST_F(BugReportTest, TheCrashSectionBelongsToTheNewestRunOnly) {
   WriteFile(Logs("crash_2024-05-01_10-00.txt"), "Crash report\n");
   RecordRun(Run("2024-05-01 10:00", 30, 0xC0000094));
-  EXPECT_NE(std::string::npos, ComposeReport().find("\n## crash_2024-05-01_10-00.txt\nCrash report\n"));
+  EXPECT_NE(std::string::npos, Report().find("\n## crash_2024-05-01_10-00.txt\nCrash report\n"));
   RecordRun(Run("2024-05-01 10:01", 30, 0));
-  EXPECT_EQ(std::string::npos, ComposeReport().find("## crash_"));
+  EXPECT_EQ(std::string::npos, Report().find("## crash_"));
   RecordRun(Run("2024-05-01 11:00", 30, 0xC0000005));  // crashed, but wrote no report
-  EXPECT_EQ(std::string::npos, ComposeReport().find("## crash_"));
+  EXPECT_EQ(std::string::npos, Report().find("## crash_"));
 }
 
 TEST_F(BugReportTest, TheSavedFolderHoldsScrubbedCopiesAndIsNeverReused) {
@@ -188,7 +193,7 @@ TEST_F(BugReportTest, TheSavedFolderHoldsScrubbedCopiesAndIsNeverReused) {
   WriteFile(Logs("kestrane_log.txt.3"), Lines("oldest", 3) + OtherSpellings());
   RecordRun(Run("2024-05-01 10:00", 5, 1));
 
-  const std::string folder = WriteReportFolder();
+  const std::string folder = SavedReportFolder();
   ASSERT_TRUE(std::regex_match(folder, std::regex(std::regex_replace(Path("local\\Kestrane\\reports\\"), std::regex("[\\\\.]"), "\\$&") +
                                                   "report_\\d{4}-\\d\\d-\\d\\d_\\d{6}")))
       << folder;
@@ -206,7 +211,7 @@ TEST_F(BugReportTest, TheSavedFolderHoldsScrubbedCopiesAndIsNeverReused) {
   EXPECT_EQ((std::vector<std::string>{"kestrane_log.1.txt", "kestrane_log.3.txt", "kestrane_log.txt", "report.txt",
                                       "settings.ini"}),
             names);
-  EXPECT_EQ(ComposeReport(), ReadFile(folder + "\\report.txt"));
+  EXPECT_EQ(Report(), ReadFile(folder + "\\report.txt"));
   EXPECT_EQ(ScrubPersonalData(Lines("older", 3) + OtherSpellings()), ReadFile(folder + "\\kestrane_log.1.txt"));
   EXPECT_NE(std::string::npos, ReadFile(folder + "\\kestrane_log.1.txt")
                                    .find("lower %USERPROFILE%\\x\nshort %USERPROFILE%\\x\nupper %USERPROFILE% <user>\n"));
@@ -216,8 +221,8 @@ TEST_F(BugReportTest, TheSavedFolderHoldsScrubbedCopiesAndIsNeverReused) {
   // Within one second the folder name is taken: the save fails rather than mixing two reports.
   bool refused = false;
   for (int attempt = 0; attempt < 3 && !refused; ++attempt) {
-    WriteReportFolder();
-    refused = WriteReportFolder().empty();  // unless a new second began between the two
+    SavedReportFolder();
+    refused = SavedReportFolder().empty();  // unless a new second began between the two
   }
   EXPECT_TRUE(refused);
 }

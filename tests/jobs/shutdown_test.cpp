@@ -66,7 +66,7 @@ TEST_F(ShutdownTest, TheJobIsCancelledTheSearchStoppedAndThenTheSettingsSaved) {
   fixtures::MakeDump(Path("home\\Downloads\\Skarvel"));
   const std::vector<DumpCandidate> before = DumpSearch::Results();
   DumpSearchTesting::SetGate(gate_);
-  ASSERT_TRUE(DumpSearch::Start());
+  ASSERT_TRUE(DumpSearch::Start(""));
 
   SettingsStore::Set("display.aspect", "4:3");  // pending: the saver waits for quiet
 

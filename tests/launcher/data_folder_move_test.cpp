@@ -94,7 +94,7 @@ TEST_F(DataFolderMoveTest, TheMoveIsRefusedWhileTheGameRunsOrADiscIsBeingChecked
   ASSERT_FALSE(IsGameRunning());
 
   DumpChecksTesting::SetGate(gate_);
-  DumpChecks::QueueStatus();  // under way, held at the gate
+  DumpChecks::QueueStatus(ConfiguredDump());  // under way, held at the gate
   EXPECT_FALSE(StartDataFolderMove(Path("moved")));
   EXPECT_EQ(L"Your disc is being checked. Move the game data folder when that's done.", Launcher().toast_text);
   SetEvent(gate_);

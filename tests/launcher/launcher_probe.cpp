@@ -202,7 +202,7 @@ void SayJob() {
   const JobView view = ViewOfJob(job);
   Say("eyebrow", text::WideToUtf8(view.eyebrow));
   std::string buttons;
-  for (const std::wstring& b : view.buttons) buttons += "[" + text::WideToUtf8(b) + "]";
+  for (JobAction b : view.buttons) buttons += "[" + text::WideToUtf8(JobActionLabel(b)) + "]";
   Say("buttons", buttons);
 }
 

@@ -87,13 +87,13 @@ TEST_F(NavigationTest, SlowWorkOnTheWindowThreadIsReported) {
   g_reported.clear();
   SetWindowThreadReport(Remember);
   MarkWindowThread();
-  ReadDumpStatus();
+  ReadDumpStatus(dump);
   ClassifyDump(dump);
-  ComposeReport(DumpStatus());
+  ComposeReport(DumpStatus(), BuildStatus());
   std::wstring message;
   RemoveEnhancedVideo(&message);
   ClearWindowThread();
-  ReadDumpStatus();  // not on the window's thread any more
+  ReadDumpStatus(dump);  // not on the window's thread any more
   SetWindowThreadReport(nullptr);
   const std::vector<std::string> expected = {
       "ReadDumpStatus", "JudgeDump", "HashMainDol", "JudgeDump", "HashMainDol", "ComposeReport", "RemoveEnhancedVideo"};
