@@ -7,7 +7,7 @@
 #include <deque>
 #include <vector>
 
-#include "dump/dump_records.h"
+#include "dump/dump_status.h"
 #include "game/run_records.h"
 #include "platform/env.h"
 #include "platform/files.h"

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "dump/dump_records.h"
+#include "dump/dump_status.h"
 #include "game/build_status.h"
 
 // Composing and saving read logs that can be megabytes: never on the window's thread.

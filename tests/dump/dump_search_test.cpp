@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "dump/dump_records.h"
 #include "dump/dump_search.h"
+#include "dump/dump_status.h"
 #include "platform/files.h"
 #include "settings/install_layout.h"
 #include "tests/fixtures/dump_fixture.h"
