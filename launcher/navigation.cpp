@@ -16,6 +16,8 @@
 #include "launcher/loop_events.h"
 #include "launcher/offload.h"
 #include "launcher/settings_pages.h"
+#include "platform/clipboard.h"
+#include "platform/shell_open.h"
 #include "platform/text.h"
 
 void GoToScreen(ScreenId s) {
