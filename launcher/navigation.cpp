@@ -177,7 +177,6 @@ void ChooseDumpPath(const std::string& path) {
   DumpCandidate waiting;
   waiting.path = path;
   waiting.kind = kDumpBeingChecked;
-  waiting.label = L"Checking this disc…";
   PutFirstInChooser(waiting);
   DumpChecks::QueueChoice(path);
 }
