@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "app/modes.h"
+#include "app/modes/modes.h"
 #include "dump/dump_judgement.h"
 #include "launcher/dump_texts.h"
 #include "platform/text.h"
