@@ -5,8 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/modes.h"
-#include "app/usage.h"
+#include "app/modes/modes.h"
 #include "platform/text.h"
 
 static bool Is(const char* arg, const char* word) { return strcmp(arg, word) == 0; }

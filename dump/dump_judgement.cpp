@@ -28,8 +28,6 @@ const char kMainDolChanged[] =
     "main.dol doesn't match the retail USA release (RKVE01), so this dump is modified or damaged. Dump your disc "
     "again.";
 
-bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
-
 // SHA-1 through CNG, reading the file in 64 KiB blocks through one buffer.
 std::string Sha1OfFile(const std::string& path) {
   FILE* f = fopen(path.c_str(), "rb");
@@ -190,33 +188,6 @@ DumpJudgement JudgeDump(const std::string& path, bool measure_size, CancelToken*
 
 DumpJudgement ClassifyDump(const std::string& path, CancelToken* cancel) {
   DumpJudgement j = JudgeDump(path, true, cancel);
-  const std::wstring id = text::Utf8ToWide(j.game_id);
-  if (j.verified) {
-    j.kind = kDumpReady;
-    j.label = L"Wii disc, USA (RKVE01)";
-    j.detail.clear();
-  } else if (!j.recognised) {
-    j.kind = kDumpIncomplete;
-    j.label = j.game_id == kSupportedGameId ? L"Wii disc, USA (RKVE01)"
-              : HasDiscImageExtension(j.path) ? L"Disc image"
-                                              : L"Disc folder";
-    j.detail = text::Utf8ToWide(j.message);
-  } else {
-    j.kind = kDumpNotSupported;
-    if (j.game_id.empty())
-      j.label = L"Wii disc (unknown game)";
-    else if (StartsWith(j.game_id, "RKVP"))
-      j.label = L"Wii disc, Europe (" + id + L")";
-    else if (StartsWith(j.game_id, "RKVJ"))
-      j.label = L"Wii disc, Japan (" + id + L")";
-    else
-      j.label = L"Wii disc (" + id + L")";
-    if (MainDolChanged(j))
-      j.detail = text::Utf8ToWide(j.message);
-    else if (StartsWith(j.game_id, "RKV") && j.game_id != kSupportedGameId)
-      j.detail = L"Kestrane is built from the USA version only. Other regions may come later.";
-    else
-      j.detail = L"This isn't the retail USA disc. Kestrane only runs RKVE01.";
-  }
+  j.kind = j.verified ? kDumpReady : j.recognised ? kDumpNotSupported : kDumpIncomplete;
   return j;
 }

@@ -23,10 +23,7 @@ struct DumpJudgement {
   bool verified = false;
   std::string message;    // what is wrong, for the player; empty when nothing is
   int64_t bytes = -1;     // size of the dump, -1 when not measured
-  // Set only by ClassifyDump.
-  int kind = kDumpReady;
-  std::wstring label;
-  std::wstring detail;
+  int kind = kDumpReady;  // set only by ClassifyDump
 };
 
 // The digest main.dol of the supported disc must have. Each executable links exactly one
@@ -63,10 +60,11 @@ struct CancelToken;  // process/cancel_token.h
 // empty when it can't be opened or hashed. *matches tells whether it is the expected one.
 std::string HashMainDol(const std::string& files_dir, const std::string& dol_path, bool* matches);
 
-// Everything but kind, label and detail. measure_size false keeps bytes at -1 and the
-// call cheap. A disc image is extracted (or its earlier extraction reused) first; a
-// cancel through `cancel` ends that extraction, and the dump is then not recognised.
+// Everything but kind. measure_size false keeps bytes at -1 and the call cheap. A disc
+// image is extracted (or its earlier extraction reused) first; a cancel through `cancel`
+// ends that extraction, and the dump is then not recognised.
 DumpJudgement JudgeDump(const std::string& path, bool measure_size, CancelToken* cancel = nullptr);
 
-// JudgeDump with the size measured, plus the kind and the texts the lists show.
+// JudgeDump with the size measured, plus the kind. A judgement carries no words for
+// lists: what the player reads about it is worded where it is shown.
 DumpJudgement ClassifyDump(const std::string& path, CancelToken* cancel = nullptr);

@@ -9,7 +9,7 @@
 
 #include "dump/dump_judgement.h"
 
-// A judgement from ClassifyDump: kind, label and detail are filled.
+// A judgement from ClassifyDump, with its kind filled.
 using DumpCandidate = DumpJudgement;
 
 namespace DumpSearch {

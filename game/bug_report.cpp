@@ -1,13 +1,12 @@
 #include "game/bug_report.h"
 
-#include <shellapi.h>
+#include <windows.h>
 
 #include <cstdio>
-#include <cstring>
 #include <deque>
 #include <vector>
 
-#include "dump/dump_records.h"
+#include "dump/dump_status.h"
 #include "game/run_records.h"
 #include "platform/env.h"
 #include "platform/files.h"
@@ -292,30 +291,4 @@ std::string WriteReportFolder(const DumpStatus& dump, const BuildStatus& build) 
   }
   ok = WriteWhole(folder + "\\settings.ini", ScrubPersonalData(SettingsStore::Text())) && ok;
   return ok ? folder : std::string();
-}
-
-// [SECTION] Handing it over
-
-bool CopyToClipboard(HWND window, const std::string& utf8) {
-  const std::wstring wide = text::Utf8ToWide(utf8);
-  if (!OpenClipboard(window)) return false;
-  bool ok = false;
-  if (EmptyClipboard()) {
-    const size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    void* target = memory ? GlobalLock(memory) : nullptr;
-    if (target) {
-      memcpy(target, wide.c_str(), bytes);
-      GlobalUnlock(memory);
-      // The clipboard owns the memory only once it took it.
-      ok = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
-    }
-    if (memory && !ok) GlobalFree(memory);
-  }
-  CloseClipboard();
-  return ok;
-}
-
-void OpenInShell(const std::string& path) {
-  ShellExecuteW(nullptr, L"open", text::Utf8ToWide(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }

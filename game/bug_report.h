@@ -4,11 +4,9 @@
 // of it leaves the launcher; nothing is sent anywhere.
 #pragma once
 
-#include <windows.h>
-
 #include <string>
 
-#include "dump/dump_records.h"
+#include "dump/dump_status.h"
 #include "game/build_status.h"
 
 // Composing and saving read logs that can be megabytes: never on the window's thread.
@@ -26,7 +24,3 @@ std::string ScrubPersonalData(const std::string& text);
 // the error logs and settings.ini. Its path, or "" when it couldn't be created (a second
 // save within the same second) or any file in it couldn't be written completely.
 std::string WriteReportFolder(const DumpStatus& dump, const BuildStatus& build);
-// Puts the text on the clipboard as Unicode text.
-bool CopyToClipboard(HWND window, const std::string& text);
-// Opens a folder or file the way Explorer would.
-void OpenInShell(const std::string& path);

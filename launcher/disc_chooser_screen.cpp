@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "jobs/job_status.h"
+#include "launcher/dump_texts.h"
 #include "launcher/launcher_state.h"
 #include "launcher/navigation.h"
 #include "launcher/pickers.h"
@@ -56,18 +57,11 @@ KindChip ChipFor(int kind) {
   }
 }
 
-// Each row's third line: the candidate's own reason, or for one still being judged
-// what is happening meanwhile.
-std::wstring DetailOf(const DumpCandidate& c) {
-  if (c.kind == kDumpBeingChecked) return L"Reading it now. A disc image can take a few minutes.";
-  return c.detail;
-}
-
 // A changed main.dol adds a line with the found and the retail digests under the reason.
 bool ShowsDigests(const DumpCandidate& c) { return c.kind == kDumpNotSupported && MainDolChanged(c); }
 
 float RowHeight(const DumpCandidate& c) {
-  if (DetailOf(c).empty()) return 62.0f;
+  if (DumpDetail(c).empty()) return 62.0f;
   return ShowsDigests(c) ? 100.0f : 82.0f;
 }
 
@@ -196,11 +190,14 @@ bool Row(size_t i, float y, float h, int* id_out) {
   if (d.kind == kDumpBeingChecked) Spinner(chip_x - 14, y + 30);
 
   const float label_room = chip_x - 24 - 146;
-  ui::DrawText(ui::ElideRight(d.label, FontRole::Semibold, 17, label_room), FontRole::Semibold, 17, 146, y + 10,
+  const std::wstring label = DumpLabel(d);
+  ui::DrawText(ui::ElideRight(label, FontRole::Semibold, 17, label_room), FontRole::Semibold, 17, 146, y + 10,
                d.kind == kDumpReady ? Palette::text : Palette::text_dim);
   const size_t said = ui::BeginTextCapture();
   PathLine(d, 146, y + 36);
-  const std::wstring detail = DetailOf(d);
+  // The third line: the candidate's own reason, or for one still being judged what is
+  // happening meanwhile.
+  const std::wstring detail = DumpDetail(d);
   if (!detail.empty())
     ui::DrawText(detail, FontRole::Body, FitWithin(detail, FontRole::Body, 13, 640), 146, y + 58, Palette::text_dim);
   if (ShowsDigests(d)) {
@@ -212,7 +209,7 @@ bool Row(size_t i, float y, float h, int* id_out) {
   if (ui::AccessItem* item = ui::AccessFor(id)) {
     const ui::CapturedLines lines = ui::JoinCapturedLines(ui::EndTextCapture(said));
     item->role = ui::AccessRole::kRadioRow;
-    item->name = d.label + L", " + chip.label;
+    item->name = label + L", " + chip.label;
     item->description = lines.first + (lines.rest.empty() ? L"" : L". " + lines.rest);
     if (selected) item->state |= ui::kAccessSelected | ui::kAccessChecked;
     if (d.kind == kDumpBeingChecked) item->state |= ui::kAccessBusy;

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "dump/dump_records.h"
 #include "dump/dump_search.h"
+#include "dump/dump_status.h"
 #include "game/build_status.h"
 
 namespace DumpChecks {

@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "art/backdrop.h"
+#include "art/truck_run.h"
 #include "launcher/disc_chooser_screen.h"
 #include "launcher/home_screen.h"
 #include "launcher/job_progress_screen.h"
@@ -13,14 +15,12 @@
 #include "launcher/window_geometry.h"
 #include "settings/product.h"
 #include "ui/access.h"
-#include "ui/backdrop.h"
 #include "ui/context.h"
 #include "ui/draw.h"
 #include "ui/icons.h"
 #include "ui/interaction.h"
 #include "ui/layer.h"
 #include "ui/text.h"
-#include "ui/truck_run.h"
 
 namespace {
 
@@ -122,7 +122,7 @@ void TruckCallback(float left, float kx) {
   LauncherState& st = Launcher();
   st.truck_left = left;
   st.truck_kx = kx;
-  ui::Truck().Draw(left, kx);
+  art::Truck().Draw(left, kx);
 }
 
 // The fill of the whole back buffer (letterbox bars included), then the backdrop art.
@@ -131,7 +131,7 @@ void Under() {
   ui::FillFrame(Palette::bg1);
   static const std::function<void(float, float)> kTruck = TruckCallback;
   static const std::function<void(float, float)> kNoTruck;
-  ui::Backdrop(st.screen == ScreenId::Home ? kTruck : kNoTruck);
+  art::Backdrop(st.screen == ScreenId::Home ? kTruck : kNoTruck);
   st.stamp_backdrop = Stamp();
 }
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "art/emblem.h"
+#include "art/wordmark.h"
 #include "dump/dump_judgement.h"
 #include "game/bug_report.h"
 #include "game/game_supervisor.h"
@@ -22,10 +24,8 @@
 #include "ui/buttons.h"
 #include "ui/context.h"
 #include "ui/draw.h"
-#include "ui/emblem.h"
 #include "ui/indicators.h"
 #include "ui/text.h"
-#include "ui/wordmark.h"
 
 namespace {
 
@@ -193,7 +193,7 @@ void LastRunRow(float y, float h, bool safe_link) {
 
 void HeroArt() {
   if (!Launcher().foreground_pass) HomeEmblem();
-  ui::Wordmark(829, 396, 350);
+  art::Wordmark(829, 396, 350);
   static const std::wstring kTagline = L"YOUR DISC · OUR ENGINE";
   const float tw = ui::MeasureTextSpaced(kTagline, FontRole::Label, 12, 0.3f);
   ui::DrawText(kTagline, FontRole::Label, 12, 1004, 503.45f, Palette::text_dim, ui::kAlignCentre, 0.3f);
@@ -260,7 +260,7 @@ void PlayAction(int level) {
 }  // namespace
 
 void HomeEmblem() {
-  ui::Emblem(kHomeEmblemX, kHomeEmblemY, kHomeEmblemSize, std::fmod(Launcher().truck_time * 9.0f, 360.0f));
+  art::Emblem(kHomeEmblemX, kHomeEmblemY, kHomeEmblemSize, std::fmod(Launcher().truck_time * 9.0f, 360.0f));
 }
 
 int ReadyLevel() {

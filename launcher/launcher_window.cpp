@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "art/truck_run.h"
 #include "game/game_supervisor.h"
 #include "jobs/job_status.h"
 #include "jobs/shutdown.h"
@@ -43,7 +44,6 @@
 #include "ui/gamepad.h"
 #include "ui/gdiplus_api.h"
 #include "ui/input.h"
-#include "ui/truck_run.h"
 
 const wchar_t kLauncherWindowClass[] = L"KestraneLauncher";
 
@@ -141,7 +141,7 @@ std::vector<RECT> DirtyRects(bool with_emblem) {
   };
   std::vector<RECT> rects;
   float box[4];
-  if (ui::Truck().Bounds(st.truck_left, st.truck_kx, box)) rects.push_back(to_pixels(box[0], box[1], box[2], box[3]));
+  if (art::Truck().Bounds(st.truck_left, st.truck_kx, box)) rects.push_back(to_pixels(box[0], box[1], box[2], box[3]));
   // The emblem's square and two design units around it, where its ring's stroke reaches.
   if (with_emblem)
     rects.push_back(to_pixels(kHomeEmblemX - 2, kHomeEmblemY - 2, kHomeEmblemX + kHomeEmblemSize + 2,
@@ -277,13 +277,13 @@ void PaintFrame(HWND hwnd, bool full) {
   w.last_frame_time = now;
 
   if (!BackgroundAnimationEnabled()) {
-    ui::Truck().Park();
+    art::Truck().Park();
     w.step_accumulator = 0;
   } else if (st.screen == ScreenId::Home && !IsGameRunning()) {
     st.truck_time += dt;
     w.step_accumulator += dt;
     while (w.step_accumulator >= kStep) {
-      ui::Truck().Step(static_cast<float>(kStep));
+      art::Truck().Step(static_cast<float>(kStep));
       w.step_accumulator -= static_cast<float>(kStep);
     }
   }

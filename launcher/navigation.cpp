@@ -16,6 +16,8 @@
 #include "launcher/loop_events.h"
 #include "launcher/offload.h"
 #include "launcher/settings_pages.h"
+#include "platform/clipboard.h"
+#include "platform/shell_open.h"
 #include "platform/text.h"
 
 void GoToScreen(ScreenId s) {
@@ -175,7 +177,6 @@ void ChooseDumpPath(const std::string& path) {
   DumpCandidate waiting;
   waiting.path = path;
   waiting.kind = kDumpBeingChecked;
-  waiting.label = L"Checking this disc…";
   PutFirstInChooser(waiting);
   DumpChecks::QueueChoice(path);
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "art/emblem.h"
 #include "dump/dump_judgement.h"
 #include "jobs/enhance_job.h"
 #include "jobs/job_status.h"
@@ -23,7 +24,6 @@
 #include "ui/buttons.h"
 #include "ui/context.h"
 #include "ui/draw.h"
-#include "ui/emblem.h"
 #include "ui/indicators.h"
 #include "ui/interaction.h"
 #include "ui/text.h"
@@ -199,7 +199,7 @@ void DisplayColumn() {
   // The sky reaches the sun's colour 1.4 h below its top: at its foot it is that far along.
   ui::FillRoundRectGradient(px, py, w, h, 0, 0xFF3A1E66, ui::Mix(0xFF3A1E66, Palette::sun, 1 / 1.4f), 90);
   const float tw = 0.46f * w, th = 0.46f * w * 140 / 230;
-  ui::TruckBadge(px + (w - tw) / 2, py + (h - th) / 2, tw, th);
+  art::TruckBadge(px + (w - tw) / 2, py + (h - th) / 2, tw, th);
   ui::StrokeRoundRect(bx, by, bw, bh, 6, Palette::line, 2);
   ui::DrawText(caption, FontRole::Mono, 11, 1216, 333, Palette::text_dim, ui::kAlignRight);
   InfoText(L"Black bars fill whatever the picture doesn't cover. Menus and the HUD follow the same shape.", 363);

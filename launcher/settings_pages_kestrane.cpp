@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "art/emblem.h"
 #include "game/run_records.h"
 #include "jobs/build_folder_size.h"
 #include "jobs/enhance_job.h"
@@ -26,7 +27,6 @@
 #include "ui/buttons.h"
 #include "ui/context.h"
 #include "ui/draw.h"
-#include "ui/emblem.h"
 #include "ui/interaction.h"
 #include "ui/text.h"
 #include "ui/value_controls.h"
@@ -256,7 +256,7 @@ void AboutColumn() {
   InfoHeading(L"Your settings");
   InfoText(L"The launcher and the in-game menu edit the same file. Only values you changed are written.", 182);
   InfoPathNote(L"", WithLocalAppData(f.settings_file, f.local_app_data), 246);
-  ui::Emblem(974, 326, 200, std::fmod(st.truck_time * 9.0f, 360.0f));
+  art::Emblem(974, 326, 200, std::fmod(st.truck_time * 9.0f, 360.0f));
 }
 
 // [SECTION] The pages and their files

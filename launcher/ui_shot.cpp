@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "art/truck_run.h"
 #include "dump/dump_search.h"
 #include "launcher/back_buffer.h"
 #include "launcher/frame.h"
@@ -25,7 +26,6 @@
 #include "ui/context.h"
 #include "ui/fonts.h"
 #include "ui/gdiplus_api.h"
-#include "ui/truck_run.h"
 
 namespace {
 
@@ -193,8 +193,8 @@ int Render(const ScreenChoice* choice, const std::string& out, int width, int he
   std::string truck_t;
   if (env::Get("KESTRANE_TRUCKRUN_T", &truck_t)) {
     const double t = strtod(truck_t.c_str(), nullptr);
-    ui::TruckRun& truck = ui::Truck();
-    truck = ui::TruckRun();  // the same run from its start in every shot of a process
+    art::TruckRun& truck = art::Truck();
+    truck = art::TruckRun();  // the same run from its start in every shot of a process
     if (t > 0) {
       double stepped = 0;
       while (stepped < t) {
@@ -205,7 +205,7 @@ int Render(const ScreenChoice* choice, const std::string& out, int width, int he
     }
     printf("truck run after %.1f s: %s, %.0f px/s\n", t, truck.StateName(), static_cast<double>(truck.Speed()));
   } else if (!BackgroundAnimationEnabled()) {
-    ui::Truck().Park();  // where the window shows it with the animation off
+    art::Truck().Park();  // where the window shows it with the animation off
   }
 
   if (choice) {

@@ -7,8 +7,8 @@
 # refused, since either would hide which folder it reaches.
 #
 # The layers, lowest first:  platform < settings < process < dump < game < jobs < ui <
-# launcher < app, where ui (the toolkit) uses platform alone, and resdata stands apart
-# (platform only). tests/X may include X and what X may include, the tests/ folders of
+# art < launcher < app, where ui (the toolkit) uses platform alone, art (the product's
+# own drawings) the toolkit and platform alone, and resdata stands apart (platform only). tests/X may include X and what X may include, the tests/ folders of
 # those, and the shared test helpers (tests/support, tests/fixtures, tests/tools);
 # tests/support itself may use process and what lies below it.
 #
@@ -97,8 +97,9 @@ BEGIN {
   add("game", "dump process settings platform")
   add("jobs", "game dump process settings platform")
   add("ui", "platform")
-  add("launcher", "ui jobs game dump process settings platform")
-  add("app", "launcher ui jobs game dump process settings platform resdata")
+  add("art", "ui platform")
+  add("launcher", "art ui jobs game dump process settings platform")
+  add("app", "launcher art ui jobs game dump process settings platform resdata")
   add("resdata", "platform")
   nf = split(folders, top_list, "\n")
   for (i = 1; i <= nf; i++) project[top_list[i]] = 1
@@ -163,7 +164,7 @@ END {
   walk("folders", "folders")
   walk("files", "files of one folder")
   if (bad) {
-    print "check-layers: includes must run one way, lowest first: platform < settings < process < dump < game < jobs < ui < launcher < app (ui and resdata on platform alone)"
+    print "check-layers: includes must run one way, lowest first: platform < settings < process < dump < game < jobs < ui < art < launcher < app (ui and resdata on platform alone, art on ui and platform)"
     exit 1
   }
   print "check-layers: every include runs one way"

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "app/modes.h"
-#include "app/usage.h"
+#include "app/modes/modes.h"
+#include "app/modes/usage.h"
 #include "dump/dump_judgement.h"
 #include "platform/env.h"
 #include "resdata/resource_library.h"

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/modes.h"
+#include "app/modes/modes.h"
 #include "game/game_supervisor.h"
 #include "jobs/console_progress.h"
 #include "jobs/enhance_job.h"

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "app/modes.h"
+#include "app/modes/modes.h"
 #include "game/game_supervisor.h"
 #include "game/run_records.h"
 #include "jobs/shutdown.h"

@@ -1,5 +1,5 @@
 // --setup PATH [--rebuild]: the setup job on the console.
-#include "app/modes.h"
+#include "app/modes/modes.h"
 #include "jobs/setup_job.h"
 #include "settings/settings_store.h"
 

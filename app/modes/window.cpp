@@ -3,7 +3,7 @@
 // brings the first window to the front and ends. The console modes may run beside it.
 #include <windows.h>
 
-#include "app/modes.h"
+#include "app/modes/modes.h"
 #include "launcher/launcher_window.h"
 #include "platform/named_lock.h"
 #include "settings/install_layout.h"

@@ -3,8 +3,8 @@
 
 #include <windows.h>
 
-#include "app/modes.h"
-#include "app/usage.h"
+#include "app/modes/modes.h"
+#include "app/modes/usage.h"
 #include "platform/text.h"
 #include "tests/support/child_run.h"
 #include "tests/support/scoped_env.h"

@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "dump/dump_records.h"
 #include "dump/dump_search.h"
+#include "dump/dump_status.h"
 #include "platform/files.h"
 #include "settings/install_layout.h"
 #include "tests/fixtures/dump_fixture.h"
@@ -109,7 +109,8 @@ TEST_F(DumpSearchTest, ReadyDumpsComeFirstAndAtMost21AreListed) {
   first = DumpSearch::Results();
   ASSERT_EQ(3u, first.size());
   EXPECT_EQ(kDumpReady, first[0].kind);
-  EXPECT_EQ(L"Wii disc, Europe (RKVP01)", first[1].label);
+  EXPECT_EQ(kDumpNotSupported, first[1].kind);
+  EXPECT_EQ("RKVP01", first[1].game_id);
   EXPECT_EQ(kDumpIncomplete, first[2].kind);
   EXPECT_GT(first[0].bytes, 0);
 

@@ -1,5 +1,5 @@
 // Judging dump folders in-process: where the game files are found, what the dump is
-// recorded as, and how the disc is named. The console mode's tests cover the messages.
+// recorded as, and the disc's kind. The console mode's tests cover the messages.
 #include <gtest/gtest.h>
 
 #include "dump/dump_judgement.h"
@@ -72,20 +72,16 @@ TEST_F(JudgementTest, ADumpAtADrivesRootIsRecordedByTheRoot) {
   }
 }
 
-TEST_F(JudgementTest, ForeignDiscsAreNamedByTheirGameId) {
+TEST_F(JudgementTest, ForeignDiscsAreNotSupportedWhateverTheirGameId) {
   // Europe, another game and a modified USA disc are judged end to end; these are the rest.
-  const std::pair<std::optional<std::string>, const wchar_t*> cases[] = {
-      {fixtures::BootBin("RKVJ01"), L"Wii disc, Japan (RKVJ01)"}, {std::nullopt, L"Wii disc (unknown game)"}};
-  for (const auto& [boot_bin, label] : cases) {
+  const std::optional<std::string> cases[] = {fixtures::BootBin("RKVJ01"), std::nullopt};
+  for (const auto& boot_bin : cases) {
     DumpContents contents;
     contents.boot_bin = boot_bin;
     contents.main_dol = fixtures::OtherMainDol();
     DumpJudgement j = ClassifyDump(MakeDump(Path(boot_bin ? "japan" : "unknown"), contents).root);
     EXPECT_EQ(kDumpNotSupported, j.kind);
-    EXPECT_EQ(label, j.label);
-    EXPECT_EQ(boot_bin ? L"Kestrane is built from the USA version only. Other regions may come later."
-                       : L"This isn't the retail USA disc. Kestrane only runs RKVE01.",
-              j.detail);
+    EXPECT_EQ(boot_bin ? "RKVJ01" : "", j.game_id);
   }
 }
 
@@ -116,7 +112,7 @@ TEST_F(JudgementTest, OnlyExistingFilesWithAnImageExtensionAreDiscImages) {
     EXPECT_FALSE(IsDiscImage(Path(name))) << name;
   EXPECT_EQ("There's nothing at " + Path("missing.iso") + ". Check the path, or choose your dump again if you moved it.",
             JudgeDump(Path("missing.iso"), true).message);
-  EXPECT_EQ(L"Disc image", ClassifyDump(Path("missing.iso")).label);
+  EXPECT_EQ(kDumpIncomplete, ClassifyDump(Path("missing.iso")).kind);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The bug report: its text in order, the scrubbing of the player's home folder and name,
-// the saved folder, the clipboard and the shell.
+// and the saved folder.
 #include "game/bug_report.h"
 
 #include <gtest/gtest.h>
@@ -225,50 +225,6 @@ TEST_F(BugReportTest, TheSavedFolderHoldsScrubbedCopiesAndIsNeverReused) {
     refused = SavedReportFolder().empty();  // unless a new second began between the two
   }
   EXPECT_TRUE(refused);
-}
-
-TEST(Clipboard, TheReportArrivesAsUnicodeText) {
-  const std::string text = "Kestrane bug report\nZo\xC3\xAB \xE2\x9C\x93\n";
-  ASSERT_TRUE(CopyToClipboard(nullptr, text));
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  HANDLE data = GetClipboardData(CF_UNICODETEXT);
-  std::wstring got;
-  if (data) {
-    got = static_cast<const wchar_t*>(GlobalLock(data));
-    GlobalUnlock(data);
-  }
-  CloseClipboard();
-  EXPECT_EQ(text::Utf8ToWide(text), got);
-}
-
-// A file type of the test's own, opened by the stand-in game, which records its arguments.
-// Registered in HKEY_CLASSES_ROOT: Wine's shell doesn't look at per-user classes.
-class ShellTest : public testsupport::TempFolderTest {
- protected:
-  void SetUp() override {
-    opener_ = gametest::InstallGame(Path("opener"), {"run_ms=0"});
-    ASSERT_FALSE(opener_.empty());
-    const std::wstring command = L"\"" + text::Utf8ToWide(opener_) + L"\" \"%1\"";
-    ASSERT_TRUE(SetKey(L".kestranetest", L"KestraneTest.File"));
-    ASSERT_TRUE(SetKey(L"KestraneTest.File\\shell\\open\\command", command));
-  }
-  void TearDown() override {
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, L".kestranetest");
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, L"KestraneTest.File");
-  }
-  static bool SetKey(const wchar_t* key, const std::wstring& value) {
-    return RegSetKeyValueW(HKEY_CLASSES_ROOT, key, nullptr, REG_SZ, value.c_str(),
-                           (DWORD)((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-  }
-  std::string opener_;
-};
-
-TEST_F(ShellTest, AFileIsOpenedWithItsProgram) {
-  const std::string file = Path("Zo\xC3\xAB's report.kestranetest");
-  WriteFile(file, "report");
-  OpenInShell(file);
-  ASSERT_TRUE(gametest::WaitForReceived(Path("opener")));
-  EXPECT_TRUE(gametest::ReadReceived(Path("opener")).Has("[arg] " + file)) << ReadFile(Path("opener\\received.txt"));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "jobs/job_status.h"
 #include "launcher/disc_chooser_screen.h"
 #include "launcher/dump_checks.h"
+#include "launcher/dump_texts.h"
 #include "launcher/navigation.h"
 #include "settings/settings_store.h"
 #include "tests/fixtures/dump_fixture.h"
@@ -41,6 +42,24 @@ TEST(ChooserListTest, ChoicesComeFirstAndEachPathOnceIgnoringCase) {
   ASSERT_EQ(2u, list.size());
   EXPECT_EQ("C:\\Dumps\\Mine", list[0].path);
   EXPECT_EQ("C:\\Dumps\\Other", list[1].path);
+}
+
+// The rows' words for discs the console mode's tests don't judge: a region other than
+// Europe, a disc without an ID, a disc image that couldn't be read, a row being checked.
+TEST(ChooserListTest, EachDiscIsNamedByItsGameIdAndToldWhy) {
+  DumpCandidate japan = Candidate("C:\\Dumps\\Japan", kDumpNotSupported), unknown = japan;
+  japan.game_id = "RKVJ01";
+  EXPECT_EQ(L"Wii disc, Japan (RKVJ01)", DumpLabel(japan));
+  EXPECT_EQ(L"Kestrane is built from the USA version only. Other regions may come later.", DumpDetail(japan));
+  EXPECT_EQ(L"Wii disc (unknown game)", DumpLabel(unknown));
+  EXPECT_EQ(L"This isn't the retail USA disc. Kestrane only runs RKVE01.", DumpDetail(unknown));
+  DumpCandidate image = Candidate("C:\\Dumps\\missing.iso", kDumpIncomplete);
+  image.message = "There's nothing at C:\\Dumps\\missing.iso.";
+  EXPECT_EQ(L"Disc image", DumpLabel(image));
+  EXPECT_EQ(L"There's nothing at C:\\Dumps\\missing.iso.", DumpDetail(image));
+  const DumpCandidate waiting = Candidate("C:\\Dumps\\image.rvz", kDumpBeingChecked);
+  EXPECT_EQ(L"Checking this disc\u2026", DumpLabel(waiting));
+  EXPECT_EQ(L"Reading it now. A disc image can take a few minutes.", DumpDetail(waiting));
 }
 
 class DiscChooserTest : public LauncherTest {

@@ -28,6 +28,10 @@
 #include <string>
 #include <vector>
 
+#include "art/backdrop.h"
+#include "art/emblem.h"
+#include "art/truck_run.h"
+#include "art/wordmark.h"
 #include "launcher/back_buffer.h"
 #include "launcher/frame.h"
 #include "launcher/launcher_state.h"
@@ -44,13 +48,9 @@
 #include "tests/support/window_of.h"
 #include "ui/access.h"
 #include "ui/access_tree.h"
-#include "ui/backdrop.h"
 #include "ui/layer.h"
 #include "ui/gdiplus_api.h"
-#include "ui/emblem.h"
 #include "ui/interaction.h"
-#include "ui/truck_run.h"
-#include "ui/wordmark.h"
 
 namespace {
 
@@ -192,9 +192,9 @@ void PartFigures(launchertest::WindowHarness& w, int width, int height, int fram
       printf("  %-10s %6.1f ms\n", name, Median(runs));
     };
     printf("parts of a %d x %d Home frame, drawn alone:\n", width, height);
-    time("backdrop", [] { ui::Backdrop([](float l, float k) { ui::Truck().Draw(l, k); }); });
-    time("emblem", [] { ui::Emblem(824, 58, 360, 40); });
-    time("wordmark", [] { ui::Wordmark(829, 396, 350); });
+    time("backdrop", [] { art::Backdrop([](float l, float k) { art::Truck().Draw(l, k); }); });
+    time("emblem", [] { art::Emblem(824, 58, 360, 40); });
+    time("wordmark", [] { art::Wordmark(829, 396, 350); });
     time("clear", [] { ui::FillFrame(ui::Palette::bg1); });
     FreeBackBuffer(&buffer);
   });

@@ -1,4 +1,4 @@
-#include "ui/backdrop.h"
+#include "art/backdrop.h"
 
 #include <algorithm>
 #include <memory>
@@ -9,8 +9,10 @@
 #include "ui/icons.h"
 #include "ui/layer.h"
 
-namespace ui {
+namespace art {
 
+// The art is drawn with the toolkit's primitives and GDI+ paths throughout.
+using namespace ui;
 using namespace Gdiplus;
 
 namespace {
@@ -234,4 +236,4 @@ void Backdrop(const std::function<void(float, float)>& truck) {
 
 int BackdropLayerBuilds() { return Cache().builds; }
 
-}  // namespace ui
+}  // namespace art

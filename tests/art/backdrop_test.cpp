@@ -5,19 +5,19 @@
 #include <cstring>
 #include <functional>
 
+#include "art/backdrop.h"
+#include "art/emblem.h"
+#include "art/truck_run.h"
 #include "tests/ui/ui_test_fixture.h"
-#include "ui/backdrop.h"
-#include "ui/emblem.h"
 #include "ui/layer.h"
 #include "ui/palette.h"
-#include "ui/truck_run.h"
 
 namespace {
 
 constexpr float kDt = 1.0f / 30;
 
 // Steps until stop says so; fails the test after max_steps.
-int StepUntil(ui::TruckRun* run, const std::function<bool(const ui::TruckRun&)>& stop, int max_steps = 20000) {
+int StepUntil(art::TruckRun* run, const std::function<bool(const art::TruckRun&)>& stop, int max_steps = 20000) {
   for (int i = 0; i < max_steps; ++i) {
     if (stop(*run)) return i;
     run->Step(kDt);
@@ -26,16 +26,16 @@ int StepUntil(ui::TruckRun* run, const std::function<bool(const ui::TruckRun&)>&
   return max_steps;
 }
 
-bool Is(const ui::TruckRun& r, int state) { return r.state == state; }
+bool Is(const art::TruckRun& r, int state) { return r.state == state; }
 
 // [SECTION] Truck run
 
 TEST(TruckRunTest, SpeedRisesSteadilyToExactlyTheCapAtTheRamp) {
-  ui::TruckRun run;
+  art::TruckRun run;
   EXPECT_STREQ("drive", run.StateName());
   EXPECT_FLOAT_EQ(40, run.Speed());
   float previous = run.Speed();
-  while (Is(run, ui::kTruckDrive)) {
+  while (Is(run, art::kTruckDrive)) {
     run.Step(kDt);
     ASSERT_GE(run.Speed(), previous);
     previous = run.Speed();
@@ -49,7 +49,7 @@ TEST(TruckRunTest, SpeedRisesSteadilyToExactlyTheCapAtTheRamp) {
 }
 
 TEST(TruckRunTest, TheAccelerationIsTheOneThatReachesTopSpeedAtTheRamp) {
-  ui::TruckRun run;
+  art::TruckRun run;
   ASSERT_TRUE(run.BuildRoad());
   // 100 units before the ramp at 130: a = (230^2 - 130^2) / (2 * 100) = 180.
   run.distance = run.road_length - 100;
@@ -65,7 +65,7 @@ TEST(TruckRunTest, TheAccelerationIsTheOneThatReachesTopSpeedAtTheRamp) {
 }
 
 TEST(TruckRunTest, TakeOffFollowsTheRampWithAnUpwardKickAndThrowsSeededDust) {
-  ui::TruckRun run;
+  art::TruckRun run;
   ASSERT_TRUE(run.BuildRoad());
   run.distance = run.road_length - 1;
   run.speed = 230;
@@ -92,7 +92,7 @@ TEST(TruckRunTest, TakeOffFollowsTheRampWithAnUpwardKickAndThrowsSeededDust) {
 }
 
 TEST(TruckRunTest, DustFromSeed12345TakesItsValuesFromBothGenerators) {
-  ui::TruckRun run;
+  art::TruckRun run;
   // x from A(s), vx from B(s), vy from A(B(s)), size from B(B(s)), which is the next seed.
   run.SpawnDust(100, 50, 2, 12, false);
   struct Expected {
@@ -118,12 +118,12 @@ TEST(TruckRunTest, DustFromSeed12345TakesItsValuesFromBothGenerators) {
 }
 
 TEST(TruckRunTest, ItLeavesThePictureWaitsThirtySecondsAndFliesBackIn) {
-  ui::TruckRun run;
-  StepUntil(&run, [](const ui::TruckRun& r) { return Is(r, ui::kTruckAir); });
-  StepUntil(&run, [](const ui::TruckRun& r) { return !Is(r, ui::kTruckAir); });
+  art::TruckRun run;
+  StepUntil(&run, [](const art::TruckRun& r) { return Is(r, art::kTruckAir); });
+  StepUntil(&run, [](const art::TruckRun& r) { return !Is(r, art::kTruckAir); });
   EXPECT_STREQ("gap", run.StateName());
   EXPECT_GT(run.x, 1360);
-  const int gap_steps = StepUntil(&run, [](const ui::TruckRun& r) { return !Is(r, ui::kTruckGap); });
+  const int gap_steps = StepUntil(&run, [](const art::TruckRun& r) { return !Is(r, art::kTruckGap); });
   EXPECT_NEAR(30 * 30, gap_steps, 1);
   EXPECT_STREQ("enter", run.StateName());
   EXPECT_FLOAT_EQ(-70, run.x);
@@ -134,16 +134,16 @@ TEST(TruckRunTest, ItLeavesThePictureWaitsThirtySecondsAndFliesBackIn) {
 }
 
 TEST(TruckRunTest, ItBouncesUntilItTouchesDownAtNinetyOrSlower) {
-  ui::TruckRun run;
-  StepUntil(&run, [](const ui::TruckRun& r) { return Is(r, ui::kTruckEnter); });
+  art::TruckRun run;
+  StepUntil(&run, [](const art::TruckRun& r) { return Is(r, art::kTruckEnter); });
   int bounces = 0;
-  while (Is(run, ui::kTruckEnter)) {
-    const ui::TruckRun before = run;
+  while (Is(run, art::kTruckEnter)) {
+    const art::TruckRun before = run;
     run.Step(kDt);
     const float falling = before.vy + 420 * kDt;  // the speed it hits the road with
     float road_y = 0, road_s = 0;
     run.RoadAtX(run.x, &road_y, &road_s);
-    if (Is(run, ui::kTruckDrive)) {
+    if (Is(run, art::kTruckDrive)) {
       EXPECT_LE(falling, 90);
       EXPECT_FLOAT_EQ(40, run.Speed());
       EXPECT_NEAR(road_s, run.distance, 0.01);
@@ -164,21 +164,21 @@ TEST(TruckRunTest, ItBouncesUntilItTouchesDownAtNinetyOrSlower) {
 }
 
 TEST(TruckRunTest, DustStartsOnlyAboveOneHundredTen) {
-  ui::TruckRun run;
-  StepUntil(&run, [](const ui::TruckRun& r) { return !r.dust.empty(); });
+  art::TruckRun run;
+  StepUntil(&run, [](const art::TruckRun& r) { return !r.dust.empty(); });
   EXPECT_GT(run.Speed(), 110);
-  EXPECT_TRUE(Is(run, ui::kTruckDrive));
+  EXPECT_TRUE(Is(run, art::kTruckDrive));
   ASSERT_EQ(1u, run.dust.size());
   EXPECT_LE(run.dust[0].vx, -30);  // thrown back behind the truck
 }
 
 TEST(TruckRunTest, TheSameSeedGivesTheSameDust) {
-  ui::TruckRun a, b;
+  art::TruckRun a, b;
   a.SpawnDust(100, 50, 7, 12, false);
   b.SpawnDust(100, 50, 7, 12, false);
   ASSERT_EQ(7u, a.dust.size());
   for (size_t i = 0; i < a.dust.size(); ++i) {
-    const ui::DustParticle& p = a.dust[i];
+    const art::DustParticle& p = a.dust[i];
     EXPECT_EQ(0, std::memcmp(&p, &b.dust[i], sizeof p));
     EXPECT_GE(p.x, 88);
     EXPECT_LT(p.x, 112);
@@ -195,15 +195,15 @@ TEST(TruckRunTest, TheSameSeedGivesTheSameDust) {
   EXPECT_EQ(a.rng, b.rng);
   EXPECT_NE(12345u, a.rng);
 
-  ui::TruckRun c;
+  art::TruckRun c;
   c.rng = 99;
   c.SpawnDust(100, 50, 1, 12, false);
   EXPECT_NE(a.dust[0].x, c.dust[0].x);
 }
 
 TEST(TruckRunTest, ParkedItStandsOnTheSlopeAtThreeHundredAndRestartsFromTheStart) {
-  ui::TruckRun run;
-  StepUntil(&run, [](const ui::TruckRun& r) { return r.dust.size() > 2; });
+  art::TruckRun run;
+  StepUntil(&run, [](const art::TruckRun& r) { return r.dust.size() > 2; });
   run.Park();
   EXPECT_STREQ("parked", run.StateName());
   EXPECT_NEAR(300, run.x, 0.01);
@@ -223,7 +223,7 @@ TEST(TruckRunTest, ParkedItStandsOnTheSlopeAtThreeHundredAndRestartsFromTheStart
 }
 
 TEST(TruckRunTest, BoundsCoverTruckAndDustAndNothingInTheEmptyGap) {
-  ui::TruckRun run;
+  art::TruckRun run;
   run.Park();
   float box[4];
   ASSERT_TRUE(run.Bounds(-2, 1, box));
@@ -231,11 +231,11 @@ TEST(TruckRunTest, BoundsCoverTruckAndDustAndNothingInTheEmptyGap) {
   EXPECT_NEAR(-2 + run.x + 19 * std::sin(a) - 44, box[0], 1e-3);
   EXPECT_NEAR(460 + run.y - 19 * std::cos(a) + 44, box[3], 1e-3);
 
-  StepUntil(&run, [](const ui::TruckRun& r) { return Is(r, ui::kTruckGap) && r.dust.empty(); });
+  StepUntil(&run, [](const art::TruckRun& r) { return Is(r, art::kTruckGap) && r.dust.empty(); });
   EXPECT_FALSE(run.Bounds(-2, 1, box));
   run.SpawnDust(640, 100, 1, 0, true);
   ASSERT_TRUE(run.Bounds(-2, 1, box));
-  const ui::DustParticle& p = run.dust[0];
+  const art::DustParticle& p = run.dust[0];
   EXPECT_NEAR(-2 + 640 - (1.6f * p.size + 2), box[0], 1e-3);
   EXPECT_NEAR(460 + 98 + 1.6f * p.size + 2, box[3], 1e-3);
 }
@@ -245,39 +245,39 @@ TEST(TruckRunTest, BoundsCoverTruckAndDustAndNothingInTheEmptyGap) {
 class BackdropTest : public uitest::UiTest {
  protected:
   void Draw(const std::function<void(float, float)>& truck = nullptr) {
-    Frame(ui::Input(), [&] { ui::Backdrop(truck); });
+    Frame(ui::Input(), [&] { art::Backdrop(truck); });
   }
 };
 
 TEST_F(BackdropTest, TheStaticLayerIsRenderedOncePerWindowSize) {
   Draw();
-  const int builds = ui::BackdropLayerBuilds();
+  const int builds = art::BackdropLayerBuilds();
   Draw();
   Draw();
-  EXPECT_EQ(builds, ui::BackdropLayerBuilds());
+  EXPECT_EQ(builds, art::BackdropLayerBuilds());
   Resize(1000, 720);
   Draw();
   Draw();
-  EXPECT_EQ(builds + 1, ui::BackdropLayerBuilds());
+  EXPECT_EQ(builds + 1, art::BackdropLayerBuilds());
 }
 
 TEST_F(BackdropTest, ALayerThatCouldNotBeMadeIsTriedAgainOnTheNextFrame) {
   Resize(1100, 700);  // a size no other test draws at: the layer is made anew
-  const int builds = ui::BackdropLayerBuilds();
+  const int builds = art::BackdropLayerBuilds();
   surface_->Clear(0xFFFF00FF);
   ui::detail::FailNextLayerBitmaps(1);
   Draw();
-  EXPECT_EQ(builds + 1, ui::BackdropLayerBuilds());
+  EXPECT_EQ(builds + 1, art::BackdropLayerBuilds());
   // Without its layer the frame still shows the sky and the hills.
   const uint32_t sky = Pixel(100, 100), hills = Pixel(601, 556);
   surface_->Clear(0xFFFF00FF);
   Draw();
-  EXPECT_EQ(builds + 2, ui::BackdropLayerBuilds());
+  EXPECT_EQ(builds + 2, art::BackdropLayerBuilds());
   EXPECT_LE(uitest::ColorDistance(sky, Pixel(100, 100)), 8);
   EXPECT_LE(uitest::ColorDistance(hills, Pixel(601, 556)), 8);
   EXPECT_NE(0xFF00FFu, sky);
   Draw();
-  EXPECT_EQ(builds + 2, ui::BackdropLayerBuilds());
+  EXPECT_EQ(builds + 2, art::BackdropLayerBuilds());
 }
 
 TEST_F(BackdropTest, APartialFrameCopiesOnlyItsDirtyRectangles) {
@@ -317,42 +317,42 @@ TEST_F(BackdropTest, AWideWindowStretchesTheLandscapeToBothEdges) {
 }
 
 TEST_F(BackdropTest, EmblemLayersAreCachedPerPixelRectangleAndScale) {
-  ui::ForgetEmblemLayers();
-  const int builds = ui::EmblemLayerBuilds();
+  art::ForgetEmblemLayers();
+  const int builds = art::EmblemLayerBuilds();
   Frame(ui::Input(), [] {
-    ui::Emblem(824, 58, 360, 0);
-    ui::Emblem(824, 58, 360, 120);  // only the ring turns
+    art::Emblem(824, 58, 360, 0);
+    art::Emblem(824, 58, 360, 120);  // only the ring turns
   });
-  EXPECT_EQ(builds + 1, ui::EmblemLayerBuilds());
+  EXPECT_EQ(builds + 1, art::EmblemLayerBuilds());
   Frame(ui::Input(), [] {
-    for (int i = 0; i < 7; ++i) ui::Emblem(10.0f + 50 * i, 10, 40, 0);
+    for (int i = 0; i < 7; ++i) art::Emblem(10.0f + 50 * i, 10, 40, 0);
   });
-  EXPECT_EQ(builds + 8, ui::EmblemLayerBuilds());
-  EXPECT_EQ(8, ui::EmblemCacheSize());
+  EXPECT_EQ(builds + 8, art::EmblemLayerBuilds());
+  EXPECT_EQ(8, art::EmblemCacheSize());
   // A ninth would make more than eight: the others go first.
-  Frame(ui::Input(), [] { ui::Emblem(600, 300, 100, 0); });
-  EXPECT_EQ(1, ui::EmblemCacheSize());
+  Frame(ui::Input(), [] { art::Emblem(600, 300, 100, 0); });
+  EXPECT_EQ(1, art::EmblemCacheSize());
   // Off screen: culled before any work.
-  Frame(ui::Input(), [] { ui::Emblem(2000, 300, 100, 0); });
-  EXPECT_EQ(builds + 9, ui::EmblemLayerBuilds());
+  Frame(ui::Input(), [] { art::Emblem(2000, 300, 100, 0); });
+  EXPECT_EQ(builds + 9, art::EmblemLayerBuilds());
   // The same emblem in a bigger window is another pixel rectangle and scale.
   Resize(1920, 1080);
-  Frame(ui::Input(), [] { ui::Emblem(600, 300, 100, 0); });
-  EXPECT_EQ(builds + 10, ui::EmblemLayerBuilds());
+  Frame(ui::Input(), [] { art::Emblem(600, 300, 100, 0); });
+  EXPECT_EQ(builds + 10, art::EmblemLayerBuilds());
 }
 
 TEST_F(BackdropTest, EmblemLayersThatCouldNotBeMadeAreTriedAgainOnTheNextFrame) {
-  ui::ForgetEmblemLayers();
-  const int builds = ui::EmblemLayerBuilds();
+  art::ForgetEmblemLayers();
+  const int builds = art::EmblemLayerBuilds();
   ui::detail::FailNextLayerBitmaps(1);
-  Frame(ui::Input(), [] { ui::Emblem(440, 160, 400, 0); });
-  EXPECT_EQ(0, ui::EmblemCacheSize());
+  Frame(ui::Input(), [] { art::Emblem(440, 160, 400, 0); });
+  EXPECT_EQ(0, art::EmblemCacheSize());
   const uint32_t star = Pixel(640, 260);  // inside the star: drawn even without its layers
   EXPECT_NE(0u, star);
   surface_->Clear(0xFF000000);
-  Frame(ui::Input(), [] { ui::Emblem(440, 160, 400, 0); });
-  EXPECT_EQ(builds + 2, ui::EmblemLayerBuilds());
-  EXPECT_EQ(1, ui::EmblemCacheSize());
+  Frame(ui::Input(), [] { art::Emblem(440, 160, 400, 0); });
+  EXPECT_EQ(builds + 2, art::EmblemLayerBuilds());
+  EXPECT_EQ(1, art::EmblemCacheSize());
   EXPECT_LE(uitest::ColorDistance(star, Pixel(640, 260)), 8);
 }
 

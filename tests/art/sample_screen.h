@@ -6,13 +6,13 @@
 #include <functional>
 #include <vector>
 
-#include "ui/truck_run.h"
+#include "art/truck_run.h"
 
 namespace uitest {
 
 // Draws the whole screen inside the current frame; focus_play shows the focus ring on the
 // big button. The truck's callback values are returned through left and kx.
-void DrawSampleHome(ui::TruckRun& run, float truck_time, bool focus_play, float* left = nullptr,
+void DrawSampleHome(art::TruckRun& run, float truck_time, bool focus_play, float* left = nullptr,
                     float* kx = nullptr);
 
 // The same screen as named parts that DrawSampleHome draws in order (for the benchmark's
@@ -21,7 +21,7 @@ struct SamplePart {
   const char* name;
   std::function<void()> draw;
 };
-std::vector<SamplePart> SampleHomeParts(ui::TruckRun& run, float truck_time, bool focus_play, float* left = nullptr,
+std::vector<SamplePart> SampleHomeParts(art::TruckRun& run, float truck_time, bool focus_play, float* left = nullptr,
                                         float* kx = nullptr);
 
 }  // namespace uitest

@@ -17,20 +17,20 @@
 #include <string>
 #include <vector>
 
+#include "art/backdrop.h"
+#include "art/emblem.h"
+#include "art/truck_run.h"
+#include "art/wordmark.h"
+#include "tests/art/sample_screen.h"
 #include "tests/ui/render_surface.h"
-#include "tests/ui/sample_screen.h"
-#include "ui/backdrop.h"
 #include "ui/buttons.h"
 #include "ui/canvas.h"
 #include "ui/draw.h"
-#include "ui/emblem.h"
 #include "ui/fonts.h"
 #include "ui/icons.h"
 #include "ui/indicators.h"
 #include "ui/interaction.h"
 #include "ui/text.h"
-#include "ui/truck_run.h"
-#include "ui/wordmark.h"
 
 namespace {
 
@@ -60,7 +60,7 @@ double Median(std::vector<double> v) {
 }
 
 // The truck's box in window pixels, widened by 2, as {x, y, w, h}.
-void DirtyRect(const ui::TruckRun& run, float left, float kx, const ui::Canvas& c, int out[4]) {
+void DirtyRect(const art::TruckRun& run, float left, float kx, const ui::Canvas& c, int out[4]) {
   float box[4] = {0, 0, 0, 0};
   run.Bounds(left, kx, box);
   const int x0 = static_cast<int>(std::floor(c.offset_x + box[0] * c.scale)) - 2;
@@ -73,7 +73,7 @@ void DirtyRect(const ui::TruckRun& run, float left, float kx, const ui::Canvas& 
 void FrameCosts(int width, int height, int frames) {
   uitest::RenderSurface surface(width, height);
   const ui::Canvas canvas = ui::ComputeCanvas(width, height);
-  ui::TruckRun run;
+  art::TruckRun run;
   for (int i = 0; i < 30 * 12; ++i) run.Step(1.0f / 30);  // at speed, with dust
   float left = 0, kx = 1;
   auto frame = [&](bool widgets) {
@@ -81,7 +81,7 @@ void FrameCosts(int width, int height, int frames) {
     if (widgets)
       uitest::DrawSampleHome(run, 12, false, &left, &kx);
     else
-      ui::Backdrop([&](float l, float k) { run.Draw(l, k); });
+      art::Backdrop([&](float l, float k) { run.Draw(l, k); });
     ui::EndFrame();
   };
   frame(true);  // the static layer and the emblem's layers are made once per size
@@ -116,7 +116,7 @@ void FrameCosts(int width, int height, int frames) {
 // Where a full 1280 x 720 frame's time goes: each part of the sample screen alone in a frame.
 void PartCosts(int width, int height, int frames) {
   uitest::RenderSurface surface(width, height);
-  ui::TruckRun run;
+  art::TruckRun run;
   for (int i = 0; i < 30 * 12; ++i) run.Step(1.0f / 30);
   const std::vector<uitest::SamplePart> parts = uitest::SampleHomeParts(run, 12, false);
   auto frame = [&](const std::function<void()>& draw) {
@@ -154,7 +154,7 @@ void PartCosts(int width, int height, int frames) {
 // Processor time of single drawing calls at 1280 x 720, each repeated in one frame.
 void CallCosts() {
   uitest::RenderSurface surface(1280, 720);
-  ui::TruckRun run;
+  art::TruckRun run;
   for (int i = 0; i < 30 * 12; ++i) run.Step(1.0f / 30);
   struct Call {
     const char* name;
@@ -162,10 +162,10 @@ void CallCosts() {
   };
   using ui::Palette;
   const Call calls[] = {
-      {"Backdrop, no truck", [] { ui::Backdrop(nullptr); }},
+      {"Backdrop, no truck", [] { art::Backdrop(nullptr); }},
       {"TruckRun::Draw", [&] { run.Draw(-2, 1); }},
-      {"Emblem 360", [] { ui::Emblem(824, 58, 360, 10); }},
-      {"Wordmark 350", [] { ui::Wordmark(829, 396, 350); }},
+      {"Emblem 360", [] { art::Emblem(824, 58, 360, 10); }},
+      {"Wordmark 350", [] { art::Wordmark(829, 396, 350); }},
       {"DrawText 18, 22 characters",
        [] { ui::DrawText(L"Wii disc, USA (RKVE01)", ui::FontRole::Body, 18, 298, 300, Palette::text); }},
       {"DrawText 64", [] { ui::DrawText(L"Welcome back, ", ui::FontRole::Display, 64, 84, 118, Palette::text); }},

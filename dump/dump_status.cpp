@@ -1,4 +1,4 @@
-#include "dump/dump_records.h"
+#include "dump/dump_status.h"
 
 #include "platform/text.h"
 #include "platform/window_thread.h"

@@ -1,18 +1,18 @@
-#include "tests/ui/sample_screen.h"
+#include "tests/art/sample_screen.h"
 
 #include <algorithm>
 #include <cmath>
 #include <utility>
 
-#include "ui/backdrop.h"
+#include "art/backdrop.h"
+#include "art/emblem.h"
+#include "art/wordmark.h"
 #include "ui/buttons.h"
 #include "ui/context.h"
 #include "ui/draw.h"
-#include "ui/emblem.h"
 #include "ui/icons.h"
 #include "ui/indicators.h"
 #include "ui/text.h"
-#include "ui/wordmark.h"
 
 namespace uitest {
 
@@ -22,8 +22,8 @@ using ui::Palette;
 namespace {
 
 void ArtSide(float truck_time) {
-  ui::Emblem(824, 58, 360, std::fmod(truck_time * 9, 360.0f));
-  ui::Wordmark(829, 396, 350);
+  art::Emblem(824, 58, 360, std::fmod(truck_time * 9, 360.0f));
+  art::Wordmark(829, 396, 350);
   const float tw = ui::MeasureTextSpaced(L"YOUR DISC \u00b7 OUR ENGINE", FontRole::Label, 12, 0.3f);
   ui::DrawText(L"YOUR DISC \u00b7 OUR ENGINE", FontRole::Label, 12, 1004, 503.45f, Palette::text_dim, ui::kAlignCentre, 0.3f);
   ui::FillRect(1004 - tw / 2 - 12 - 54, 510.45f, 54, 2, Palette::gold_tint);
@@ -90,11 +90,11 @@ void BottomBar() {
 
 }  // namespace
 
-std::vector<SamplePart> SampleHomeParts(ui::TruckRun& run, float truck_time, bool focus_play, float* left, float* kx) {
+std::vector<SamplePart> SampleHomeParts(art::TruckRun& run, float truck_time, bool focus_play, float* left, float* kx) {
   return {
       {"backdrop", [&run, left, kx] {
          ui::Ctx().focus = -1;
-         ui::Backdrop([&](float l, float k) {
+         art::Backdrop([&](float l, float k) {
            if (left) *left = l;
            if (kx) *kx = k;
            run.Draw(l, k);
@@ -113,7 +113,7 @@ std::vector<SamplePart> SampleHomeParts(ui::TruckRun& run, float truck_time, boo
   };
 }
 
-void DrawSampleHome(ui::TruckRun& run, float truck_time, bool focus_play, float* left, float* kx) {
+void DrawSampleHome(art::TruckRun& run, float truck_time, bool focus_play, float* left, float* kx) {
   for (const SamplePart& part : SampleHomeParts(run, truck_time, focus_play, left, kx)) part.draw();
 }
 

@@ -5,12 +5,12 @@
 #include <cmath>
 #include <string>
 
+#include "art/backdrop.h"
+#include "art/emblem.h"
+#include "art/wordmark.h"
 #include "tests/ui/ui_test_fixture.h"
-#include "ui/backdrop.h"
-#include "ui/emblem.h"
 #include "ui/palette.h"
 #include "ui/text.h"
-#include "ui/wordmark.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ class ArtTest : public uitest::UiTest {
 // [SECTION] Glow
 
 TEST_F(ArtTest, AGlowFadesFromItsCentreToNothingAtItsRim) {
-  Frame(ui::Input(), [] { ui::Glow(640, 360, 400, 200, 0.8f, 0.4f); });
+  Frame(ui::Input(), [] { art::Glow(640, 360, 400, 200, 0.8f, 0.4f); });
   const uint32_t sun = Rgb(Palette::sun);
   Expect(640, 360, Over(sun, 204 / 255.0f), 6, "centre");
   Expect(640 + 410, 360, 0, 0, "outside");
@@ -69,7 +69,7 @@ TEST_F(ArtTest, AGlowFadesFromItsCentreToNothingAtItsRim) {
 TEST_F(ArtTest, TheWordmarksBarStarSpeedLineCaptionAndCentredName) {
   // 1280 wide: the 440 x 120 box at 32 / 11 pixels a unit.
   const float k = 1280.0f / 440;
-  Frame(ui::Input(), [] { ui::Wordmark(0, 0, 1280); });
+  Frame(ui::Input(), [] { art::Wordmark(0, 0, 1280); });
   const uint32_t gold = Rgb(Palette::gold);
   Expect(230 * k, 112 * k, gold, 6, "underline bar");
   Expect(110.5f * k, 114 * k, gold, 6, "bar's slanted left end");
@@ -141,7 +141,7 @@ void BadgePoint(float px, float py, float bx, float by, float w, float h, float*
 }
 
 TEST_F(ArtTest, TheTruckBadgeIsTiltedTenDegreesInItsBox) {
-  Frame(ui::Input(), [] { ui::TruckBadge(0, 0, 920, 560); });  // four pixels a unit
+  Frame(ui::Input(), [] { art::TruckBadge(0, 0, 920, 560); });  // four pixels a unit
   struct Spot {
     float px, py;
     uint32_t rgb;
@@ -178,9 +178,9 @@ TEST_F(ArtTest, TheTruckBadgeIsTiltedTenDegreesInItsBox) {
 }
 
 TEST_F(ArtTest, TheEmblemsLayersAndTurningRingAtTheirPoints) {
-  ui::ForgetEmblemLayers();
+  art::ForgetEmblemLayers();
   const float k = 1.8f;  // a 720-pixel emblem
-  Frame(ui::Input(), [] { ui::Emblem(0, 0, 720, 0); });
+  Frame(ui::Input(), [] { art::Emblem(0, 0, 720, 0); });
   // The back glow: Fade(sun, 0.3) at (200, 205) fading linearly to nothing at radius 190.
   auto glow = [](float x, float y) {
     const float r = std::hypot(x - 200, y - 205);
@@ -203,7 +203,7 @@ TEST_F(ArtTest, TheEmblemsLayersAndTurningRingAtTheirPoints) {
   // The turning ring's big star sits at the top at 0 degrees and at the right at 90.
   Expect(200 * k, 37 * k, Rgb(Palette::gold), 6, "ring star at 0 degrees");
   surface_->Clear(0xFF000000);
-  Frame(ui::Input(), [] { ui::Emblem(0, 0, 720, 90); });
+  Frame(ui::Input(), [] { art::Emblem(0, 0, 720, 90); });
   Expect(368 * k, 205 * k, Rgb(Palette::gold), 6, "ring star at 90 degrees");
   EXPECT_GT(ColorDistance(Rgb(Palette::gold), Pixel(static_cast<int>(200 * k), static_cast<int>(37 * k))), 100);
 }

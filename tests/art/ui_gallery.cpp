@@ -12,20 +12,20 @@
 #include <string>
 #include <vector>
 
+#include "art/backdrop.h"
+#include "art/emblem.h"
+#include "art/truck_run.h"
+#include "art/wordmark.h"
+#include "tests/art/sample_screen.h"
 #include "tests/ui/render_surface.h"
-#include "tests/ui/sample_screen.h"
-#include "ui/backdrop.h"
 #include "ui/buttons.h"
 #include "ui/context.h"
 #include "ui/draw.h"
-#include "ui/emblem.h"
 #include "ui/icons.h"
 #include "ui/indicators.h"
 #include "ui/interaction.h"
 #include "ui/text.h"
-#include "ui/truck_run.h"
 #include "ui/value_controls.h"
-#include "ui/wordmark.h"
 
 using ui::FontRole;
 using ui::Palette;
@@ -87,7 +87,7 @@ void Card(float x, float y, float w, float h, const wchar_t* title) {
 }
 
 void BackdropPass(uitest::RenderSurface& s, const std::function<void(float, float)>& truck) {
-  Pass(s, -5000, -5000, Look::Idle, [&] { ui::Backdrop(truck); });
+  Pass(s, -5000, -5000, Look::Idle, [&] { art::Backdrop(truck); });
 }
 
 // [SECTION] Widgets
@@ -321,7 +321,7 @@ void FontSheet(uitest::RenderSurface& s) {
 
 // [SECTION] Home-like screen over the backdrop
 
-void HomeScene(uitest::RenderSurface& s, ui::TruckRun& run, float truck_time, const std::string& name) {
+void HomeScene(uitest::RenderSurface& s, art::TruckRun& run, float truck_time, const std::string& name) {
   ui::BeginFrame(s.graphics(), s.width(), s.height(), uitest::MouseAt(-5000, -5000, s.width(), s.height()));
   uitest::DrawSampleHome(run, truck_time, name == "drive");
   ui::EndFrame();
@@ -329,8 +329,8 @@ void HomeScene(uitest::RenderSurface& s, ui::TruckRun& run, float truck_time, co
 }
 
 // Steps a fresh run until pick says stop, at most max_seconds.
-ui::TruckRun RunUntil(const std::function<bool(const ui::TruckRun&)>& stop, float max_seconds, float* time) {
-  ui::TruckRun run;
+art::TruckRun RunUntil(const std::function<bool(const art::TruckRun&)>& stop, float max_seconds, float* time) {
+  art::TruckRun run;
   *time = 0;
   while (*time < max_seconds && !stop(run)) {
     run.Step(1.0f / 30);
@@ -355,24 +355,24 @@ int main(int argc, char** argv) {
     FontSheet(surface);
 
     float t = 0;
-    ui::TruckRun run = RunUntil([](const ui::TruckRun& r) { return r.x > 330; }, 60, &t);
+    art::TruckRun run = RunUntil([](const art::TruckRun& r) { return r.x > 330; }, 60, &t);
     HomeScene(surface, run, t, "drive");
-    run = RunUntil([](const ui::TruckRun& r) { return r.speed > 200 && r.dust.size() >= 3; }, 60, &t);
+    run = RunUntil([](const art::TruckRun& r) { return r.speed > 200 && r.dust.size() >= 3; }, 60, &t);
     HomeScene(surface, run, t, "dust");
-    run = RunUntil([](const ui::TruckRun& r) { return r.state == ui::kTruckAir && r.x > 1150; }, 60, &t);
+    run = RunUntil([](const art::TruckRun& r) { return r.state == art::kTruckAir && r.x > 1150; }, 60, &t);
     HomeScene(surface, run, t, "air");
-    run = RunUntil([](const ui::TruckRun& r) { return r.state == ui::kTruckGap && r.gap_timer < 29; }, 90, &t);
+    run = RunUntil([](const art::TruckRun& r) { return r.state == art::kTruckGap && r.gap_timer < 29; }, 90, &t);
     HomeScene(surface, run, t, "gap");
-    run = RunUntil([](const ui::TruckRun& r) { return r.state == ui::kTruckEnter && r.x > 60 && r.dust.size() > 0; }, 120, &t);
+    run = RunUntil([](const art::TruckRun& r) { return r.state == art::kTruckEnter && r.x > 60 && r.dust.size() > 0; }, 120, &t);
     HomeScene(surface, run, t, "enter");
-    run = ui::TruckRun();
+    run = art::TruckRun();
     run.Park();
     HomeScene(surface, run, 0, "parked");
   }
   // An ultrawide window: the landscape stretches, the art keeps its size.
   uitest::RenderSurface wide(2560, 1080);
   float t = 0;
-  ui::TruckRun run = RunUntil([](const ui::TruckRun& r) { return r.x > 330; }, 60, &t);
+  art::TruckRun run = RunUntil([](const art::TruckRun& r) { return r.x > 330; }, 60, &t);
   HomeScene(wide, run, t, "drive");
   ui::UnloadFonts();
   return g_failures == 0 ? 0 : 1;

@@ -1,6 +1,4 @@
-#include "app/usage.h"
-
-#include "settings/product.h"
+#include "app/modes/usage.h"
 
 const char kUsage[] =
     "usage: Kestrane [MODE]\n"
@@ -39,18 +37,6 @@ const char kUsage[] =
     "      Prints the version. Exit 0.\n"
     "  --help, -h, /?\n"
     "      Prints this text. Exit 0; any argument no mode takes prints it too, with exit 2.\n";
-
-int RunHelpMode() {
-  fputs(kUsage, stdout);
-  fflush(stdout);
-  return 0;
-}
-
-int RunVersionMode() {
-  printf("%s %s\n", product::kName, product::kVersion);
-  fflush(stdout);
-  return 0;
-}
 
 int RefuseArguments(const char* what) {
   fprintf(stderr, "%s\n\n%s", what, kUsage);

@@ -2,7 +2,7 @@
 // a 400 x 400 box) and the tilted truck drawing it carries.
 #pragma once
 
-namespace ui {
+namespace art {
 
 // Draws the emblem with its box's top-left at (x, y), scaled to size. Its glow with the
 // ring's dashes (kept at a few steps of their repeat) and its front are cached as
@@ -18,4 +18,4 @@ int EmblemCacheSize();
 int EmblemLayerBuilds();
 void ForgetEmblemLayers();
 
-}  // namespace ui
+}  // namespace art

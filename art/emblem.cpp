@@ -1,4 +1,4 @@
-#include "ui/emblem.h"
+#include "art/emblem.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,16 +7,20 @@
 #include <memory>
 #include <tuple>
 
+#include "art/truck_run.h"
 #include "ui/context.h"
 #include "ui/draw.h"
 #include "ui/gdiplus_session.h"
 #include "ui/icons.h"
 #include "ui/layer.h"
-#include "ui/truck_run.h"
 
-namespace ui {
+namespace art {
 
+// The art is drawn with the toolkit's primitives and GDI+ paths throughout; where both
+// name a thing, the toolkit's is meant.
+using namespace ui;
 using namespace Gdiplus;
+using ui::Color;
 
 namespace {
 
@@ -251,4 +255,4 @@ int EmblemCacheSize() { return static_cast<int>(Cache().layers.size()); }
 int EmblemLayerBuilds() { return Cache().builds; }
 void ForgetEmblemLayers() { Cache().layers.clear(); }
 
-}  // namespace ui
+}  // namespace art

@@ -6,7 +6,7 @@
 
 #include <functional>
 
-namespace ui {
+namespace art {
 
 // The whole background of the current frame; truck (may be empty) is called with the
 // silhouettes' left edge and horizontal stretch, between the silhouettes and the foreground.
@@ -17,4 +17,4 @@ void Glow(float cx, float cy, float rx, float ry, float a_centre, float a_mid);
 // How often the static layer was rendered (it is kept until the window size changes).
 int BackdropLayerBuilds();
 
-}  // namespace ui
+}  // namespace art

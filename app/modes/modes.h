@@ -19,3 +19,7 @@ int RunLaunchGameMode(int seconds);
 // The work of --launch-game: start, let it run `seconds`, end it, print the record.
 int LaunchGameFromConsole(int seconds);
 int RunDeveloperTools(int argc, char** argv);
+// "--help", "-h" or "/?": the usage on standard output, exit 0.
+int RunHelpMode();
+// "--version": "Kestrane <version>", exit 0.
+int RunVersionMode();

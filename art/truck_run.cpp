@@ -1,4 +1,4 @@
-#include "ui/truck_run.h"
+#include "art/truck_run.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,8 +9,10 @@
 #include "ui/gdiplus_session.h"
 #include "ui/icons.h"
 
-namespace ui {
+namespace art {
 
+// The art is drawn with the toolkit's primitives and GDI+ paths throughout.
+using namespace ui;
 using namespace Gdiplus;
 
 namespace {
@@ -361,4 +363,4 @@ void TruckRun::Draw(float left, float kx) {
   gp::GdipRestoreGraphics(g, saved);
 }
 
-}  // namespace ui
+}  // namespace art

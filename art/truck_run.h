@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace ui {
+namespace art {
 
 struct DustParticle {
   float x, y, vx, vy, size, life;
@@ -64,4 +64,4 @@ extern const char kTruckWindow[];
 // The launcher's one run (GUI thread only).
 TruckRun& Truck();
 
-}  // namespace ui
+}  // namespace art

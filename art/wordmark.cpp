@@ -1,4 +1,4 @@
-#include "ui/wordmark.h"
+#include "art/wordmark.h"
 
 #include <string>
 
@@ -9,9 +9,14 @@
 #include "ui/layer.h"
 #include "ui/text.h"
 
-namespace ui {
+namespace art {
 
+// The art is drawn with the toolkit's primitives and GDI+ paths throughout; where both
+// name a thing, the toolkit's is meant.
+using namespace ui;
 using namespace Gdiplus;
+using ui::Color;
+using ui::FontFamily;
 
 namespace {
 
@@ -125,4 +130,4 @@ void Wordmark(float x, float y, float width) {
   DrawCachedArt(Cache(), bx, by, bw, bh, [&](GpGraphics* g) { DrawWordmark(g, x, y, width); });
 }
 
-}  // namespace ui
+}  // namespace art

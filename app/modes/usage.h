@@ -6,9 +6,5 @@
 
 extern const char kUsage[];
 
-// "--help", "-h" or "/?": the usage on standard output, exit 0.
-int RunHelpMode();
-// "--version": "Kestrane <version>", exit 0.
-int RunVersionMode();
 // Arguments no mode takes: what was wrong, then the usage, on standard error; exit 2.
 int RefuseArguments(const char* what);

@@ -3,7 +3,7 @@
 
 #include <cctype>
 
-#include "dump/dump_records.h"
+#include "dump/dump_status.h"
 #include "settings/install_layout.h"
 #include "tests/fixtures/dump_fixture.h"
 #include "tests/settings/settings_test_fixture.h"
@@ -12,7 +12,7 @@ using fixtures::MakeDump;
 
 namespace {
 
-class DumpRecordsTest : public SettingsTest {
+class DumpStatusTest : public SettingsTest {
  protected:
   void WriteDumpIni(const std::string& text) { testsupport::WriteFile(InstallLayout::DumpIniPath(), text); }
   // As the window asks: the chosen path (the setting's value), else what dump.ini names.
@@ -26,7 +26,7 @@ std::string Upper(std::string s) {
   return s;
 }
 
-TEST_F(DumpRecordsTest, DumpIniNamesTheDumpAndSaysWhetherItWasImported) {
+TEST_F(DumpStatusTest, DumpIniNamesTheDumpAndSaysWhetherItWasImported) {
   fixtures::DumpContents contents;
   contents.layout = fixtures::DumpLayout::kData;
   fixtures::MadeDump d = MakeDump(Path("D\\dump"), contents);
@@ -51,7 +51,7 @@ TEST_F(DumpRecordsTest, DumpIniNamesTheDumpAndSaysWhetherItWasImported) {
   EXPECT_TRUE(Status(d.root).imported);
 }
 
-TEST_F(DumpRecordsTest, AnotherOrAMissingDumpIsNotTheImportedOne) {
+TEST_F(DumpStatusTest, AnotherOrAMissingDumpIsNotTheImportedOne) {
   fixtures::MadeDump mine = MakeDump(Path("mine"));
   fixtures::MadeDump other = MakeDump(Path("other"));
   WriteDumpIni("disc=" + other.files_dir + "\nverified=1\n");
@@ -66,7 +66,7 @@ TEST_F(DumpRecordsTest, AnotherOrAMissingDumpIsNotTheImportedOne) {
   EXPECT_EQ(0u, s.judgement.message.find("There's nothing at " + Path("gone") + ". ")) << s.judgement.message;
 }
 
-TEST_F(DumpRecordsTest, WithoutASettingOrADiscInDumpIniNothingIsConfigured) {
+TEST_F(DumpStatusTest, WithoutASettingOrADiscInDumpIniNothingIsConfigured) {
   EXPECT_FALSE(Status().configured);
   WriteDumpIni("dol=" + Path("x\\sys\\main.dol") + "\nverified=1\n");
   DumpStatus s = Status();
