@@ -159,7 +159,8 @@ void SettingsScreen() {
   ui::DrawText(def.title, FontRole::Display, 42, 304, 88, Palette::text);
   if (ui::AccessRecording()) {
     // The side list is for the mouse; the page keys are said with the title.
-    const std::wstring where = L"Page " + std::to_wstring(SettingsPageNumber(st.page) + 1) + L" of " + std::to_wstring(kSettingsPageCount) +
+    const std::wstring where = L"Page " + std::to_wstring(SettingsPageNumber(st.page) + 1) + L" of " +
+                               std::to_wstring(kSettingsPageCount) +
                                L". Q and E, or Page Up and Page Down, change the page.";
     ui::AccessText(ui::AccessRole::kHeading, def.title, 304, 88, 576, 50, where);
   }
