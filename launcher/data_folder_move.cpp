@@ -6,7 +6,7 @@
 #include "game/game_supervisor.h"
 #include "launcher/dump_checks.h"
 #include "launcher/launcher_state.h"
-#include "launcher/navigation.h"
+#include "launcher/status_snapshot.h"
 #include "platform/scoped_lock.h"
 #include "platform/text.h"
 #include "settings/game_data_folder.h"

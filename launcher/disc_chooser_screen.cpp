@@ -5,8 +5,8 @@
 
 #include "jobs/job_status.h"
 #include "launcher/dump_texts.h"
+#include "launcher/launcher_actions.h"
 #include "launcher/launcher_state.h"
-#include "launcher/navigation.h"
 #include "launcher/pickers.h"
 #include "platform/text.h"
 #include "settings/install_layout.h"
@@ -98,22 +98,6 @@ void PathLine(const DumpCandidate& c, float x, float y) {
     path = ui::ElideLeft(path, FontRole::Mono, size, 510 - ui::MeasureText(tail, FontRole::Mono, size));
   }
   ui::DrawText(path + tail, FontRole::Mono, size, x, y, Palette::text_dim);
-}
-
-// The dashed outline of the drop zone: GDI+ dashes are in pen widths.
-void DashedRoundRect(float x, float y, float w, float h, float radius, ui::Color color) {
-  Gdiplus::GpGraphics* g = ui::detail::FrameGraphics();
-  if (!g) return;
-  Gdiplus::GpPen* pen = nullptr;
-  if (ui::gp::GdipCreatePen1(color, 2, Gdiplus::UnitWorld, &pen) != Gdiplus::Ok) return;
-  const float dashes[2] = {3, 2};
-  ui::gp::GdipSetPenDashArray(pen, dashes, 2);
-  Gdiplus::GpPath* path = nullptr;
-  ui::gp::GdipCreatePath(Gdiplus::FillModeAlternate, &path);
-  ui::AddRoundRect(path, x, y, w, h, radius);
-  ui::gp::GdipDrawPath(g, pen, path);
-  ui::gp::GdipDeletePath(path);
-  ui::gp::GdipDeletePen(pen);
 }
 
 // A key badge of the usual 24-unit size with an arrow drawn in it: the label font has
@@ -351,9 +335,9 @@ void DiscChooserScreen() {
   // Drop zone.
   const float r = y + 6;
   ui::FillRoundRect(kRowX, r, kRowWidth, 66, 6, Palette::focus_tint);
-  DashedRoundRect(97, r + 1, 708, 64, 5, ui::Fade(Palette::focus, 0.45f));
-  const float folder_w = ui::MeasureTextSpaced(L"FOLDER…", FontRole::Display, 17, 0.12f) + 52;
-  const float image_w = ui::MeasureTextSpaced(L"DISC IMAGE…", FontRole::Display, 17, 0.12f) + 52;
+  ui::StrokeDashedRoundRect(97, r + 1, 708, 64, 5, ui::Fade(Palette::focus, 0.45f), 2, 3, 2);
+  const float folder_w = ui::ButtonWidth(L"FOLDER…");
+  const float image_w = ui::ButtonWidth(L"DISC IMAGE…");
   const float folder_x = 790 - folder_w, image_x = folder_x - 12 - image_w;
   // The two lines end before the buttons (the skewed button leans 6 units further left).
   const float text_room = image_x - 18 - 156;

@@ -13,12 +13,12 @@
 #include "game/run_records.h"
 #include "jobs/job_status.h"
 #include "launcher/data_folder_move.h"
+#include "launcher/launcher_actions.h"
 #include "launcher/launcher_state.h"
-#include "launcher/navigation.h"
-#include "settings/product.h"
 #include "platform/text.h"
 #include "settings/install_layout.h"
 #include "settings/launcher_log.h"
+#include "settings/product.h"
 #include "settings/settings_store.h"
 #include "ui/access.h"
 #include "ui/buttons.h"
@@ -366,7 +366,7 @@ void HomeScreen() {
                                  cy + 26, Palette::text_dim);
                   },
                   L"Builds"))
-      GoToSettingsPage(6);
+      GoToSettingsPage(SettingsPage::Builds);
   }
 
   // Navigation links.
@@ -375,8 +375,10 @@ void HomeScreen() {
     const wchar_t* label;
     SettingsPage page;
   };
-  static const NavLink kLinks[] = {{"gear", L"Settings", 1}, {"pad", L"Controls", 4}, {"logs", L"Logs", 7},
-                                   {"about", L"About", 8}};
+  static const NavLink kLinks[] = {{"gear", L"Settings", SettingsPage::Display},
+                                   {"pad", L"Controls", SettingsPage::Controls},
+                                   {"logs", L"Logs", SettingsPage::Logs},
+                                   {"about", L"About", SettingsPage::About}};
   float x = kLeft;
   for (const NavLink& link : kLinks) {
     float w = 0;
@@ -408,6 +410,6 @@ void HomeScreen() {
   }
   if (!c.consumed && c.input.nav_settings) {
     c.consumed = true;
-    GoToSettingsPage(1);
+    GoToSettingsPage(SettingsPage::Display);
   }
 }

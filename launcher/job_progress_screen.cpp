@@ -7,10 +7,10 @@
 #include "jobs/enhance_job.h"
 #include "jobs/shortcuts.h"
 #include "launcher/home_screen.h"
+#include "launcher/launcher_actions.h"
 #include "launcher/launcher_state.h"
-#include "launcher/loop_events.h"
-#include "launcher/navigation.h"
 #include "launcher/sample_job.h"
+#include "launcher/status_snapshot.h"
 #include "platform/text.h"
 #include "ui/access.h"
 #include "ui/buttons.h"
@@ -135,24 +135,6 @@ constexpr float kLeft = 96, kWidth = 1088, kRight = 1184;
 constexpr float kButtonY = 627;  // centred on PLAY's line
 constexpr float kBarY = 196;
 
-// Intersects the clip with a rounded rectangle; paired with ui::PopState.
-void PushRoundClip(float x, float y, float w, float h, float radius) {
-  Gdiplus::GpGraphics* g = ui::detail::FrameGraphics();
-  if (!g) return;
-  Gdiplus::GraphicsState token = 0;
-  ui::gp::GdipSaveGraphics(g, &token);
-  ui::Ctx().state_stack.push_back(token);
-  Gdiplus::GpPath* path = nullptr;
-  ui::gp::GdipCreatePath(Gdiplus::FillModeAlternate, &path);
-  ui::AddRoundRect(path, x, y, w, h, radius);
-  ui::gp::GdipSetClipPath(g, path, Gdiplus::CombineModeIntersect);
-  ui::gp::GdipDeletePath(path);
-}
-
-float ButtonWidth(const std::wstring& label) {
-  return ui::MeasureTextSpaced(ui::UpperCase(label), FontRole::Display, 17, 0.12f) + 52;
-}
-
 void OverallBar(const JobView& v, bool running) {
   ui::FillRoundRect(kLeft, kBarY, kWidth, 10, 5, Palette::line);
   if (v.fraction <= 0) return;
@@ -160,7 +142,7 @@ void OverallBar(const JobView& v, bool running) {
   const float f = std::min(kWidth, std::max(10.0f, kWidth * v.fraction));
   ui::FillRoundRect(kLeft, kBarY, f, 10, 5, unsuccessful ? Palette::error : Palette::accent);
   if (unsuccessful) return;
-  PushRoundClip(kLeft, kBarY, f, 10, 5);
+  ui::PushRoundClip(kLeft, kBarY, f, 10, 5);
   const float offset = running ? static_cast<float>(std::fmod(NowSeconds() * 30.0, 26.4)) : 0.0f;
   for (float p = 66 + offset; p < 126 + f; p += 26.4f) {
     const Gdiplus::PointF stripe[4] = {{p, kBarY}, {p + 13.2f, kBarY}, {p + 8.5f, kBarY + 10}, {p - 4.7f, kBarY + 10}};
@@ -407,14 +389,14 @@ void JobProgressScreen() {
   };
   if (succeeded) {
     const wchar_t* home = JobActionLabel(JobAction::kHome);
-    if (ui::Button(home, 894 - ButtonWidth(home), kButtonY)) press(JobAction::kHome);
+    if (ui::Button(home, 894 - ui::ButtonWidth(home), kButtonY)) press(JobAction::kHome);
     default_id = c.widget_count;
     if (ui::PlayButton(JobActionLabel(JobAction::kPlay), 924, 618, 260, 62, true, false)) press(JobAction::kPlay);
   } else {
     std::vector<float> left(v.buttons.size());
     float right = kRight;
     for (size_t i = 0; i < v.buttons.size(); ++i) {
-      left[i] = right - ButtonWidth(JobActionLabel(v.buttons[i]));
+      left[i] = right - ui::ButtonWidth(JobActionLabel(v.buttons[i]));
       right = left[i] - 20;
     }
     for (size_t i = v.buttons.size(); i-- > 0;) {

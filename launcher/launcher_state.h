@@ -22,13 +22,28 @@ enum class ScreenId : int32_t {
   Settings = 3,
 };
 
-// 0..8: Game files, Display, Graphics, Audio, Controls, Language, Builds, Logs, About.
-using SettingsPage = int32_t;
+// The Settings pages in the order of the side list, which Q and E step through. Their
+// numbers are the pages' places in that order.
+enum class SettingsPage : int32_t {
+  GameFiles = 0,
+  Display = 1,
+  Graphics = 2,
+  Audio = 3,
+  Controls = 4,
+  Language = 5,
+  Builds = 6,
+  Logs = 7,
+  About = 8,
+};
 constexpr int32_t kSettingsPageCount = 9;
 // Any page number brought into 0..8 the way Q and E step through them: past the last is
 // the first, before the first is the last.
-inline SettingsPage WrapSettingsPage(int32_t page) {
-  return ((page % kSettingsPageCount) + kSettingsPageCount) % kSettingsPageCount;
+inline SettingsPage WrapSettingsPage(int32_t number) {
+  return static_cast<SettingsPage>(((number % kSettingsPageCount) + kSettingsPageCount) % kSettingsPageCount);
+}
+// A page's number, 0..8: the page after it is number + 1, wrapped.
+inline int32_t SettingsPageNumber(SettingsPage page) {
+  return static_cast<int32_t>(WrapSettingsPage(static_cast<int32_t>(page)));
 }
 
 // A chooser entry whose verdict is not in yet: a dropped or picked path waits for the
@@ -60,7 +75,7 @@ struct SettingsOptionLists {
 // loop after the events that change them (loaded cleared), never inside a frame.
 struct SettingsPageFiles {
   bool loaded = false;
-  int32_t page = -1;          // the page they were read for
+  SettingsPage page = SettingsPage::GameFiles;  // the page they were read for, once loaded
   std::string data_dir;              // InstallLayout::DataDir
   std::wstring index_line;           // the Index row's text from dump.ini
   bool index_known = false;          // dump.ini names its resource sets
@@ -86,7 +101,7 @@ struct LauncherState {
   bool window_loop = false;
 
   ScreenId screen = ScreenId::Home;
-  SettingsPage page = 1;
+  SettingsPage page = SettingsPage::Display;
   // The dump and build status the screens show (status_snapshot.h): the last verdict a
   // worker brought, refreshed on events, never computed by a screen.
   DumpStatus status;
@@ -174,6 +189,9 @@ LauncherState& Launcher();
 // The configured dump was found and its main.dol is the retail one: what Home, the chooser
 // and the Builds page mean by a verified disc.
 inline bool DiscVerified(const DumpStatus& s) { return s.configured && s.judgement.recognised && s.judgement.verified; }
+
+// Shows text for 3.5 s; a new toast replaces the old one and starts its time again.
+void ShowToast(const std::wstring& text);
 
 // GetTickCount64, or the frozen tick of a UI shot.
 uint64_t TickNow();

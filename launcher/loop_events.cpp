@@ -7,15 +7,11 @@
 #include "launcher/data_folder_move.h"
 #include "launcher/job_progress_screen.h"
 #include "launcher/launcher_state.h"
-#include "launcher/navigation.h"
 #include "launcher/offload.h"
 #include "launcher/settings_pages.h"
 #include "launcher/status_snapshot.h"
 
 namespace {
-
-// The newest log lines the progress screen can show at once, with room to spare.
-constexpr size_t kShownLogLines = 64;
 
 // Whether two copies of the job record would draw differently.
 bool SameJob(const JobStatus& a, const JobStatus& b) {
@@ -71,8 +67,7 @@ bool ApplyLoopEvents() {
   LauncherState& st = Launcher();
   bool changed = false;
 
-  const bool log_shown = st.screen == ScreenId::JobProgress && st.show_details;
-  JobStatus job = SnapshotJob(log_shown ? kShownLogLines : 0);
+  JobStatus job = CopyJobForScreens();
   if (!SameJob(job, st.job)) changed = true;
   const bool was_finish_seen = st.finish_seen;
   ApplyJobEnd(job);
@@ -89,7 +84,7 @@ bool ApplyLoopEvents() {
     LoadSettingsPageFiles(st.page);
     changed = true;
   }
-  if (st.screen == ScreenId::Settings && st.page == 6) {
+  if (st.screen == ScreenId::Settings && st.page == SettingsPage::Builds) {
     const int64_t size = BuildFolderSize();
     if (size != st.build_folder_size) {
       st.build_folder_size = size;
@@ -102,12 +97,6 @@ bool ApplyLoopEvents() {
     changed = true;
   }
   return changed;
-}
-
-void NoteJobStarted() {
-  LauncherState& st = Launcher();
-  const bool log_shown = st.screen == ScreenId::JobProgress && st.show_details;
-  st.job = SnapshotJob(log_shown ? kShownLogLines : 0);
 }
 
 void NoteGameEnded() {

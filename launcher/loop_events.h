@@ -14,8 +14,3 @@ bool ApplyLoopEvents();
 // the Logs page read the runs again. The window's handler of the monitor's message calls
 // it before it brings Home back.
 void NoteGameEnded();
-
-// A job was started from here: the screens' copy of the job record is taken again now, so
-// the frames that follow in the same paint show it running instead of the record from
-// before (whose buttons would take the focus for a frame, and a screen reader would say so).
-void NoteJobStarted();

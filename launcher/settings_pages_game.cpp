@@ -11,13 +11,13 @@
 #include "jobs/enhance_job.h"
 #include "jobs/job_status.h"
 #include "launcher/data_folder_move.h"
-#include "launcher/loop_events.h"
-#include "launcher/navigation.h"
+#include "launcher/launcher_actions.h"
 #include "launcher/offload.h"
 #include "launcher/pickers.h"
 #include "launcher/settings_options.h"
 #include "launcher/settings_pages.h"
 #include "launcher/settings_rows.h"
+#include "launcher/status_snapshot.h"
 #include "platform/text.h"
 #include "settings/install_layout.h"
 #include "settings/settings_store.h"
@@ -261,8 +261,8 @@ void IntroVideoRow() {
   const std::wstring label = has_video ? L"Enhance again" : L"Enhance\u2026";
   if (RowButton(row.id, label, kRight, row.top, !moving && !st.video_removing)) StartEnhancing();
   if (!has_video) return;
-  const float ew = ui::MeasureTextSpaced(ui::UpperCase(label), FontRole::Display, 17, 0.12f) + 52;
-  const float rw = ui::MeasureTextSpaced(L"REMOVE", FontRole::Display, 17, 0.12f) + 52;
+  const float ew = ui::ButtonWidth(label);
+  const float rw = ui::ButtonWidth(L"Remove");
   const int id = ui::Ctx().widget_count;
   // Never under a running job: the enhancement writes this very file.
   if (ui::Button(L"Remove", kRight - ew - 16 - rw, row.top, nullptr, !moving && !st.job.running && !st.video_removing) &&

@@ -12,16 +12,16 @@
 #include "jobs/enhance_job.h"
 #include "jobs/job_status.h"
 #include "launcher/data_folder_move.h"
-#include "launcher/navigation.h"
+#include "launcher/launcher_actions.h"
 #include "launcher/settings_options.h"
 #include "launcher/settings_pages.h"
 #include "launcher/settings_rows.h"
 #include "platform/env.h"
-#include "settings/product.h"
 #include "platform/text.h"
 #include "settings/ini_file.h"
 #include "settings/install_layout.h"
 #include "settings/launcher_log.h"
+#include "settings/product.h"
 #include "settings/settings_store.h"
 #include "ui/access.h"
 #include "ui/buttons.h"
@@ -273,7 +273,7 @@ const SettingsPageDef& SettingsPageAt(SettingsPage page) {
       {L"Logs", "logs", nullptr, LogsContent, LogsColumn},
       {L"About", "about", nullptr, AboutContent, AboutColumn},
   };
-  return kPages[WrapSettingsPage(page)];
+  return kPages[SettingsPageNumber(page)];
 }
 
 void LoadSettingsPageFiles(SettingsPage page) {
@@ -286,7 +286,7 @@ void LoadSettingsPageFiles(SettingsPage page) {
   // Small files and paths only: what can be long (runs.tsv, the system's lists) is read
   // by a worker, and the page shows it when it comes.
   switch (page) {
-    case 0: {
+    case SettingsPage::GameFiles: {
       f.data_dir = InstallLayout::DataDir();
       IniMap ini;
       if (ReadIniFile(InstallLayout::DumpIniPath(), &ini) && !ini["sets"].empty()) {
@@ -296,24 +296,24 @@ void LoadSettingsPageFiles(SettingsPage page) {
       }
       break;
     }
-    case 1:
-    case 3:
+    case SettingsPage::Display:
+    case SettingsPage::Audio:
       RequestSettingsOptions();
       break;
-    case 2: {
+    case SettingsPage::Graphics: {
       const int64_t size = EnhancedVideoSize();
       f.enhanced_video_size = size > 0 ? size : -1;  // what HasEnhancedVideo asks, read once
       break;
     }
-    case 6:
+    case SettingsPage::Builds:
       f.checkout_root = InstallLayout::CheckoutRoot();
       st.build_folder_size = BuildFolderSize();  // asking starts the measurement when none is known
       break;
-    case 7:
+    case SettingsPage::Logs:
       f.logs_folder = LogsFolder();
       RefreshRuns();
       break;
-    case 8:
+    case SettingsPage::About:
       f.settings_file = SettingsStore::FilePath();
       f.local_dir = InstallLayout::LocalDir();
       break;

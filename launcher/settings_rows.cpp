@@ -178,7 +178,7 @@ void GroupHeading(const std::wstring& text) {
 }
 
 bool RowButton(int row_id, const std::wstring& label, float right, float y, bool enabled) {
-  const float w = ui::MeasureTextSpaced(ui::UpperCase(label), FontRole::Display, 17, 0.12f) + 52;
+  const float w = ui::ButtonWidth(label);
   ui::Context& c = ui::Ctx();
   const int saved = c.widget_count;
   c.widget_count = row_id;

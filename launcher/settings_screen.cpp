@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "launcher/launcher_actions.h"
 #include "launcher/launcher_state.h"
-#include "launcher/navigation.h"
 #include "launcher/settings_pages.h"
 #include "launcher/settings_rows.h"
 #include "settings/settings_store.h"
@@ -30,9 +30,10 @@ void SideList() {
   ui::DrawLine(kSideRight, 52, kSideRight, 720, Palette::line, 1);
 
   float y = 78;
-  for (SettingsPage page = 0; page < kSettingsPageCount; ++page) {
-    if (page == 0 || page == 6) {
-      ui::DrawText(page == 0 ? L"GAME" : L"KESTRANE", FontRole::Label, 11, 28, y + 14,
+  for (int32_t number = 0; number < kSettingsPageCount; ++number) {
+    const SettingsPage page = WrapSettingsPage(number);
+    if (page == SettingsPage::GameFiles || page == SettingsPage::Builds) {
+      ui::DrawText(page == SettingsPage::GameFiles ? L"GAME" : L"KESTRANE", FontRole::Label, 11, 28, y + 14,
                    ui::Fade(Palette::text_dim, 0.75f), ui::kAlignLeft, 0.26f);
       y += 34;
     }
@@ -117,12 +118,12 @@ void Scroll() {
 
 void BottomBar(const SettingsPageDef& def) {
   LauncherState& st = Launcher();
-  const float done_w = ui::MeasureTextSpaced(L"DONE", FontRole::Display, 17, 0.12f) + 52;
+  const float done_w = ui::ButtonWidth(L"Done");
   if (ui::Button(L"Done", 1224 - done_w, 650)) GoToScreen(ScreenId::Home);
   if (def.reset_section &&
       ui::LinkButton(L"Reset this page", 1224 - done_w - 24, 660, 15, Palette::focus, false, nullptr, ui::kAlignRight)) {
     SettingsStore::ResetSection(def.reset_section);
-    if (st.page == 5) SettingsStore::Reset("game.language");
+    if (st.page == SettingsPage::Language) SettingsStore::Reset("game.language");
     ShowToast(L"Back to the defaults for this page.");
   }
   ui::DrawText(L"Changes save to settings.ini as you make them.", FontRole::Body, 13, 304, 663, Palette::text_dim);
@@ -134,10 +135,10 @@ void Keys() {
   if (c.consumed) return;
   if (c.input.nav_prev_page) {
     c.consumed = true;
-    GoToSettingsPage(st.page + 8);
+    GoToSettingsPage(WrapSettingsPage(SettingsPageNumber(st.page) - 1));
   } else if (c.input.nav_next_page) {
     c.consumed = true;
-    GoToSettingsPage(st.page + 1);
+    GoToSettingsPage(WrapSettingsPage(SettingsPageNumber(st.page) + 1));
   } else if (c.input.nav_back || c.input.right_click) {
     c.consumed = true;
     GoToScreen(ScreenId::Home);
@@ -149,7 +150,7 @@ void Keys() {
 void SettingsScreen() {
   LauncherState& st = Launcher();
   ui::Context& c = ui::Ctx();
-  st.page = WrapSettingsPage(st.page);
+  st.page = WrapSettingsPage(SettingsPageNumber(st.page));
   const SettingsPageDef& def = SettingsPageAt(st.page);
 
   SideList();
@@ -158,7 +159,8 @@ void SettingsScreen() {
   ui::DrawText(def.title, FontRole::Display, 42, 304, 88, Palette::text);
   if (ui::AccessRecording()) {
     // The side list is for the mouse; the page keys are said with the title.
-    const std::wstring where = L"Page " + std::to_wstring(st.page + 1) + L" of " + std::to_wstring(kSettingsPageCount) +
+    const std::wstring where = L"Page " + std::to_wstring(SettingsPageNumber(st.page) + 1) + L" of " +
+                               std::to_wstring(kSettingsPageCount) +
                                L". Q and E, or Page Up and Page Down, change the page.";
     ui::AccessText(ui::AccessRole::kHeading, def.title, 304, 88, 576, 50, where);
   }
@@ -173,7 +175,7 @@ void SettingsScreen() {
     ui::PushClip(kClipX, kClipY, kClipW, kClipH);
     ui::AccessClip(kClipX, kClipY, kClipW, kClipH);
     BeginSettingsContent();
-    if (st.page <= 6) ui::DrawLine(304, RowCursor(), 880, RowCursor(), Palette::gold_tint, 1);
+    if (st.page <= SettingsPage::Builds) ui::DrawLine(304, RowCursor(), 880, RowCursor(), Palette::gold_tint, 1);
     def.content();
     ui::AccessClipEnd();
     ui::PopState();
@@ -188,7 +190,7 @@ void SettingsScreen() {
 bool SettingsNeedFrames() {
   const LauncherState& st = Launcher();
   if (st.screen != ScreenId::Settings) return false;
-  if (st.page == 0 && st.data_move_running)
+  if (st.page == SettingsPage::GameFiles && st.data_move_running)
     return static_cast<int>(NowSeconds() - st.data_move_started) != st.data_move_shown_second;
   return false;
 }

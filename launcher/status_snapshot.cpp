@@ -2,15 +2,17 @@
 
 #include <memory>
 
+#include "dump/dump_judgement.h"
 #include "game/run_records.h"
-#include "launcher/data_folder_move.h"
 #include "launcher/dump_checks.h"
-#include "launcher/navigation.h"
 #include "launcher/offload.h"
 #include "platform/text.h"
 #include "settings/settings_store.h"
 
 namespace {
+
+// The newest log lines the progress screen can show at once, with room to spare.
+constexpr size_t kShownLogLines = 64;
 
 // How long a windowless caller waits for a verdict: a disc image's extraction included.
 constexpr unsigned kWindowlessWaitMs = 10 * 60 * 1000;
@@ -37,8 +39,9 @@ void RefreshDumpStatus() { RefreshDumpStatus(ConfiguredDump()); }
 void RefreshDumpStatus(const std::string& configured) {
   LauncherState& st = Launcher();
   // A disc image's status may extract it into the folder being moved; the move's end
-  // refreshes the status anyway.
-  if (DataFolderMoving()) return;
+  // refreshes the status anyway. The flag is read here rather than through the move's
+  // file, which itself refreshes the status when a move ends.
+  if (st.data_move_running) return;
   g_status_ticket = DumpChecks::QueueStatus(configured);
   g_status_for = configured;
   st.status_checking = true;
@@ -55,6 +58,29 @@ void RefreshDumpStatus(const std::string& configured) {
   }
   SettleWhenWindowless();
 }
+
+std::wstring ChoiceToast(const DumpCandidate& c) {
+  if (c.kind == kDumpNotSupported) return L"That disc isn't supported. See why under its name.";
+  if (c.kind == kDumpIncomplete) {
+    return IsDiscImage(c.path) ? L"That disc image couldn't be used. See why under its name."
+                               : L"That folder isn't a complete disc dump.";
+  }
+  return std::wstring();
+}
+
+bool JobRunning(int* kind) {
+  const JobStatus job = SnapshotJob(0);  // the record as it is now, not this frame's copy
+  if (kind) *kind = job.kind;
+  return job.running;
+}
+
+JobStatus CopyJobForScreens() {
+  const LauncherState& st = Launcher();
+  const bool log_shown = st.screen == ScreenId::JobProgress && st.show_details;
+  return SnapshotJob(log_shown ? kShownLogLines : 0);
+}
+
+void NoteJobStarted() { Launcher().job = CopyJobForScreens(); }
 
 void CheckDumpAgain() {
   Launcher().check_again_toast = true;

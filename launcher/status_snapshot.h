@@ -4,6 +4,7 @@
 // move, opening the Logs page. Screens only read it. Judging the dump (which may extract
 // a disc image for minutes and hashes main.dol) and reading runs.tsv never happen on the
 // window's thread; the loop applies what the workers bring, beside its other events.
+// The screens' copy of the job record, and the toasts a verdict brings, are taken here too.
 #pragma once
 
 #include "launcher/launcher_state.h"
@@ -27,6 +28,19 @@ void RefreshDumpStatus();
 // "Check again": RefreshDumpStatus, and when its verdict arrives the toast that says how
 // it went.
 void CheckDumpAgain();
+
+// The chooser's toast for a verdict: "" for a ready dump.
+std::wstring ChoiceToast(const DumpCandidate& candidate);
+
+// Whether a job of either kind runs now, and which (kJobSetup or kJobEnhance).
+bool JobRunning(int* kind = nullptr);
+// The job record as the screens need it now: the log's tail only while the progress
+// screen shows it.
+JobStatus CopyJobForScreens();
+// A job was started from here: the screens' copy of the job record is taken again now, so
+// the frames that follow in the same paint show it running instead of the record from
+// before (whose buttons would take the focus for a frame, and a screen reader would say so).
+void NoteJobStarted();
 
 // Reads runs.tsv (and which log each run kept) again on the worker, for Home's last-run
 // row and the Logs page.

@@ -14,10 +14,10 @@
 #include "dump/dump_search.h"
 #include "launcher/back_buffer.h"
 #include "launcher/frame.h"
+#include "launcher/launcher_actions.h"
 #include "launcher/launcher_state.h"
 #include "launcher/launcher_window.h"
 #include "launcher/loop_events.h"
-#include "launcher/navigation.h"
 #include "launcher/window_geometry.h"
 #include "platform/env.h"
 #include "platform/files.h"
@@ -46,10 +46,10 @@ bool ScreenForName(const std::string& name, ScreenId* screen, SettingsPage* page
     *sample_job = true;
   } else if (name.rfind("settings:", 0) == 0) {
     *screen = ScreenId::Settings;
-    *page = 1;  // the page the launcher starts with, for a name that matches none
+    *page = SettingsPage::Display;  // the page the launcher starts with, for a name that matches none
     const std::string page_name = name.substr(9);
     for (int i = 0; i < kSettingsPageCount; ++i)
-      if (page_name == kPageNames[i]) *page = i;
+      if (page_name == kPageNames[i]) *page = WrapSettingsPage(i);
   } else {
     return false;
   }
@@ -175,7 +175,7 @@ bool SizeAllowed(int width, int height) {
 
 struct ScreenChoice {
   ScreenId screen = ScreenId::Home;
-  SettingsPage page = 1;
+  SettingsPage page = SettingsPage::Display;
   bool sample_job = false;
 };
 

@@ -25,6 +25,8 @@ namespace {
 
 void Note(Status status) { detail::NoteStatus(status); }
 
+float WidthOfUpper(const std::wstring& upper) { return MeasureTextSpaced(upper, FontRole::Display, 17, 0.12f) + 52; }
+
 // Fills (x, y, w, h) rounded by 6 with the three-stop accent gradient at 10 degrees.
 void FillAccentBody(GpPath* path, float x, float y, float w, float h) {
   const RectF area(x, y, w, h);
@@ -114,8 +116,7 @@ bool PlayButton(const std::wstring& label, float x, float y, float w, float h, b
 bool Button(const std::wstring& label, float x, float y, float* out_width, bool enabled) {
   const Context& c = Ctx();
   const std::wstring upper = UpperCase(label);
-  const float tw = MeasureTextSpaced(upper, FontRole::Display, 17, 0.12f);
-  const float w = tw + 52;
+  const float w = WidthOfUpper(upper);
   if (out_width) *out_width = w;
   const int id = Focusable(x, y, w, 44);
   if (AccessRecording())
@@ -132,6 +133,8 @@ bool Button(const std::wstring& label, float x, float y, float* out_width, bool 
            kAlignLeft, 0.12f);
   return enabled && Activated(id, x, y, w, 44);
 }
+
+float ButtonWidth(const std::wstring& label) { return WidthOfUpper(UpperCase(label)); }
 
 bool LinkButton(const std::wstring& label, float x, float y, float size, const Color& color,
                 bool show_chevron, float* out_width, int align) {

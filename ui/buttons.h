@@ -17,6 +17,8 @@ bool PlayButton(const std::wstring& label, float x, float y, float w, float h, b
 // still takes a focus id but never activates.
 bool Button(const std::wstring& label, float x, float y, float* out_width = nullptr,
             bool enabled = true);
+// How wide Button draws `label`, for placing buttons before drawing them.
+float ButtonWidth(const std::wstring& label);
 // Inline link in Semibold; align 2 puts its right end (chevron included) at x.
 bool LinkButton(const std::wstring& label, float x, float y, float size, const Color& color,
                 bool show_chevron, float* out_width = nullptr, int align = 0);

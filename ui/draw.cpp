@@ -149,6 +149,21 @@ void StrokeRoundRect(float x, float y, float w, float h, float radius, const Col
   gp::GdipDeletePath(path);
 }
 
+void StrokeDashedRoundRect(float x, float y, float w, float h, float radius, const Color& color,
+                           float width, float dash, float gap) {
+  if (Culled(x, y, w, h)) return;
+  GpPen* pen = NewPen(color, width);
+  if (!pen) return;
+  const float pattern[2] = {dash, gap};
+  Note(gp::GdipSetPenDashArray(pen, pattern, 2));
+  GpPath* path = nullptr;
+  Note(gp::GdipCreatePath(FillModeAlternate, &path));
+  AddRoundRect(path, x, y, w, h, radius);
+  Note(gp::GdipDrawPath(Target(), pen, path));
+  gp::GdipDeletePath(path);
+  gp::GdipDeletePen(pen);
+}
+
 void FillRoundRectGradient(float x, float y, float w, float h, float radius, const Color& from,
                            const Color& to, float angle) {
   if (Culled(x, y, w, h)) return;
@@ -243,6 +258,19 @@ void PushClip(float x, float y, float w, float h) {
   Note(gp::GdipSaveGraphics(g, &token));
   Ctx().state_stack.push_back(token);
   Note(gp::GdipSetClipRect(g, x, y, w, h, CombineModeIntersect));
+}
+
+void PushRoundClip(float x, float y, float w, float h, float radius) {
+  GpGraphics* g = Target();
+  if (!g) return;
+  GraphicsState token = 0;
+  Note(gp::GdipSaveGraphics(g, &token));
+  Ctx().state_stack.push_back(token);
+  GpPath* path = nullptr;
+  Note(gp::GdipCreatePath(FillModeAlternate, &path));
+  AddRoundRect(path, x, y, w, h, radius);
+  Note(gp::GdipSetClipPath(g, path, CombineModeIntersect));
+  gp::GdipDeletePath(path);
 }
 
 namespace {

@@ -29,6 +29,10 @@ void FillRoundRect(float x, float y, float w, float h, float radius, const Color
 // The stroke lies inside (x, y, w, h): the path is inset by half the pen width.
 void StrokeRoundRect(float x, float y, float w, float h, float radius, const Color& color,
                      float width);
+// Dashes along the rounded outline itself (not inset): dash and gap are in pen widths,
+// as GDI+ counts them.
+void StrokeDashedRoundRect(float x, float y, float w, float h, float radius, const Color& color,
+                           float width, float dash, float gap);
 void FillRoundRectGradient(float x, float y, float w, float h, float radius, const Color& from,
                            const Color& to, float angle);
 void DrawLine(float x1, float y1, float x2, float y2, const Color& color, float width);
@@ -47,6 +51,8 @@ void AddRoundRect(Gdiplus::GpPath* path, float x, float y, float w, float h, flo
 void PushSkew(float cx, float cy, float angle_degrees);
 // Intersects the clip with (x, y, w, h). Paired with PopState.
 void PushClip(float x, float y, float w, float h);
+// Intersects the clip with a rounded rectangle (AddRoundRect's). Paired with PopState.
+void PushRoundClip(float x, float y, float w, float h, float radius);
 // Restores the state before the last push; nothing on an empty stack.
 void PopState();
 

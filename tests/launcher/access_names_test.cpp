@@ -56,8 +56,11 @@ TEST_F(AccessNamesTest, EveryFocusStopIsNamedByWhatItShows) {
     ScreenId id;
     SettingsPage page;
   };
-  std::vector<Screen> screens = {{ScreenId::Home, 0}, {ScreenId::DiscChooser, 0}, {ScreenId::JobProgress, 0}};
-  for (SettingsPage page = 0; page < kSettingsPageCount; ++page) screens.push_back({ScreenId::Settings, page});
+  std::vector<Screen> screens = {{ScreenId::Home, SettingsPage::GameFiles},
+                                 {ScreenId::DiscChooser, SettingsPage::GameFiles},
+                                 {ScreenId::JobProgress, SettingsPage::GameFiles}};
+  for (int32_t number = 0; number < kSettingsPageCount; ++number)
+    screens.push_back({ScreenId::Settings, WrapSettingsPage(number)});
   Launcher().sample_job = true;
   for (const Screen& screen : screens) {
     LauncherState& st = Launcher();
@@ -70,7 +73,7 @@ TEST_F(AccessNamesTest, EveryFocusStopIsNamedByWhatItShows) {
     const ui::AccessSnapshot s = ui::LastAccessSnapshot();
     const std::vector<ui::CapturedText> texts = ui::EndTextCapture(0);
     const std::string where = "screen " + std::to_string(static_cast<int>(screen.id)) + " page " +
-                              std::to_string(screen.page);
+                              std::to_string(SettingsPageNumber(screen.page));
     int focused = 0, stops = 0;
     for (const ui::AccessItem& item : s.items) {
       if (item.state & ui::kAccessFocused) ++focused;

@@ -10,7 +10,7 @@
 #include "jobs/job_status.h"
 #include "launcher/data_folder_move.h"
 #include "launcher/dump_checks.h"
-#include "launcher/navigation.h"
+#include "launcher/launcher_actions.h"
 #include "launcher/settings_pages.h"
 #include "settings/game_data_folder.h"
 #include "settings/settings_store.h"
@@ -55,7 +55,7 @@ class DataFolderMoveTest : public LauncherTest {
 
   // Activate on the Game files row at `index` (0 Disc folder, 1 Game data folder).
   void ActivateRow(size_t index) {
-    GoToSettingsPage(0);
+    GoToSettingsPage(SettingsPage::GameFiles);
     Step();
     ui::Ctx().focus = Launcher().settings_rows.at(index).id;
     Nav(ui::NavEvent::Activate);
@@ -151,7 +151,7 @@ TEST_F(DataFolderMoveTest, AFailedMoveShowsWhatWentWrong) {
 TEST_F(DataFolderMoveTest, TheEnhancedVideoCantBeRemovedUnderARunningJob) {
   const std::string video = Path("data\\cache\\enhanced\\uisingle.mp4");
   testsupport::WriteFile(video, "video");
-  GoToSettingsPage(2);
+  GoToSettingsPage(SettingsPage::Graphics);
   Step();
   // The intro row's REMOVE is the focus stop after the row itself.
   int remove = -1;

@@ -14,7 +14,7 @@
 #include "launcher/disc_chooser_screen.h"
 #include "launcher/dump_checks.h"
 #include "launcher/dump_texts.h"
-#include "launcher/navigation.h"
+#include "launcher/launcher_actions.h"
 #include "settings/settings_store.h"
 #include "tests/fixtures/dump_fixture.h"
 #include "tests/launcher/launcher_test_fixture.h"

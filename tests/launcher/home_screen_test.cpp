@@ -4,7 +4,7 @@
 
 #include "jobs/job_status.h"
 #include "launcher/home_screen.h"
-#include "launcher/navigation.h"
+#include "launcher/launcher_actions.h"
 #include "settings/settings_store.h"
 #include "tests/fixtures/dump_fixture.h"
 #include "tests/launcher/launcher_test_fixture.h"

@@ -12,7 +12,7 @@
 
 #include "jobs/job_status.h"
 #include "launcher/job_progress_screen.h"
-#include "launcher/navigation.h"
+#include "launcher/launcher_actions.h"
 #include "settings/settings_store.h"
 #include "tests/launcher/launcher_test_fixture.h"
 #include "tests/support/scoped_env.h"

@@ -34,9 +34,9 @@
 #include "art/wordmark.h"
 #include "launcher/back_buffer.h"
 #include "launcher/frame.h"
+#include "launcher/launcher_actions.h"
 #include "launcher/launcher_state.h"
 #include "launcher/launcher_window_testing.h"
-#include "launcher/navigation.h"
 #include "launcher/settings_pages.h"
 #include "platform/text.h"
 #include "settings/settings_store.h"
@@ -139,12 +139,12 @@ void FrameFigures(launchertest::WindowHarness& w, int width, int height, int fra
 // Q and E on Settings: from the key's message to the moment the loop has drawn and shown
 // its outcome (read on the window's thread right after that paint), median of `count`.
 void KeyFigures(launchertest::WindowHarness& w, int count) {
-  w.OnGui([] { GoToSettingsPage(1); });
+  w.OnGui([] { GoToSettingsPage(SettingsPage::Display); });
   w.WaitFullFrames(2, 10000);
   std::vector<double> latencies;
   for (int i = 0; i < count; ++i) {
     const WPARAM key = i % 2 == 0 ? 'E' : 'Q';
-    const SettingsPage expected = i % 2 == 0 ? 2 : 1;
+    const SettingsPage expected = i % 2 == 0 ? SettingsPage::Graphics : SettingsPage::Display;
     const double t0 = NowMs();
     PostMessageW(w.hwnd(), WM_KEYDOWN, key, 1);
     double shown = 0;
@@ -235,7 +235,8 @@ void RecordingFigures(launchertest::WindowHarness& w, int width, int height, int
 // the page has settled. Only Builds draws more, and only while its folder is measured.
 void SettingsIdleFigures(launchertest::WindowHarness& w, int seconds) {
   printf("Settings pages left alone, %d s each (the heartbeat alone is %d full frames):\n", seconds, seconds / 2);
-  for (SettingsPage page = 0; page < kSettingsPageCount; ++page) {
+  for (int32_t number = 0; number < kSettingsPageCount; ++number) {
+    const SettingsPage page = WrapSettingsPage(number);
     w.OnGui([page] { GoToSettingsPage(page); });
     w.WaitFullFrames(2, 10000);  // the page's entry and anything it asked for
     // The measured span is the timer's; nothing is asked of the window meanwhile, since

@@ -6,13 +6,14 @@
 #include <functional>
 
 #include "jobs/job_status.h"
+#include "launcher/launcher_actions.h"
 #include "launcher/loop_events.h"
-#include "launcher/navigation.h"
 #include "launcher/settings_pages.h"
 #include "launcher/settings_rows.h"
 #include "launcher/settings_screen.h"
 #include "settings/settings_store.h"
 #include "tests/launcher/launcher_test_fixture.h"
+#include "ui/buttons.h"
 #include "ui/context.h"
 #include "ui/interaction.h"
 #include "ui/text.h"
@@ -44,7 +45,7 @@ class SettingsScreenTest : public LauncherTest {
 
   // Centre of "Reset this page", right of which DONE sits (measured in the last frame).
   void ClickReset() {
-    const float done = ui::MeasureTextSpaced(L"DONE", ui::FontRole::Display, 17, 0.12f) + 52;
+    const float done = ui::ButtonWidth(L"Done");
     const float link = ui::MeasureText(L"Reset this page", ui::FontRole::Semibold, 15);
     Click(1224 - done - 24 - link / 2, 670);
   }
@@ -62,7 +63,7 @@ TEST_F(SettingsScreenTest, AStoredValueNoOptionMatchesShowsTheDefaultAndIsNotRew
   // The row shows the stored value, else the default, Borderless: one step right from it.
   for (const char* stored : {"sideways", "windowed"}) {
     UseFileWithText(std::string("[display]\nwindow_mode = ") + stored + "\n");
-    Open(1);
+    Open(SettingsPage::Display);
     for (int i = 0; i < 3; ++i) Step();
     EXPECT_FALSE(SettingsStoreTesting::IsDirty()) << "showing a row wrote its setting";
     EXPECT_STREQ(stored, SettingsStore::Get("display.window_mode"));
@@ -89,7 +90,7 @@ TEST_F(SettingsScreenTest, ASelectorWritesOnlyValuesItsListHas) {
 
 TEST_F(SettingsScreenTest, ASliderStepsAnOffGridValueOntoItsGrid) {
   UseFileWithText("[audio]\nmaster = 83\n");
-  Open(3);
+  Open(SettingsPage::Audio);
   ASSERT_EQ(Rows().at(0).id, Focus());
   Nav(ui::NavEvent::Right);
   EXPECT_EQ(85, SettingsStore::GetInt("audio.master"));
@@ -101,7 +102,7 @@ TEST_F(SettingsScreenTest, BuildDoesNothingUntilTheDiscIsVerified) {
   UseFileWithText("[launcher]\ndump_path = " + Path("not a dump") + "\n");
   RefreshDumpStatus();
   ASSERT_FALSE(Launcher().status.judgement.verified);
-  Open(6);
+  Open(SettingsPage::Builds);
   ASSERT_EQ(Rows().at(0).id, Focus());  // "Your build", whose button shares the row's stop
   Nav(ui::NavEvent::Activate);
   EXPECT_EQ(ScreenId::Settings, Launcher().screen);
@@ -109,15 +110,15 @@ TEST_F(SettingsScreenTest, BuildDoesNothingUntilTheDiscIsVerified) {
 }
 
 TEST_F(SettingsScreenTest, PageKeysWrapBothWays) {
-  Open(0);
+  Open(SettingsPage::GameFiles);
   Nav(ui::NavEvent::PrevPage);
-  EXPECT_EQ(8, Launcher().page);
+  EXPECT_EQ(SettingsPage::About, Launcher().page);
   Step();
   Nav(ui::NavEvent::NextPage);
-  EXPECT_EQ(0, Launcher().page);
+  EXPECT_EQ(SettingsPage::GameFiles, Launcher().page);
   Step();
   Nav(ui::NavEvent::NextPage);
-  EXPECT_EQ(1, Launcher().page);
+  EXPECT_EQ(SettingsPage::Display, Launcher().page);
   EXPECT_EQ(ScreenId::Settings, Launcher().screen);
 }
 
@@ -127,11 +128,11 @@ TEST_F(SettingsScreenTest, ResetThisPageRemovesOnlyThatPagesSection) {
     std::vector<const char*> reset;  // keys back at their defaults
   };
   const Case cases[] = {
-      {1, {"display.window_mode", "display.vsync", "display.window_width"}},
-      {2, {"graphics.msaa", "graphics.renderer"}},
-      {3, {"audio.master"}},
-      {4, {"controls.rumble"}},
-      {5, {"game.language", "game.screenshot_key"}},
+      {SettingsPage::Display, {"display.window_mode", "display.vsync", "display.window_width"}},
+      {SettingsPage::Graphics, {"graphics.msaa", "graphics.renderer"}},
+      {SettingsPage::Audio, {"audio.master"}},
+      {SettingsPage::Controls, {"controls.rumble"}},
+      {SettingsPage::Language, {"game.language", "game.screenshot_key"}},
   };
   const char* const all[] = {"display.window_mode", "display.vsync", "display.window_width", "graphics.msaa",
                              "graphics.renderer",   "audio.master",  "controls.rumble",      "game.language",
@@ -140,29 +141,29 @@ TEST_F(SettingsScreenTest, ResetThisPageRemovesOnlyThatPagesSection) {
     UseFileWithText(kEverySection);
     Open(c.page);
     ClickReset();
-    EXPECT_EQ(L"Back to the defaults for this page.", Launcher().toast_text) << "page " << c.page;
+    EXPECT_EQ(L"Back to the defaults for this page.", Launcher().toast_text) << "page " << SettingsPageNumber(c.page);
     for (const char* key : all) {
       const bool reset = std::find_if(c.reset.begin(), c.reset.end(),
                                       [&](const char* k) { return std::string(k) == key; }) != c.reset.end();
       EXPECT_EQ(reset, std::string(SettingsStore::Get(key)) == SettingsStore::DefaultOf(key))
-          << key << " on page " << c.page;
+          << key << " on page " << SettingsPageNumber(c.page);
     }
     EXPECT_NE(std::string::npos, SettingsStore::Text().find("my_own_key = kept"));
     Launcher().toast_text.clear();
   }
-  for (SettingsPage page : {0, 6, 7, 8}) {
+  for (SettingsPage page : {SettingsPage::GameFiles, SettingsPage::Builds, SettingsPage::Logs, SettingsPage::About}) {
     UseFileWithText(kEverySection);
     Open(page);
     ClickReset();
-    EXPECT_TRUE(Launcher().toast_text.empty()) << "page " << page;
-    EXPECT_FALSE(SettingsStoreTesting::IsDirty()) << "page " << page;
+    EXPECT_TRUE(Launcher().toast_text.empty()) << "page " << SettingsPageNumber(page);
+    EXPECT_FALSE(SettingsStoreTesting::IsDirty()) << "page " << SettingsPageNumber(page);
   }
 }
 
 // Down through every row of a page taller than the view, then back up: after each move
 // (and the frame the move asks for) the focused row is whole in the visible part.
 TEST_F(SettingsScreenTest, TheFocusedRowStaysWhollyInViewBothWays) {
-  Open(2);  // Graphics: taller than the view
+  Open(SettingsPage::Graphics);  // taller than the view
   const std::vector<SettingsFocusRow> rows = Rows();
   ASSERT_GE(rows.size(), 8u);
   auto check = [&](const char* way, size_t i) {
@@ -189,7 +190,7 @@ TEST_F(SettingsScreenTest, TheFocusedRowStaysWhollyInViewBothWays) {
 }
 
 TEST_F(SettingsScreenTest, TheWheelScrollsRightOfTheSideListOnlyAndStopsAtTheEnds) {
-  Open(2);
+  Open(SettingsPage::Graphics);
   ui::Input wheel = uitest::MouseAt(120, 400);  // over the side list
   wheel.wheel = -3;
   Step(wheel);
@@ -209,7 +210,7 @@ TEST_F(SettingsScreenTest, TheWheelScrollsRightOfTheSideListOnlyAndStopsAtTheEnd
 }
 
 TEST_F(SettingsScreenTest, TheWheelScrollsAfterTheKeyboardToo) {
-  Open(2);
+  Open(SettingsPage::Graphics);
   Nav(ui::NavEvent::Down);
   Nav(ui::NavEvent::Up);  // the first row focused, its ring shown
   ASSERT_TRUE(ui::Ctx().focus_visible);
@@ -223,7 +224,7 @@ TEST_F(SettingsScreenTest, TheWheelScrollsAfterTheKeyboardToo) {
 
 TEST_F(SettingsScreenTest, RowsScrolledOutOfSightTakeNeitherFocusNorClicks) {
   UseFileWithText("");
-  Open(2);
+  Open(SettingsPage::Graphics);
   ui::Input wheel = uitest::MouseAt(600, 400);
   wheel.wheel = -2;
   Step(wheel);
@@ -246,7 +247,7 @@ TEST_F(SettingsScreenTest, RowsScrolledOutOfSightTakeNeitherFocusNorClicks) {
 TEST_F(SettingsScreenTest, TheLogsPageReadsTheRunsWhenItOpensAndWhenAGameEnds) {
   const std::string runs = Path("local\\Kestrane\\logs\\runs.tsv");
   testsupport::WriteFile(runs, "2026-12-01 18:02\t30\t00000000\tOK\t0\n");
-  Open(7);
+  Open(SettingsPage::Logs);
   ASSERT_EQ(1u, Launcher().runs.runs.size());
   const std::string two = "2026-12-01 18:02\t30\t00000000\tOK\t0\n2026-12-02 18:02\t31\tc0000005\tCrashed\t0\n";
   testsupport::WriteFile(runs, two);
@@ -256,8 +257,8 @@ TEST_F(SettingsScreenTest, TheLogsPageReadsTheRunsWhenItOpensAndWhenAGameEnds) {
   Step();
   EXPECT_EQ(2u, Launcher().runs.runs.size());
   testsupport::WriteFile(runs, two + "2026-12-03 18:02\t32\t00000000\tOK\t0\n");
-  Open(6);
-  Open(7);
+  Open(SettingsPage::Builds);
+  Open(SettingsPage::Logs);
   EXPECT_EQ(3u, Launcher().runs.runs.size());
 }
 

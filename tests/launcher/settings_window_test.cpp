@@ -9,8 +9,8 @@
 #include <string>
 
 #include "launcher/data_folder_move.h"
+#include "launcher/launcher_actions.h"
 #include "launcher/launcher_state.h"
-#include "launcher/navigation.h"
 #include "launcher/settings_pages.h"
 #include "settings/game_data_folder.h"
 #include "settings/settings_store.h"
@@ -89,7 +89,7 @@ TEST_F(SettingsWindowTest, AKeyboardChangeReachesSettingsIniOnceAMomentLater) {
   SettingsStoreTesting::SetSaveObserver(CountSave, nullptr);
   WindowHarness w;
   ASSERT_TRUE(w.Start());
-  Open(w, 1);  // Display: the focus is on Window mode, shown as Borderless (the default)
+  Open(w, SettingsPage::Display);  // the focus is on Window mode, shown as Borderless (the default)
   ASSERT_TRUE(w.Key(VK_RIGHT));
   ASSERT_TRUE(w.WaitFor([] { return g_saves.load() >= 1; }, 10000));
   const unsigned delay = g_save_tick - g_change_tick;
@@ -106,7 +106,7 @@ TEST_F(SettingsWindowTest, ResetThisPageFromTheKeyboard) {
   UseFileWithText(BaseSettings() + "window_mode = windowed\nvsync = 0\n[audio]\nmaster = 35\n");
   WindowHarness w;
   ASSERT_TRUE(w.Start());
-  Open(w, 1);
+  Open(w, SettingsPage::Display);
   // Up from the first row is "Back to home", once more wraps to the last stop: the link.
   ASSERT_TRUE(w.Key(VK_UP));
   ASSERT_TRUE(w.Key(VK_UP));
@@ -125,7 +125,7 @@ TEST_F(SettingsWindowTest, TheWheelScrollsOnlyRightOfTheSideList) {
   UseFileWithText(BaseSettings());
   WindowHarness w;
   ASSERT_TRUE(w.Start());
-  Open(w, 2);  // Graphics, taller than the view
+  Open(w, SettingsPage::Graphics);  // taller than the view
   MoveMouse(w, 120, 400);
   Wheel(w, -3);
   ASSERT_TRUE(w.WaitFullFrames(2));
@@ -154,7 +154,7 @@ TEST_F(SettingsWindowTest, TheWindowPaintsThroughADataFolderMoveAndClosesOnlyAft
 
   WindowHarness w;
   ASSERT_TRUE(w.Start());
-  Open(w, 0);
+  Open(w, SettingsPage::GameFiles);
   w.OnGui([] { ui::Ctx().focus = Launcher().settings_rows.at(1).id; });  // Game data folder
   ASSERT_TRUE(w.Key(VK_RETURN));
   ASSERT_TRUE(w.WaitFor([] { return DataFolderMoving(); }));

@@ -7,8 +7,8 @@
 
 #include "launcher/data_folder_move.h"
 #include "launcher/dump_checks.h"
+#include "launcher/launcher_actions.h"
 #include "launcher/launcher_state.h"
-#include "launcher/navigation.h"
 #include "launcher/offload.h"
 #include "platform/env.h"
 #include "platform/files.h"
@@ -126,7 +126,7 @@ bool HeldImage(WindowHarness& w, launchertest::Watchdog& dog) {
   w.OnGui([] { CopyReport(); });
   Say("report copied while the image is read",
       w.WaitFor([] { return ToastStarts(L"Report copied"); }, kLimitMs) ? "yes" : "no");
-  w.OnGui([] { GoToSettingsPage(7); });
+  w.OnGui([] { GoToSettingsPage(SettingsPage::Logs); });
   w.OnGui([] { SaveReport(); });
   Say("report saved while the image is read",
       w.WaitFor([] { return ToastStarts(L"Report saved"); }, kLimitMs) ? "yes" : "no");
@@ -138,7 +138,7 @@ bool HeldImage(WindowHarness& w, launchertest::Watchdog& dog) {
 
 // Save report over a log of megabytes: the scrub runs on the worker.
 bool BigLog(WindowHarness& w, launchertest::Watchdog& dog) {
-  w.OnGui([] { GoToSettingsPage(7); });
+  w.OnGui([] { GoToSettingsPage(SettingsPage::Logs); });
   const ULONGLONG t0 = GetTickCount64();
   w.OnGui([] { SaveReport(); });
   const bool done = w.WaitFor([] { return ToastStarts(L"Report saved") || ToastStarts(L"Couldn't"); }, kLimitMs);
@@ -155,7 +155,7 @@ bool BigLog(WindowHarness& w, launchertest::Watchdog& dog) {
 
 // A data-folder move held at its start by the test's gate, then let go.
 bool DataMove(WindowHarness& w, launchertest::Watchdog& dog, const std::string& target, HANDLE gate) {
-  w.OnGui([] { GoToSettingsPage(0); });
+  w.OnGui([] { GoToSettingsPage(SettingsPage::GameFiles); });
   bool started = false;
   w.OnGui([&] { started = StartDataFolderMove(target); });
   Say("move started", started ? "yes" : "no");
@@ -181,7 +181,7 @@ bool JobEnd(WindowHarness& w, launchertest::Watchdog& dog) {
 // The Logs page opened over a runs.tsv of many lines.
 bool LongRuns(WindowHarness& w, launchertest::Watchdog& dog) {
   const ULONGLONG t0 = GetTickCount64();
-  w.OnGui([] { GoToSettingsPage(7); });
+  w.OnGui([] { GoToSettingsPage(SettingsPage::Logs); });
   const bool read = w.WaitFor([] { return !Offload::Busy() && Launcher().runs.loaded; }, kLimitMs);
   Say("runs read in", std::to_string(GetTickCount64() - t0) + " ms");
   w.OnGui([] { Say("runs listed", std::to_string(Launcher().runs.runs.size())); });
@@ -210,7 +210,7 @@ int Watchdog(int argc, char** argv) {
     DataFolderMoveTesting::SetGate(gate);
   }
   InitializeCriticalSection(&g_opened_lock);
-  NavigationTesting::SetOpener(RecordOpened);
+  LauncherActionsTesting::SetOpener(RecordOpened);
   WindowHarness w;
   if (!w.Start()) return 3;
   launchertest::Watchdog dog(w.hwnd());

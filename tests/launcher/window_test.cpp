@@ -13,8 +13,8 @@
 #include "game/game_supervisor.h"
 #include "jobs/job_status.h"
 #include "launcher/dump_checks.h"
+#include "launcher/launcher_actions.h"
 #include "launcher/launcher_state.h"
-#include "launcher/navigation.h"
 #include "launcher/window_geometry.h"
 #include "settings/settings_store.h"
 #include "tests/launcher/window_harness.h"
@@ -178,14 +178,15 @@ TEST_F(WindowTest, TheFrameThatTakesAKeyAlreadyShowsWhereItLed) {
   ConfigureMissingDump();
   WindowHarness w;
   ASSERT_TRUE(w.Start());
-  w.OnGui([] { GoToSettingsPage(1); });
+  w.OnGui([] { GoToSettingsPage(SettingsPage::Display); });
   ASSERT_TRUE(w.WaitFullFrames(2));
   struct Case {
     WPARAM key;
     ScreenId screen;
     SettingsPage page;
     const char* shot;
-  } cases[] = {{'E', ScreenId::Settings, 2, "settings:graphics"}, {VK_ESCAPE, ScreenId::Home, 2, "home"}};
+  } cases[] = {{'E', ScreenId::Settings, SettingsPage::Graphics, "settings:graphics"},
+               {VK_ESCAPE, ScreenId::Home, SettingsPage::Graphics, "home"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.shot);
     PostMessageW(w.hwnd(), WM_KEYDOWN, c.key, 1);
@@ -242,7 +243,7 @@ TEST_F(WindowTest, HomeAnswersTheKeyboardAndTheGamepad) {
   if (GetForegroundWindow() == w.hwnd()) {
     Pad::buttons = 0x8000;  // Y
     EXPECT_TRUE(w.WaitFor([] { return Launcher().screen == ScreenId::Settings; }, 10000));
-    EXPECT_EQ(1, Read(w, &LauncherState::page));
+    EXPECT_EQ(SettingsPage::Display, Read(w, &LauncherState::page));
     Pad::buttons = 0;
     w.OnGui([] { GoToScreen(ScreenId::Home); });
     ASSERT_TRUE(w.WaitFullFrames(2));
@@ -301,7 +302,7 @@ TEST_F(WindowTest, AGameThatEndsBadlyBringsHomeBackWithAToast) {
   UseFileWithText("[launcher]\nclose_on_play = 0\ndump_path = " + Path("gone") + "\n");
   WindowHarness w;
   ASSERT_TRUE(w.Start());
-  w.OnGui([] { GoToSettingsPage(3); });
+  w.OnGui([] { GoToSettingsPage(SettingsPage::Audio); });
   PostMessageW(w.hwnd(), kGameEndedMessage, 0xC0000005, 0);
   ASSERT_TRUE(w.WaitFor([] { return Launcher().screen == ScreenId::Home; }));
   w.OnGui([] {

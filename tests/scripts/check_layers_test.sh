@@ -47,6 +47,12 @@ cycle)
   put dump/judge_detail.h '#pragma once' '#include "dump/judge.h"'
   check "a cycle between files of one folder is refused" \
     refused 'cycle between files of one folder: dump/judge.h -> dump/judge_detail.h -> dump/judge.h'
+  put dump/judge_detail.h '#pragma once'
+  put platform/clock.h '#pragma once'
+  put platform/clock.cpp '#include "platform/clock.h"' '#include "platform/files.h"'
+  put platform/files.cpp '#include "platform/files.h"' '#include "platform/clock.h"'
+  check "so is one through a header and its source" \
+    refused 'cycle between files of one folder: platform/clock -> platform/files -> platform/clock'
   ;;
 *)
   echo "usage: check_layers_test.sh angle|dotdot|suffix|cycle" >&2

@@ -1,6 +1,7 @@
 // The operations screens and the window use to move between screens and to act on the
-// dump: every screen change, every toast and every refresh of the dump status goes
-// through here, so the focus and scroll rules hold everywhere. GUI thread only.
+// dump: every screen change goes through here, so the focus and scroll rules hold
+// everywhere. Toasts (launcher_state.h) and the status refresh (status_snapshot.h) sit
+// lower, so the workers' files below the screens can use them too. GUI thread only.
 #pragma once
 
 #include <string>
@@ -28,11 +29,11 @@ bool RefuseWhileGameRuns();
 // while to answer.
 void OpenForPlayer(const std::string& path);
 
-namespace NavigationTesting {
+namespace LauncherActionsTesting {
 // Replaces what OpenForPlayer and Save report open folders and files with (null puts the
 // shell back): a test records the path instead of leaving Explorer windows open.
 void SetOpener(void (*open)(const std::string& path));
-}  // namespace NavigationTesting
+}  // namespace LauncherActionsTesting
 
 // "Copy report" and "Save report": composed (and saved) on the worker from the status
 // snapshot; the toast says how it went when it's done. A click while one is being made
@@ -40,15 +41,6 @@ void SetOpener(void (*open)(const std::string& path));
 void CopyReport();
 void SaveReport();
 
-// Shows text for 3.5 s; a new toast replaces the old one and starts its time again.
-void ShowToast(const std::wstring& text);
-
 // Puts a dropped or picked path first in the chooser and selects it. Its verdict comes
 // from the dump checker; the toast that names a problem follows the verdict.
 void ChooseDumpPath(const std::string& path);
-
-// The chooser's toast for a verdict: "" for a ready dump.
-std::wstring ChoiceToast(const DumpCandidate& candidate);
-
-// Whether a job of either kind runs now, and which (kJobSetup or kJobEnhance).
-bool JobRunning(int* kind = nullptr);

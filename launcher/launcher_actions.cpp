@@ -1,11 +1,10 @@
-#include "launcher/navigation.h"
+#include "launcher/launcher_actions.h"
 
 #include <windows.h>
 
 #include <atomic>
 #include <memory>
 
-#include "dump/dump_judgement.h"
 #include "dump/dump_search.h"
 #include "game/bug_report.h"
 #include "game/game_supervisor.h"
@@ -13,7 +12,6 @@
 #include "jobs/setup_job.h"
 #include "launcher/data_folder_move.h"
 #include "launcher/dump_checks.h"
-#include "launcher/loop_events.h"
 #include "launcher/offload.h"
 #include "launcher/settings_pages.h"
 #include "platform/clipboard.h"
@@ -35,16 +33,10 @@ void GoToScreen(ScreenId s) {
 void GoToSettingsPage(SettingsPage page) {
   LauncherState& st = Launcher();
   st.screen = ScreenId::Settings;
-  st.page = WrapSettingsPage(page);
+  st.page = WrapSettingsPage(SettingsPageNumber(page));
   st.screen_changed = true;
   st.settings_scroll = 0;
   LoadSettingsPageFiles(st.page);  // before the page's first frame, never inside one
-}
-
-bool JobRunning(int* kind) {
-  const JobStatus job = SnapshotJob(0);  // the record as it is now, not this frame's copy
-  if (kind) *kind = job.kind;
-  return job.running;
 }
 
 bool RefuseWhileGameRuns() {
@@ -84,21 +76,6 @@ bool StartSetup(bool rebuild) {
   return true;
 }
 
-void ShowToast(const std::wstring& text) {
-  LauncherState& st = Launcher();
-  st.toast_text = text;
-  st.toast_until = NowSeconds() + 3.5;
-}
-
-std::wstring ChoiceToast(const DumpCandidate& c) {
-  if (c.kind == kDumpNotSupported) return L"That disc isn't supported. See why under its name.";
-  if (c.kind == kDumpIncomplete) {
-    return IsDiscImage(c.path) ? L"That disc image couldn't be used. See why under its name."
-                               : L"That folder isn't a complete disc dump.";
-  }
-  return std::wstring();
-}
-
 namespace {
 
 void PutFirstInChooser(const DumpCandidate& candidate) {
@@ -128,7 +105,7 @@ void Open(const std::string& path) {
 
 }  // namespace
 
-void NavigationTesting::SetOpener(void (*open)(const std::string& path)) { g_opener = open; }
+void LauncherActionsTesting::SetOpener(void (*open)(const std::string& path)) { g_opener = open; }
 
 void OpenForPlayer(const std::string& path) {
   Offload::Post([path] { Open(path); });

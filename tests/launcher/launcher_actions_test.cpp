@@ -9,7 +9,7 @@
 #include "game/bug_report.h"
 #include "jobs/enhance_job.h"
 #include "launcher/home_screen.h"
-#include "launcher/navigation.h"
+#include "launcher/launcher_actions.h"
 #include "platform/window_thread.h"
 #include "settings/settings_store.h"
 #include "tests/fixtures/dump_fixture.h"
@@ -20,9 +20,9 @@ namespace {
 
 using launchertest::LauncherTest;
 
-class NavigationTest : public LauncherTest {};
+class LauncherActionsTest : public LauncherTest {};
 
-TEST_F(NavigationTest, PlayWithoutADumpOpensTheChooserAndTheGearReopensTheLastPage) {
+TEST_F(LauncherActionsTest, PlayWithoutADumpOpensTheChooserAndTheGearReopensTheLastPage) {
   RefreshDumpStatus();
   EXPECT_FALSE(Launcher().status.configured);
   Step();  // Home, focus on PLAY
@@ -33,16 +33,16 @@ TEST_F(NavigationTest, PlayWithoutADumpOpensTheChooserAndTheGearReopensTheLastPa
   const float gear_x = 1280 - 124 + 17, gear_y = 26;
   Click(gear_x, gear_y);
   EXPECT_EQ(ScreenId::Settings, Launcher().screen);
-  EXPECT_EQ(1, Launcher().page);
-  GoToSettingsPage(3);
+  EXPECT_EQ(SettingsPage::Display, Launcher().page);
+  GoToSettingsPage(SettingsPage::Audio);
   GoToScreen(ScreenId::Home);
   Step();
   Click(gear_x, gear_y);
   EXPECT_EQ(ScreenId::Settings, Launcher().screen);
-  EXPECT_EQ(3, Launcher().page);
+  EXPECT_EQ(SettingsPage::Audio, Launcher().page);
 }
 
-TEST_F(NavigationTest, AKeyPressedInTheFrameOfAScreenChangeWaitsOneFrame) {
+TEST_F(LauncherActionsTest, AKeyPressedInTheFrameOfAScreenChangeWaitsOneFrame) {
   RefreshDumpStatus();
   Step();
   GoToScreen(ScreenId::Home);  // screen_changed: this frame applies the default focus
@@ -53,7 +53,7 @@ TEST_F(NavigationTest, AKeyPressedInTheFrameOfAScreenChangeWaitsOneFrame) {
   EXPECT_EQ(ScreenId::DiscChooser, Launcher().screen);
 }
 
-TEST_F(NavigationTest, ASecondToastReplacesTheFirstForAFullTime) {
+TEST_F(LauncherActionsTest, ASecondToastReplacesTheFirstForAFullTime) {
   ShowToast(L"first");
   const double first_until = Launcher().toast_until;
   ShowToast(L"second");
@@ -62,7 +62,7 @@ TEST_F(NavigationTest, ASecondToastReplacesTheFirstForAFullTime) {
   EXPECT_NEAR(Launcher().toast_until, NowSeconds() + 3.5, 0.05);
 }
 
-TEST_F(NavigationTest, TheTopBarButtonsNeverTakeTheKeyboardFocus) {
+TEST_F(LauncherActionsTest, TheTopBarButtonsNeverTakeTheKeyboardFocus) {
   RefreshDumpStatus();
   Step();
   const int play = Focus();
@@ -81,7 +81,7 @@ TEST_F(NavigationTest, TheTopBarButtonsNeverTakeTheKeyboardFocus) {
 std::vector<std::string> g_reported;
 void Remember(const char* operation) { g_reported.push_back(operation); }
 
-TEST_F(NavigationTest, SlowWorkOnTheWindowThreadIsReported) {
+TEST_F(LauncherActionsTest, SlowWorkOnTheWindowThreadIsReported) {
   const std::string dump = fixtures::MakeDump(Path("dump")).chosen;
   SettingsStore::Set("launcher.dump_path", dump.c_str());
   g_reported.clear();
