@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "launcher/launcher_state.h"
+#include "platform/text.h"
 #include "settings/settings_store.h"
 #include "ui/access.h"
 #include "ui/buttons.h"
@@ -81,11 +82,12 @@ float ClampScroll(float scroll, float content_height) {
 
 // [SECTION] Rows
 
-RowPlace SettingsRow(const std::wstring& label, const std::wstring& help, const char* key, float control_height) {
+RowPlace SettingsRow(const std::wstring& label, const std::wstring& help, const SettingView* view,
+                     float control_height) {
   const float c = control_height;
   const float hh = help.empty() ? 0.0f : DrawHelp(help, 0, 0, 384, false) + 6;
-  const bool next_start = key && SettingsStore::NextStart(key);
-  const std::wstring variable = key ? Wide(SettingsStore::OverrideVariable(key)) : std::wstring();
+  const bool next_start = view && view->next_start;
+  const std::wstring variable = view ? Wide(view->variable.c_str()) : std::wstring();
   const float tags = (next_start ? 24.0f : 0.0f) + (variable.empty() ? 0.0f : 18.0f);
   const float g = std::max(tags + 22, c) + 11 + hh + 11;
   const float y = RowCursor();
@@ -127,11 +129,12 @@ RowPlace SettingsRow(const std::wstring& label, const std::wstring& help, const 
 
 int SegmentedRow(const std::wstring& label, const char* key, const std::vector<SettingOption>& options,
                  const std::wstring& help) {
-  const RowPlace row = SettingsRow(label, help, key, 34);
+  const SettingView view = SettingsStore::View(key);
+  const RowPlace row = SettingsRow(label, help, &view, 34);
   std::vector<std::wstring> labels;
   labels.reserve(options.size());
   for (const SettingOption& o : options) labels.push_back(o.label);
-  int index = SegmentedIndex(options, SettingsStore::Get(key), SettingsStore::DefaultOf(key));
+  int index = SegmentedIndex(options, view.value, view.def);
   if (ui::Segmented(labels, &index, kControlX, row.top, row.id, 34) && index >= 0 &&
       index < static_cast<int>(options.size()))
     SettingsStore::Set(key, options[index].value);
@@ -140,8 +143,9 @@ int SegmentedRow(const std::wstring& label, const char* key, const std::vector<S
 
 int SelectorRow(const std::wstring& label, const char* key, const std::vector<std::string>& values,
                 const std::vector<std::wstring>& labels, const std::wstring& help) {
-  const RowPlace row = SettingsRow(label, help, key, 36);
-  int index = SelectorIndex(values, SettingsStore::Get(key));
+  const SettingView view = SettingsStore::View(key);
+  const RowPlace row = SettingsRow(label, help, &view, 36);
+  int index = SelectorIndex(values, view.value);
   if (ui::Selector(labels, &index, kControlX, row.top, 300, row.id) && index >= 0 &&
       index < static_cast<int>(values.size()))
     SettingsStore::Set(key, values[index].c_str());
@@ -149,15 +153,17 @@ int SelectorRow(const std::wstring& label, const char* key, const std::vector<st
 }
 
 int ToggleRow(const std::wstring& label, const char* key, const std::wstring& help) {
-  const RowPlace row = SettingsRow(label, help, key, 24);
-  bool on = SettingsStore::GetInt(key) != 0;
+  const SettingView view = SettingsStore::View(key);
+  const RowPlace row = SettingsRow(label, help, &view, 24);
+  bool on = text::ParseIntLikeAtoi(view.value.c_str()) != 0;
   if (ui::Toggle(&on, kControlX, row.top, row.id)) SettingsStore::Set(key, on ? "1" : "0");
   return row.id;
 }
 
 int SliderRow(const std::wstring& label, const char* key, int max, int step, const std::wstring& help) {
-  const RowPlace row = SettingsRow(label, help, key, 34);
-  const int before = SettingsStore::GetInt(key);
+  const SettingView view = SettingsStore::View(key);
+  const RowPlace row = SettingsRow(label, help, &view, 34);
+  const int before = text::ParseIntLikeAtoi(view.value.c_str());
   int value = before;
   if (ui::Slider(&value, 0, max, step, kControlX + 10, row.top, 300, row.id, L"%")) {
     const int written = SliderValue(before, value, max, step);

@@ -1,5 +1,6 @@
 // The rows of the Settings pages: each row is one setting with its label, control, help
 // text and tags ("Next start", "set by" an environment variable), and one focus stop.
+// A row asks the store once per frame for all it shows of its key (SettingsStore::View).
 // Rows stack down the scrolling content column from the row cursor; each writes its
 // setting through SettingsStore::Set the moment the player changes it. GUI thread only,
 // inside a Settings frame.
@@ -10,6 +11,8 @@
 
 #include "ui/fonts.h"
 #include "ui/palette.h"
+
+struct SettingView;
 
 // One choice of a fixed control: the text stored in settings.ini and what the player sees.
 struct SettingOption {
@@ -53,8 +56,10 @@ struct RowPlace {
   float top;    // the control's top y
 };
 // The frame of every row (label, tags, help, highlight and separator); the caller draws
-// the control at (496, top) with the row's id. key may be null.
-RowPlace SettingsRow(const std::wstring& label, const std::wstring& help, const char* key, float control_height);
+// the control at (496, top) with the row's id. `view` is what the store said of the row's
+// setting this frame (its tags come from it), or null for a row of no setting.
+RowPlace SettingsRow(const std::wstring& label, const std::wstring& help, const SettingView* view,
+                     float control_height);
 int SegmentedRow(const std::wstring& label, const char* key, const std::vector<SettingOption>& options,
                  const std::wstring& help);
 int SelectorRow(const std::wstring& label, const char* key, const std::vector<std::string>& values,

@@ -282,14 +282,15 @@ std::string& NextResultSlot() {
   return ring[next++ % 4];
 }
 
-// The value of the variable that overrides the key; `variable` receives its name (the
-// generic one in `generic`, or the table's own). False when none does.
-bool ReadOverride(const char* key, std::string* value, char* generic, size_t generic_size, const char** variable) {
+// The value of the variable that overrides the key (`def` its table row, or null);
+// `variable` receives its name (the generic one in `generic`, or the table's own). False
+// when none does.
+bool ReadOverride(const char* key, const SettingDef* def, std::string* value, char* generic, size_t generic_size,
+                  const char** variable) {
   if (GenericVariableName(key, generic, generic_size) && env::GetInto(generic, value)) {
     *variable = generic;
     return true;
   }
-  const SettingDef* def = FindSettingDef(key);
   if (def && def->variable && env::GetInto(def->variable, value)) {
     *variable = def->variable;
     return true;
@@ -297,11 +298,18 @@ bool ReadOverride(const char* key, std::string* value, char* generic, size_t gen
   return false;
 }
 
-void ReadEffective(const char* key, std::string* out) {
+// The effective value into `out`; `variable`, when given, receives the name of the
+// variable that overrides it ("" for none). `def` is the key's table row, looked up once
+// by the caller.
+void ReadEffective(const char* key, const SettingDef* def, std::string* out, std::string* variable = nullptr) {
   if (!key) key = "";
   char generic[128];
-  const char* variable = nullptr;
-  if (ReadOverride(key, out, generic, sizeof generic, &variable)) return;
+  const char* name = nullptr;
+  if (ReadOverride(key, def, out, generic, sizeof generic, &name)) {
+    if (variable) variable->assign(name);
+    return;
+  }
+  if (variable) variable->clear();
   {
     ScopedLock guard(&g_lock);
     EnsureLoadedLocked();
@@ -311,7 +319,6 @@ void ReadEffective(const char* key, std::string* out) {
       return;
     }
   }
-  const SettingDef* def = FindSettingDef(key);
   out->assign(def ? def->def : "");
 }
 
@@ -323,13 +330,13 @@ namespace SettingsStore {
 
 const char* Get(const char* key) {
   std::string& slot = NextResultSlot();
-  ReadEffective(key, &slot);
+  ReadEffective(key, FindSettingDef(key), &slot);
   return slot.c_str();
 }
 
 int GetInt(const char* key) {
   thread_local std::string scratch;
-  ReadEffective(key, &scratch);
+  ReadEffective(key, FindSettingDef(key), &scratch);
   return text::ParseIntLikeAtoi(scratch.c_str());
 }
 
@@ -398,12 +405,23 @@ const char* OverrideVariable(const char* key) {
   thread_local std::string value;
   char generic[128];
   const char* variable = nullptr;
-  if (!ReadOverride(key, &value, generic, sizeof generic, &variable)) return nullptr;
+  if (!ReadOverride(key, FindSettingDef(key), &value, generic, sizeof generic, &variable)) return nullptr;
   if (variable != generic) return variable;  // the table's own name, static
   // Not Get's ring: a name asked for between Get calls would cut short their results' lives.
   thread_local std::string name;
   name = generic;
   return name.c_str();
+}
+
+SettingView View(const char* key) {
+  SettingView view;
+  const SettingDef* def = FindSettingDef(key);
+  ReadEffective(key, def, &view.value, &view.variable);
+  if (def) {
+    view.def = def->def;
+    view.next_start = def->next_start;
+  }
+  return view;
 }
 
 void Flush() {

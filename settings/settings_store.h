@@ -20,6 +20,15 @@ int SettingDefCount();
 // Exact, case-sensitive key compare; nullptr for keys not in the table.
 const SettingDef* FindSettingDef(const char* key);
 
+// Everything a settings row shows about one key, as the separate calls below would tell
+// it, read with one table lookup and at most one lock: rows ask for it every frame.
+struct SettingView {
+  std::string value;        // as Get
+  const char* def = "";     // as DefaultOf; static
+  bool next_start = false;  // as NextStart
+  std::string variable;     // as OverrideVariable, "" when no variable overrides the key
+};
+
 namespace SettingsStore {
 
 // Effective value: environment override, else the file's line, else the default ("" for
@@ -41,6 +50,7 @@ bool NextStart(const char* key);
 // Name of the environment variable that currently overrides the key, or nullptr. A
 // generic name stays valid until this thread asks for the next one.
 const char* OverrideVariable(const char* key);
+SettingView View(const char* key);
 // Saves at once if there are unsaved changes.
 void Flush();
 // Saves pending changes, then reads the file again (the game may have changed it); what

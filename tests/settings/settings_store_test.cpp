@@ -348,6 +348,23 @@ TEST_F(SettingsTest, GenericVariableWinsOverTheDedicatedOne) {
   EXPECT_STREQ("4:3", SettingsStore::Get("display.aspect"));
 }
 
+// A row reads its key once a frame; what it shows must be what the single calls say.
+TEST_F(SettingsTest, ARowsViewAgreesWithTheSingleCalls) {
+  UseFileWithText("[display]\naspect = 16:10\n[audio]\nmaster = 50\n");
+  ScopedEnv generic("KESTRANE_DISPLAY_ASPECT");
+  ScopedEnv dedicated("KESTRANE_ASPECT", "4:3");
+  ScopedEnv device("KESTRANE_AUDIO_DEVICE", "usb");
+  for (const char* key : {"display.aspect", "audio.device", "audio.master", "display.vsync", "mods.turbo"}) {
+    SCOPED_TRACE(key);
+    const SettingView view = SettingsStore::View(key);
+    EXPECT_EQ(SettingsStore::Get(key), view.value);
+    EXPECT_STREQ(SettingsStore::DefaultOf(key), view.def);
+    EXPECT_EQ(SettingsStore::NextStart(key), view.next_start);
+    const char* variable = SettingsStore::OverrideVariable(key);
+    EXPECT_EQ(variable ? variable : "", view.variable);
+  }
+}
+
 TEST_F(SettingsTest, DedicatedVariableAndEmptyOverrides) {
   ScopedEnv none("KESTRANE_DISPLAY_ASPECT");
   EXPECT_EQ(nullptr, SettingsStore::OverrideVariable("display.aspect"));
