@@ -10,8 +10,9 @@
 #
 # The layers, lowest first:  platform < settings < process < dump < game < jobs < ui <
 # art < launcher < app, where ui (the toolkit) uses platform alone, art (the product's
-# own drawings) the toolkit and platform alone, and resdata stands apart (platform only). tests/X may include X and what X may include, the tests/ folders of
-# those, and the shared test helpers (tests/support, tests/fixtures, tests/tools);
+# own drawings) the toolkit and platform alone, and resdata stands apart (platform only).
+# tests/X may include X and what X may include, the tests/ folders of those, and the
+# shared test helpers (tests/support, tests/fixtures, tests/tools);
 # tests/support itself may use process and what lies below it.
 #
 # Usage: scripts/check-layers.sh [SOURCE_ROOT]
