@@ -128,12 +128,14 @@ bool Stop(unsigned timeout_ms) {
   HANDLE thread = nullptr;
   {
     ScopedLock lock(&s.lock);
+    // No worker yet (or the last one ended): nothing to wait for, and marking it stopping
+    // would leave every later piece to run on the caller's thread for good.
+    if (!s.thread) return true;
     s.stopping = true;
     s.queue.clear();
     thread = s.thread;
     if (s.wake) SetEvent(s.wake);
   }
-  if (!thread) return true;
   const bool ended = WaitForSingleObject(thread, timeout_ms) == WAIT_OBJECT_0;
   ScopedLock lock(&s.lock);
   s.finished.clear();  // their window has gone

@@ -10,6 +10,7 @@
 #include "jobs/enhance_job.h"
 #include "launcher/home_screen.h"
 #include "launcher/launcher_actions.h"
+#include "launcher/offload.h"
 #include "platform/window_thread.h"
 #include "settings/settings_store.h"
 #include "tests/fixtures/dump_fixture.h"
@@ -107,4 +108,15 @@ TEST_F(LauncherActionsTest, SlowWorkOnTheWindowThreadIsReported) {
   SetWindowThreadReport(nullptr);
   EXPECT_TRUE(g_reported.empty()) << g_reported.front();
   EXPECT_TRUE(Launcher().status.judgement.verified);
+}
+
+// A window closed before it handed anything off, then closed again, leaves the worker
+// usable: the next window's pieces still run off its thread.
+TEST_F(LauncherActionsTest, AStopWithNoWorkerLeavesTheNextPieceOffTheCallersThread) {
+  ASSERT_TRUE(Offload::Stop(10000));
+  ASSERT_TRUE(Offload::Stop(10000));  // no worker now
+  DWORD ran_on = GetCurrentThreadId();
+  Offload::Post([&ran_on] { ran_on = GetCurrentThreadId(); });
+  ASSERT_TRUE(Offload::WaitUntilIdle(10000));
+  EXPECT_NE(GetCurrentThreadId(), ran_on);
 }
