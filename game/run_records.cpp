@@ -85,7 +85,11 @@ const DWORD kRunFileLockWaitMs = 30000;
 
 bool ReplaceWithRetries(const std::string& from, const std::string& to) {
   const DWORD start = GetTickCount();
-  while (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+  for (bool told = false; !MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING); told = true) {
+    // Once per rewrite, so a log that ends in a lost run shows what held the file up.
+    if (!told)
+      LogLine("[launcher] %s is in use (Windows error %lu); trying again for %lu s", to.c_str(),
+              (unsigned long)GetLastError(), (unsigned long)(kMoveRetryMs / 1000));
     if (GetTickCount() - start >= kMoveRetryMs) return false;
     Sleep(kMoveRetryStepMs);
   }

@@ -186,10 +186,11 @@ TEST_F(RunRecordsTest, AFileHeldForAMomentIsReplacedOnceItIsFree) {
   ASSERT_TRUE(reader.held());
   bool recorded = false;
   std::thread monitor([&] { recorded = RecordRun(Run("2024-05-01 10:00", 1, 0)); });
-  // The new file is written; its move is what waits for the reader.
-  for (DWORD start = GetTickCount(); !PathExists(Logs("runs.tsv.tmp")) && GetTickCount() - start < 20000;) Sleep(5);
-  // The reader lets go half a second later: several retries on, well inside their window.
-  Sleep(500);
+  // The new file is written and its move refused while the reader holds runs.tsv; the
+  // reader lets go then, and a retry takes the file.
+  ASSERT_TRUE(testsupport::WaitInFolder(Logs(""), [&] {
+    return ReadFile(Logs("kestrane_log.txt")).find("runs.tsv is in use") != std::string::npos;
+  }, 20000));
   reader.Close();
   monitor.join();
   EXPECT_TRUE(recorded);

@@ -85,12 +85,22 @@ TEST_F(DataFolderMoveTest, ChangeIsRefusedBeforeThePickerWhileAJobUsesTheFolder)
 TEST_F(DataFolderMoveTest, TheMoveIsRefusedWhileTheGameRunsOrADiscIsBeingChecked) {
   ASSERT_TRUE(CopyFileA((testsupport::BinDir() + "standin_game.exe").c_str(), Path("game.exe").c_str(), FALSE));
   testsupport::ScopedEnv game("KESTRANE_GAME_EXE", Path("game.exe"));
+  // The game's end is told the way the window hears it: posted once the game slot is free.
+  HWND ended = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  ASSERT_NE(nullptr, ended);
+  RegisterGameWindow(ended, kGameEndedMessage);
   std::string message;
   ASSERT_TRUE(LaunchGame(&message)) << message;
   EXPECT_FALSE(StartDataFolderMove(Path("moved")));
   EXPECT_EQ(L"The game is running. Move the game data folder after you quit it.", Launcher().toast_text);
   EndGame();
-  for (ULONGLONG until = GetTickCount64() + 30000; IsGameRunning() && GetTickCount64() < until;) Sleep(10);
+  MSG msg = {};
+  for (ULONGLONG until = GetTickCount64() + 30000, now = GetTickCount64();
+       !PeekMessageW(&msg, ended, kGameEndedMessage, kGameEndedMessage, PM_REMOVE) && now < until;
+       now = GetTickCount64())
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(until - now), QS_POSTMESSAGE);
+  RegisterGameWindow(nullptr, 0);
+  DestroyWindow(ended);
   ASSERT_FALSE(IsGameRunning());
 
   DumpChecksTesting::SetGate(gate_);
