@@ -35,17 +35,6 @@ void DeliverLines(std::string* pending, std::string* line, const LineHandler& on
   pending->erase(0, start);
 }
 
-// The program a command line starts, for the log: its first token.
-std::string ProgramOf(const std::wstring& commandLine) {
-  std::wstring program;
-  if (!commandLine.empty() && commandLine[0] == L'"') {
-    program = commandLine.substr(1, commandLine.find(L'"', 1) - 1);
-  } else {
-    program = commandLine.substr(0, commandLine.find(L' '));
-  }
-  return text::WideToUtf8(program);
-}
-
 bool JobHasProcesses(HANDLE job) {
   JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info = {};
   if (!QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &info, sizeof info, nullptr)) return true;
@@ -83,11 +72,19 @@ namespace ChildProcess {
 uint32_t Run(const std::wstring& commandLine, const std::string& workingDir, const EnvOverrides& overrides,
              const LineHandler& onLine, CancelToken* cancel) {
   if (CancelRequested(cancel)) return kCancelledCode;
+  ProcessLaunch launch;
+  launch.commandLine = commandLine;
+  launch.workingDir = workingDir;
+  launch.environment = overrides;
   SECURITY_ATTRIBUTES sa = {};
   sa.nLength = sizeof sa;
   sa.bInheritHandle = TRUE;
   HANDLE read_end = nullptr, write_end = nullptr;
-  if (!CreatePipe(&read_end, &write_end, &sa, 0)) return kToolDidNotStart;
+  if (!CreatePipe(&read_end, &write_end, &sa, 0)) {
+    LogLine("[launcher] %s didn't start: no pipe for its output (Windows error %lu)", ProgramOf(launch).c_str(),
+            (unsigned long)GetLastError());
+    return kToolDidNotStart;
+  }
   SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);  // only the write end goes to the tool
   HANDLE null_in = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0, nullptr);
 
@@ -96,10 +93,6 @@ uint32_t Run(const std::wstring& commandLine, const std::string& workingDir, con
   limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
   SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
 
-  ProcessLaunch launch;
-  launch.commandLine = commandLine;
-  launch.workingDir = workingDir;
-  launch.environment = overrides;
   launch.input = null_in;
   launch.output = write_end;
   launch.error = write_end;
@@ -112,6 +105,8 @@ uint32_t Run(const std::wstring& commandLine, const std::string& workingDir, con
   CloseHandle(write_end);
   CloseIfOpen(null_in);
   if (!started) {
+    // The caller only sees -1; the reason goes to the log.
+    LogLine("[launcher] %s didn't start (Windows error %lu)", ProgramOf(launch).c_str(), (unsigned long)start_error);
     CloseHandle(read_end);
     CloseIfOpen(job);
     return kToolDidNotStart;
@@ -130,7 +125,7 @@ uint32_t Run(const std::wstring& commandLine, const std::string& workingDir, con
   watch.process = pi.hProcess;
   watch.job = job;
   watch.output_ended = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  watch.program = ProgramOf(commandLine);
+  watch.program = ProgramOf(launch);
   HANDLE watcher = watch.output_ended ? CreateThread(nullptr, 0, WatchToolEnd, &watch, 0, nullptr) : nullptr;
 
   // Large reads: each read is a round trip to the system (under Wine, to its server), and

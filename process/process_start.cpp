@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/create_process.h"
 #include "platform/text.h"
+#include "settings/launcher_log.h"
 
 namespace {
 
@@ -60,12 +62,18 @@ bool StartProcess(const ProcessLaunch& launch, PROCESS_INFORMATION* started, DWO
   const BOOL inherit_handles = !inherit.handles.empty();
 
   std::wstring block = BuildEnvironmentBlock(launch.environment);
-  std::wstring command = launch.commandLine;  // CreateProcessW may write into its command line
   const std::wstring cwd = text::Utf8ToWide(launch.workingDir);
-  *started = PROCESS_INFORMATION{};
-  const BOOL ok = CreateProcessW(launch.program.empty() ? nullptr : launch.program.c_str(), &command[0], nullptr,
-                                 nullptr, inherit_handles, flags, &block[0], cwd.empty() ? nullptr : cwd.c_str(),
-                                 &si.StartupInfo, started);
-  *error = ok ? ERROR_SUCCESS : GetLastError();
-  return ok != FALSE;
+  return CreateProcessTrying(launch.program.empty() ? nullptr : launch.program.c_str(), launch.commandLine,
+                             inherit_handles, flags, &block[0], cwd.empty() ? nullptr : cwd.c_str(), &si.StartupInfo,
+                             started, error, [&launch](DWORD lost) {
+                               LogLine("[launcher] %s didn't start (Windows error %lu); trying again",
+                                       ProgramOf(launch).c_str(), (unsigned long)lost);
+                             });
+}
+
+std::string ProgramOf(const ProcessLaunch& launch) {
+  if (!launch.program.empty()) return text::WideToUtf8(launch.program);
+  const std::wstring& line = launch.commandLine;
+  if (!line.empty() && line[0] == L'"') return text::WideToUtf8(line.substr(1, line.find(L'"', 1) - 1));
+  return text::WideToUtf8(line.substr(0, line.find(L' ')));
 }

@@ -24,5 +24,9 @@ struct ProcessLaunch {
 };
 
 // Starts the process. True with `started` filled (the caller closes both handles), or
-// false with the Windows error in `error`.
+// false with the Windows error in `error`. A start the system lost is tried again at
+// once (see platform/create_process.h), each retry logged.
 bool StartProcess(const ProcessLaunch& launch, PROCESS_INFORMATION* started, DWORD* error);
+
+// The program a launch starts, for the log: `program`, or the command line's first token.
+std::string ProgramOf(const ProcessLaunch& launch);

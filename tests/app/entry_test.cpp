@@ -5,6 +5,7 @@
 
 #include "app/modes/modes.h"
 #include "app/modes/usage.h"
+#include "platform/create_process.h"
 #include "platform/text.h"
 #include "tests/support/child_run.h"
 #include "tests/support/scoped_env.h"
@@ -93,7 +94,8 @@ TEST_F(EntryTest, ASecondWindowBringsTheFirstToTheFrontAndEnds) {
   STARTUPINFOW si = {};
   si.cb = sizeof si;
   PROCESS_INFORMATION first = {};
-  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &first));
+  DWORD error = 0;
+  ASSERT_TRUE(CreateProcessTrying(nullptr, command, FALSE, 0, nullptr, nullptr, &si, &first, &error)) << error;
   CloseHandle(first.hThread);
   WaitForInputIdle(first.hProcess, 60000);
   HWND window = nullptr;

@@ -13,6 +13,7 @@
 #include <set>
 #include <thread>
 
+#include "platform/create_process.h"
 #include "platform/text.h"
 #include "process/child_process.h"
 #include "settings/game_data_folder.h"
@@ -281,8 +282,9 @@ class PlayerGame {
     STARTUPINFOW si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    if (CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW,
-                       &block[0], nullptr, &si, &pi)) {
+    DWORD error = 0;
+    if (CreateProcessTrying(nullptr, command, FALSE, CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, &block[0], nullptr,
+                            &si, &pi, &error)) {
       CloseHandle(pi.hThread);
       process_ = pi.hProcess;
     }

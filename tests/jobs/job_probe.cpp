@@ -2,7 +2,8 @@
 // but sees every step change as it is made: each prints "<step>: <state> <detail>" at
 // once, so no change is missed between two looks. When a WHEN condition holds it presses
 // Cancel (--cancel) or prints "probe: mark" (--mark), both on the spot, so a test acts at
-// an exact point of the job. At the end it prints the outcome and the job log.
+// an exact point of the job. At the end it prints the outcome, the job log and the error
+// log (what a failing test needs to say why).
 //   job_probe setup DUMP [--rebuild] [--cancel WHEN] [--mark WHEN]
 //   job_probe enhance [--cancel WHEN] [--mark WHEN]
 // WHEN is one of:
@@ -23,6 +24,7 @@
 #include "jobs/setup_job.h"
 #include "jobs/shutdown.h"
 #include "platform/text.h"
+#include "settings/launcher_log.h"
 
 namespace {
 
@@ -128,6 +130,12 @@ int main(int argc, char** argv) {
          status.cancelled ? 1 : 0);
   printf("---- log\n");
   for (const std::string& line : status.log) printf("%s\n", line.c_str());
+  printf("---- error log\n");
+  if (FILE* f = fopen(ErrorLogPath().c_str(), "rb")) {
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, f)) > 0;) fwrite(buffer, 1, n, stdout);
+    fclose(f);
+  }
   fflush(stdout);
   // As the launcher ends: the job's thread is over before the process exits.
   ShutdownBackgroundWork(kShutdownWaitMs);

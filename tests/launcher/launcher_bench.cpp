@@ -38,6 +38,7 @@
 #include "launcher/launcher_state.h"
 #include "launcher/launcher_window_testing.h"
 #include "launcher/settings_pages.h"
+#include "platform/create_process.h"
 #include "platform/text.h"
 #include "settings/settings_store.h"
 #include "tests/fixtures/dump_fixture.h"
@@ -273,7 +274,8 @@ void StartupFigure() {
   LARGE_INTEGER frequency, t0, t1;
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&t0);
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+  DWORD error = 0;
+  if (!CreateProcessTrying(nullptr, command, FALSE, 0, nullptr, nullptr, &si, &pi, &error)) {
     printf("start-up: the launcher could not be started\n");
     return;
   }

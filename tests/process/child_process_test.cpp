@@ -11,9 +11,11 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/create_process.h"
 #include "platform/text.h"
 #include "tests/process/process_test_support.h"
 #include "tests/settings/settings_test_fixture.h"
+#include "tests/support/child_run.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/stray_handle.h"
 #include "tests/support/temp_folder.h"
@@ -192,12 +194,47 @@ TEST(ChildProcessRun, ReturnsTheToolsExitCodeAndBytesUnconverted) {
   EXPECT_EQ(std::vector<std::string>{"Zo\xC3\xAB"}, run.lines);
 }
 
-TEST(ChildProcessRun, AMissingProgramGivesTheStartFailureAndNoLine) {
+class ChildProcessStartTest : public SettingsTest {
+ protected:
+  std::string Log() const {
+    return testsupport::Lf(testsupport::ReadFile(Path("local\\Kestrane\\logs\\kestrane_log.txt")));
+  }
+  static size_t Count(const std::string& text, const std::string& piece) {
+    size_t n = 0;
+    for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++n;
+    return n;
+  }
+};
+
+TEST_F(ChildProcessStartTest, AMissingProgramGivesTheStartFailureNoLineAndTheReasonInTheLog) {
   CancelToken token;
   ToolRun run = RunTool(testsupport::BinDir() + "no_such_tool.exe", {"x"}, {}, "", &token);
   EXPECT_EQ(kToolDidNotStart, run.exit_code);
   EXPECT_EQ(kNoLines, run.lines);
   EXPECT_EQ(nullptr, ToolJob(&token));
+  const std::string log = Log();
+  EXPECT_NE(std::string::npos, log.find("no_such_tool.exe didn't start (Windows error 2)\n")) << log;
+  EXPECT_EQ(std::string::npos, log.find("trying again")) << "a missing program was tried again";
+}
+
+TEST_F(ChildProcessStartTest, AStartTheSystemLostIsTriedAgainAtOnceAndTheToolRunsOnce) {
+  const std::string retry = "standin_tool.exe didn't start (Windows error 1359); trying again\n";
+  ProcessTesting::FailNextStarts(kStartAttempts - 1, ERROR_INTERNAL_ERROR);
+  ToolRun run = RunTool(Standin("standin_tool"), {"write", "once\\n", "4"});
+  EXPECT_EQ(4u, run.exit_code);
+  EXPECT_EQ(std::vector<std::string>{"once"}, run.lines);
+  std::string log = Log();
+  EXPECT_EQ(size_t(kStartAttempts - 1), Count(log, retry)) << log;
+  EXPECT_EQ(std::string::npos, log.find("(Windows error 1359)\n")) << log;
+
+  // Lost every time: the run gives up after the last attempt.
+  ProcessTesting::FailNextStarts(kStartAttempts, ERROR_INTERNAL_ERROR);
+  run = RunTool(Standin("standin_tool"), {"write", "never\\n", "4"});
+  EXPECT_EQ(kToolDidNotStart, run.exit_code);
+  EXPECT_EQ(kNoLines, run.lines);
+  log = Log();
+  EXPECT_EQ(size_t(2 * (kStartAttempts - 1)), Count(log, retry)) << log;
+  EXPECT_NE(std::string::npos, log.find("standin_tool.exe didn't start (Windows error 1359)\n")) << log;
 }
 
 TEST(ChildProcessRun, TheToolInheritsNothingButItsStandardHandles) {

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/create_process.h"
 #include "platform/text.h"
 #include "process/environment_block.h"
 #include "process/quote_argument.h"
@@ -82,8 +83,9 @@ ChildResult RunChild(const std::string& exe, const std::vector<std::string>& arg
   si.hStdOutput = child_out;
   si.hStdError = err_write;
   PROCESS_INFORMATION pi = {};
-  BOOL ok = CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW,
-                           &env[0], cwd.empty() ? nullptr : cwd.c_str(), &si, &pi);
+  DWORD error = 0;
+  const bool ok = CreateProcessTrying(nullptr, cmd, TRUE, CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, &env[0],
+                                      cwd.empty() ? nullptr : cwd.c_str(), &si, &pi, &error);
   // Only the child may hold the write ends now, so the reads end when it does.
   if (out_write) CloseHandle(out_write);
   CloseHandle(err_write);
@@ -126,8 +128,9 @@ StartedChild StartChild(const std::string& exe, const std::vector<std::string>& 
   si.cb = sizeof si;
   PROCESS_INFORMATION pi = {};
   StartedChild child;
-  if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT, &env[0],
-                      cwd.empty() ? nullptr : cwd.c_str(), &si, &pi))
+  DWORD error = 0;
+  if (!CreateProcessTrying(nullptr, cmd, FALSE, CREATE_UNICODE_ENVIRONMENT, &env[0],
+                           cwd.empty() ? nullptr : cwd.c_str(), &si, &pi, &error))
     return child;
   CloseHandle(pi.hThread);
   child.process = pi.hProcess;

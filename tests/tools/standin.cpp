@@ -9,6 +9,7 @@
 #include <cstring>
 #include <cwchar>
 
+#include "platform/create_process.h"
 #include "platform/text.h"
 #include "tests/support/stray_handle.h"
 
@@ -113,8 +114,11 @@ HANDLE StartCopy(const std::string& args, DWORD* pid) {
   si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
   si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
   PROCESS_INFORMATION pi = {};
-  if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
+  DWORD error = 0;
+  if (!CreateProcessTrying(nullptr, cmd, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi, &error)) {
+    SetLastError(error);  // callers report it
     return nullptr;
+  }
   CloseHandle(pi.hThread);
   if (pid) *pid = pi.dwProcessId;
   return pi.hProcess;
@@ -131,9 +135,12 @@ HANDLE StartDetachedIdleCopy(DWORD* pid) {
   STARTUPINFOW si = {};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi = {};
-  if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW | DETACHED_PROCESS, nullptr, nullptr,
-                      &si, &pi))
+  DWORD error = 0;
+  if (!CreateProcessTrying(nullptr, cmd, FALSE, CREATE_NO_WINDOW | DETACHED_PROCESS, nullptr, nullptr, &si, &pi,
+                           &error)) {
+    SetLastError(error);
     return nullptr;
+  }
   CloseHandle(pi.hThread);
   if (pid) *pid = pi.dwProcessId;
   return pi.hProcess;
