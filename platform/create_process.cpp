@@ -15,9 +15,10 @@ bool TakeFailingStart() {
   return false;
 }
 
-}  // namespace
-
+// The system lost the new process before it ran (see the header).
 bool StartWasLost(DWORD error) { return error == ERROR_INTERNAL_ERROR; }
+
+}  // namespace
 
 bool CreateProcessTrying(const wchar_t* program, const std::wstring& command, BOOL inherit, DWORD flags,
                          void* environment, const wchar_t* cwd, STARTUPINFOW* startup, PROCESS_INFORMATION* started,

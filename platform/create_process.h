@@ -11,9 +11,6 @@
 
 constexpr int kStartAttempts = 3;  // tries of one start in all, the first included
 
-// True when the start failed because the system lost the new process before it ran.
-bool StartWasLost(DWORD error);
-
 // CreateProcessW with the command line copied for each try (the call may write into it).
 // True with `started` filled, or false with the Windows error in `error`. `retrying` (may
 // be empty) hears of each lost start before it is tried again.
