@@ -63,6 +63,8 @@ struct WindowLayer {
   bool input_pending = false;
   double repaint_deadline = 0;
   bool tracking_leave = false;
+  // Where the pointer was on the screen at its last move, or when the window opened.
+  POINT pointer = {};
   ui::GamepadState pad;
   bool pad_connected = false;
   double next_pad_poll = 0;  // while no pad answers, when to ask again
@@ -367,6 +369,19 @@ void PaintFrame(HWND hwnd, bool full) {
 
 namespace {
 
+// True when a WM_MOUSEMOVE finds the pointer where it already was on the screen: the
+// system sends one when the window opens or moves under a resting pointer. The focus
+// follows a moving mouse only, so a player's Enter or A right after the window opens
+// goes to the screen's default, not to whatever the pointer happens to rest on.
+bool PointerRested(HWND hwnd, LPARAM lparam) {
+  WindowLayer& w = W();
+  POINT at = {GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+  ClientToScreen(hwnd, &at);
+  const bool rested = at.x == w.pointer.x && at.y == w.pointer.y;
+  w.pointer = at;
+  return rested;
+}
+
 LRESULT HitTest(HWND hwnd, LPARAM lparam) {
   const LauncherState& st = Launcher();
   POINT p = {GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
@@ -524,8 +539,10 @@ LRESULT CALLBACK LauncherWndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
     case WM_MOUSEWHEEL:
     case WM_MOUSELEAVE: {
       w.input_pending = true;
+      const uint8_t moved_before = w.input.mouse_moved;
       const unsigned actions = ui::FeedInputMessage(&w.input, &w.queue, &w.tracking_leave, message, wparam, lparam,
                                                     GetKeyState(VK_SHIFT) < 0);
+      if (message == WM_MOUSEMOVE && PointerRested(hwnd, lparam)) w.input.mouse_moved = moved_before;
       if (actions & ui::kInputCapture) SetCapture(hwnd);
       if (actions & ui::kInputRelease) ReleaseCapture();
       if (actions & ui::kInputTrackLeave) {
@@ -711,6 +728,7 @@ int RunGui() {
   if (!st.status.configured) GoToScreen(ScreenId::DiscChooser);
   W().xinput_get_state = ui::LoadXInput();
 
+  GetCursorPos(&W().pointer);
   HWND hwnd = CreateLauncherWindow();
   if (!hwnd) {
     // Under Wine this is a missing display: nothing else would tell the player.

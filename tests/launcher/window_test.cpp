@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "dump/dump_search.h"
 #include "game/game_supervisor.h"
 #include "jobs/job_status.h"
 #include "launcher/dump_checks.h"
@@ -270,6 +271,41 @@ TEST_F(WindowTest, HomeAnswersTheKeyboardAndTheGamepad) {
   w.OnGui([] { GoToScreen(ScreenId::Home); });
   ASSERT_TRUE(w.WaitFullFrames(2));
   EXPECT_TRUE(press(0x0010, ScreenId::DiscChooser)) << "Start";
+  EXPECT_EQ(0, w.Close());
+}
+
+TEST_F(WindowTest, TheFocusFollowsAPointerThatMovesNotOneTheWindowMovesUnder) {
+  UseFileWithText("[display]\nbackground_animation = off\n");
+  WindowHarness w;
+  ASSERT_TRUE(w.Start());  // no dump yet: the chooser, with nothing found in an empty profile
+  ASSERT_TRUE(w.WaitFor([] { return !DumpSearch::IsRunning() && Launcher().screen == ScreenId::DiscChooser; }));
+  ASSERT_TRUE(w.WaitFullFrames(2));
+  const int by_default = Read(w, &LauncherState::chooser_continue_id);
+  auto focus = [&] {
+    int f = -1;
+    w.OnGui([&] { f = ui::Ctx().focus; });
+    return f;
+  };
+  ASSERT_EQ(by_default, focus());
+  // The window moves so that "How do I dump my disc?" comes to lie under the resting
+  // pointer, and hears of the pointer there, as the system tells it.
+  POINT link = {}, cursor = {}, origin = {};
+  w.OnGui([&] {
+    const ui::Context& c = ui::Ctx();
+    link = {static_cast<LONG>(120 * c.scale + c.offset_x), static_cast<LONG>(646 * c.scale + c.offset_y)};
+  });
+  GetCursorPos(&cursor);
+  ClientToScreen(w.hwnd(), &origin);
+  RECT r = {};
+  GetWindowRect(w.hwnd(), &r);
+  SetWindowPos(w.hwnd(), nullptr, r.left + cursor.x - origin.x - link.x, r.top + cursor.y - origin.y - link.y, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  PostMessageW(w.hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(link.x, link.y));
+  ASSERT_TRUE(w.WaitFullFrames(2));
+  EXPECT_EQ(by_default, focus()) << "a pointer that didn't move took the focus";
+  // A pixel of movement is the player's own: the link under it takes the focus.
+  PostMessageW(w.hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(link.x + 1, link.y));
+  EXPECT_TRUE(w.WaitFor([&] { return ui::Ctx().focus != by_default; }, 10000));
   EXPECT_EQ(0, w.Close());
 }
 
