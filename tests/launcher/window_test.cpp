@@ -285,7 +285,8 @@ TEST_F(WindowTest, TheFocusFollowsAPointerThatMovesNotOneTheWindowMovesUnder) {
   POINT link = {}, cursor = {}, origin = {};
   w.OnGui([&] {
     const ui::Context& c = ui::Ctx();
-    link = {static_cast<LONG>(120 * c.scale + c.offset_x), static_cast<LONG>(646 * c.scale + c.offset_y)};
+    const RECT at = DesignToPixels(c.scale, c.offset_x, c.offset_y, 120, 646, 120, 646);
+    link = {at.left, at.top};
   });
   GetCursorPos(&cursor);
   ClientToScreen(w.hwnd(), &origin);
